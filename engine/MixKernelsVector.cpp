@@ -1,0 +1,3 @@
+#include "engine/MixKernelsVector.h"
+
+MixKernel VectorFloatMixKernel(int) { return nullptr; }

@@ -1,0 +1,22 @@
+#include "platform/com/HResult.h"
+
+const char* HResultText(HRESULT hr) {
+    switch (hr) {
+    case S_OK: return "success";
+    case S_FALSE: return "success (nothing done)";
+    case E_NOTIMPL: return "not implemented";
+    case E_NOINTERFACE: return "interface not supported";
+    case E_POINTER: return "null pointer argument";
+    case E_FAIL: return "file or format error";
+    case E_UNEXPECTED: return "unexpected state, or file beyond the loader's limits";
+    case E_OUTOFMEMORY: return "out of memory";
+    case E_INVALIDARG: return "invalid argument";
+    case CLASS_E_CLASSNOTAVAILABLE: return "class not available";
+    case VFW_E_TYPE_NOT_ACCEPTED: return "media type not accepted";
+    case VFW_E_NOT_CONNECTED: return "pin not connected";
+    case VFW_E_ENUM_OUT_OF_SYNC: return "enumerator out of sync";
+    case VFW_E_NOT_IN_GRAPH: return "filter not in a graph";
+    case VFW_S_NO_MORE_ITEMS: return "no more items";
+    default: return "unknown error";
+    }
+}
