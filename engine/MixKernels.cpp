@@ -76,8 +76,11 @@ template <typename S, typename D, int SC, bool Over, int Channel> void MixIntoCh
 }
 
 // Table of 32 (mode 2): (over 16) + (stereo src 8) + (wide src 4) + (stereo dst 2) + (ramp 1).
+// Float index 12 (stereo -> mono, no ramp) is the same routine as 13: jobs
+// without a ramp carry zero increments.
 template <typename Narrow, typename Wide, typename D, std::size_t I> constexpr MixKernel Mix32Entry() {
-    constexpr bool over = I & 16, stSrc = I & 8, wide = I & 4, stDst = I & 2, ramp = I & 1;
+    constexpr bool over = I & 16, stSrc = I & 8, wide = I & 4, stDst = I & 2;
+    constexpr bool ramp = (I & 1) != 0 || (std::is_same_v<D, float> && I == 12);
     using S = std::conditional_t<wide, Wide, Narrow>;
     return &MixFrames<S, D, stSrc ? 2 : 1, stDst ? 2 : 1, over, ramp>;
 }

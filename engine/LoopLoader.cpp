@@ -1,0 +1,198 @@
+#include "engine/LoopLoader.h"
+#include "engine/GrainRenderer.h"
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace {
+
+template <typename Read> void DecodeWith(const uint8_t* p, DWORD nFrames, int nChannels, int nBlockAlign,
+                                         int nBytes, float* pOut, Read read) {
+    for (DWORD f = 0; f < nFrames; ++f, p += nBlockAlign)
+        for (int ch = 0; ch < nChannels; ++ch) *pOut++ = read(p + ch * nBytes);
+}
+
+float Finite(double v) { return std::isfinite(v) ? static_cast<float>(v) : 0.0f; }
+
+void ResetEntry(CGrooveTrack* pEntry) {
+    pEntry->m_strName.clear();
+    pEntry->m_strPath.clear();
+    pEntry->Clear();
+    pEntry->SetWave(nullptr);
+}
+
+std::wstring FileNameOf(const wchar_t* pszPath) {
+    if (pszPath == nullptr) return {};
+    const wchar_t* pName = pszPath;
+    for (const wchar_t* p = pszPath; *p != 0; ++p)
+        if (*p == L'/' || *p == L'\\') pName = p + 1;
+    return pName;
+}
+
+// A new grain over frames [nStart, nStart + nLength) of pWave, with its tail.
+CGrooveEvent* MakeGrain(CWaveMem* pWave, LONGLONG nStart, LONGLONG nLength, LONG nEntryIndex, LONG nSlice) {
+    auto* pGrain = new (std::nothrow) CGrooveEvent();
+    if (pGrain == nullptr) return nullptr;
+    pGrain->SetWave(pWave);
+    pGrain->SetSrcStart(nStart);
+    pGrain->m_nLenSamples = nLength;
+    pGrain->m_nSourceIndex = nEntryIndex;
+    pGrain->m_nSliceIndex = nSlice;
+    if (FAILED(CGrainRenderer::BuildTail(pGrain))) {
+        delete pGrain;
+        return nullptr;
+    }
+    return pGrain;
+}
+
+} // namespace
+
+LONGLONG PlainFileBeats(double dSeconds) {
+    if (!(dSeconds > 0.0)) return 1;
+    const double dBeats = std::exp2(std::floor(std::log2(2.0 * dSeconds) + 0.5));
+    return dBeats < 1.0 ? 1 : static_cast<LONGLONG>(dBeats);
+}
+
+HRESULT DecodeFrames(const WAVEFORMATEX& wfx, const uint8_t* pData, DWORD nFrames, CWaveMem* pWave) {
+    const int c = wfx.nChannels, bits = wfx.wBitsPerSample, bytes = bits / 8;
+    if (c < 1 || c > 2 || bits % 8 != 0 || wfx.nBlockAlign < c * bytes || (pData == nullptr && nFrames > 0))
+        return E_FAIL;
+    const bool isFloat = wfx.wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
+    const bool isPcm = wfx.wFormatTag == WAVE_FORMAT_PCM;
+    if (!(isFloat && (bits == 32 || bits == 64)) && !(isPcm && bits >= 8 && bits <= 32)) return E_FAIL;
+    const HRESULT hr = pWave->Allocate(static_cast<WORD>(c), wfx.nSamplesPerSec, nFrames);
+    if (FAILED(hr)) return hr;
+    float* out = pWave->m_pData;
+    const int align = wfx.nBlockAlign;
+    if (isFloat && bits == 32) {
+        DecodeWith(pData, nFrames, c, align, 4, out, [](const uint8_t* p) {
+            float v;
+            std::memcpy(&v, p, 4);
+            return Finite(v);
+        });
+    } else if (isFloat) {
+        DecodeWith(pData, nFrames, c, align, 8, out, [](const uint8_t* p) {
+            double v;
+            std::memcpy(&v, p, 8);
+            return Finite(v);
+        });
+    } else if (bits == 8) {
+        DecodeWith(pData, nFrames, c, align, 1, out, [](const uint8_t* p) { return (p[0] - 128) * (1.0f / 128.0f); });
+    } else if (bits == 16) {
+        DecodeWith(pData, nFrames, c, align, 2, out, [](const uint8_t* p) {
+            const int16_t v = static_cast<int16_t>(p[0] | (p[1] << 8));
+            return static_cast<float>(v * 3.0517578125e-5);
+        });
+    } else if (bits == 24) {
+        DecodeWith(pData, nFrames, c, align, 3, out, [](const uint8_t* p) {
+            int32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
+            if (v & 0x800000) v -= 0x1000000;
+            return static_cast<float>(v * 1.1920928955078125e-7);
+        });
+    } else if (bits == 32) {
+        DecodeWith(pData, nFrames, c, align, 4, out, [](const uint8_t* p) {
+            int32_t v;
+            std::memcpy(&v, p, 4);
+            return static_cast<float>(v * (1.0 / 2147483648.0));
+        });
+    } else {
+        pWave->Free();
+        return E_FAIL;
+    }
+    pWave->SetGuardFrame();
+    return S_OK;
+}
+
+HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex,
+                          const wchar_t* pszPath) {
+    pEntry->Clear();
+    const DWORD nFileRate = src.wfx.nSamplesPerSec;
+    if (nFileRate == 0 || wfxOut.nSamplesPerSec == 0) {
+        ResetEntry(pEntry);
+        return E_FAIL;
+    }
+    const bool bSliced = src.bAcid && src.bLooping && src.nSegments >= 1 && src.pSegments != nullptr;
+    const double dSeconds = static_cast<double>(src.nFrames) / static_cast<double>(nFileRate);
+    if (bSliced ? (src.nBeats > kMaxLoopBeats || dSeconds > kMaxLoopSeconds) : dSeconds > kMaxPlainSeconds) {
+        ResetEntry(pEntry);
+        return E_UNEXPECTED;
+    }
+
+    auto* pWave = new (std::nothrow) CWaveMem();
+    if (pWave == nullptr) {
+        ResetEntry(pEntry);
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = DecodeFrames(src.wfx, src.pData, src.nFrames, pWave);
+    if (SUCCEEDED(hr)) {
+        pEntry->SetWave(pWave);
+        pEntry->m_nLenSamples = pWave->m_nFrames;
+        pEntry->RecomputeTempo();
+        hr = pWave->BuildOverview(kOverviewBlocks);
+    }
+    if (SUCCEEDED(hr)) hr = pWave->ConvertSampleRate(wfxOut.nSamplesPerSec);
+    pWave->Release(); // the entry holds it now (or nobody on failure)
+    if (FAILED(hr)) {
+        ResetEntry(pEntry);
+        return hr;
+    }
+
+    const LONGLONG nTotal = pWave->m_nFrames;
+    const double dBlocks = pWave->m_nPeakBlocks;
+    if (bSliced) {
+        // A loop that declares no beats gets the plain-file estimate, so that
+        // its slices still have positions on the time line.
+        const double dBeats = src.nBeats > 0 ? src.nBeats : static_cast<double>(PlainFileBeats(dSeconds));
+        const double dRatio = pWave->m_dRateRatio;
+        for (int k = 0; k < src.nSegments; ++k) {
+            const double s = src.pSegments[k].nStart, l = src.pSegments[k].nLength;
+            const LONGLONG nStart = RoundHalfUp(s * dRatio);
+            const LONGLONG nLength = RoundHalfUp((s + l) * dRatio) - nStart;
+            if (nStart + nLength > nTotal) break;
+            if (nLength < 1) continue; // an empty slice would be a silent, unplayable grain
+            CGrooveEvent* pGrain = MakeGrain(pWave, nStart, nLength, nEntryIndex, k);
+            if (pGrain == nullptr) {
+                ResetEntry(pEntry);
+                return E_OUTOFMEMORY;
+            }
+            const double dTotal = static_cast<double>(nTotal);
+            pGrain->m_bSynced = 1;
+            pGrain->m_nStartTicks = RoundHalfUp(nStart / dTotal * dBeats * kTicksPerBeat);
+            pGrain->m_nStartSamples = nStart;
+            pGrain->m_nLenTicks = RoundHalfUp(nLength / dTotal * dBeats * kTicksPerBeat);
+            pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * nStart / dTotal));
+            pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * nLength / dTotal));
+            pEntry->AddGrainAtEnd(pGrain);
+        }
+        pEntry->m_bLooping = 1;
+        pEntry->m_bSyncedPlayback = 1;
+        pEntry->SetKey((src.nKeyIndex + 3) % 12);
+        pEntry->m_bFollowKey = src.bRootNote ? 1 : 0;
+    } else if (nTotal >= 1) {
+        CGrooveEvent* pGrain = MakeGrain(pWave, 0, nTotal, nEntryIndex, 0);
+        if (pGrain == nullptr) {
+            ResetEntry(pEntry);
+            return E_OUTOFMEMORY;
+        }
+        pGrain->m_nPeakFirst = 0;
+        pGrain->m_nPeakCount = pWave->m_nPeakBlocks;
+        pGrain->m_nLenTicks = PlainFileBeats(dSeconds) * kTicksPerBeat;
+        pEntry->AddGrainAtEnd(pGrain);
+        pEntry->m_bLooping = 0;
+        pEntry->m_bSyncedPlayback = 0;
+        pEntry->m_bFollowKey = 0;
+    }
+
+    if (pEntry->IsEmpty()) {
+        ResetEntry(pEntry);
+        return E_UNEXPECTED;
+    }
+    pEntry->SetTail(0);
+    pEntry->m_strPath = pszPath != nullptr ? pszPath : L"";
+    pEntry->m_strName = FileNameOf(pszPath);
+    const CGrooveEvent* pLast = pEntry->GetAt(pEntry->GetSize() - 1);
+    pEntry->m_nLenTicks = pLast->GetEnd(kUnitTicks);
+    pEntry->m_nLenSamples = pLast->GetEnd(kUnitSamples);
+    pEntry->RecomputeTempo();
+    return S_OK;
+}

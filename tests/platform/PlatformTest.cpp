@@ -1,0 +1,110 @@
+#include "platform/com/Guid.h"
+#include "platform/com/HResult.h"
+#include "platform/com/TaskMem.h"
+#include "platform/kernel/CritSec.h"
+#include "platform/kernel/TextConvert.h"
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+TEST(HResult, CodesHaveTheirFixedValues) {
+    EXPECT_EQ(static_cast<uint32_t>(E_NOTIMPL), 0x80004001u);
+    EXPECT_EQ(static_cast<uint32_t>(E_POINTER), 0x80004003u);
+    EXPECT_EQ(static_cast<uint32_t>(E_FAIL), 0x80004005u);
+    EXPECT_EQ(static_cast<uint32_t>(E_UNEXPECTED), 0x8000FFFFu);
+    EXPECT_EQ(static_cast<uint32_t>(E_OUTOFMEMORY), 0x8007000Eu);
+    EXPECT_EQ(static_cast<uint32_t>(E_INVALIDARG), 0x80070057u);
+    EXPECT_EQ(static_cast<uint32_t>(VFW_E_TYPE_NOT_ACCEPTED), 0x8004022Au);
+    EXPECT_EQ(VFW_S_NO_MORE_ITEMS, 0x00040103);
+    EXPECT_TRUE(SUCCEEDED(S_FALSE));
+    EXPECT_TRUE(FAILED(E_FAIL));
+    EXPECT_STREQ(HResultText(E_INVALIDARG), "invalid argument");
+}
+
+TEST(Guid, RegistryTextFormRoundTrips) {
+    const GUID g = {0x89D244AB, 0x19CF, 0x4575, {0xB8, 0x59, 0xE6, 0xC2, 0x35, 0x2B, 0xE0, 0xD4}};
+    char text[39];
+    GuidToString(g, text);
+    EXPECT_STREQ(text, "{89D244AB-19CF-4575-B859-E6C2352BE0D4}");
+    WCHAR wide[39];
+    EXPECT_EQ(StringFromGUID2(g, wide, 39), 39);
+    EXPECT_EQ(std::wstring(wide), L"{89D244AB-19CF-4575-B859-E6C2352BE0D4}");
+    EXPECT_EQ(StringFromGUID2(g, wide, 38), 0);
+    GUID back{};
+    ASSERT_TRUE(GuidFromString("{89d244ab-19cf-4575-b859-e6c2352be0d4}", &back));
+    EXPECT_EQ(back, g);
+    EXPECT_FALSE(GuidFromString("{89D244AB-19CF-4575-B859-E6C2352BE0D}", &back));
+    EXPECT_FALSE(GuidFromString("89D244AB-19CF-4575-B859-E6C2352BE0D4", &back));
+    EXPECT_FALSE(GuidFromString("{89D244AB-19CF-4575-B859-E6C2352BE0D4}x", &back));
+    EXPECT_FALSE(GuidFromString("{89D244AB-19CF-4575-B859-E6C2352BE0G4}", &back));
+}
+
+TEST(TaskMem, AllocatesAndFreesAcrossTheBoundary) {
+    void* p = CoTaskMemAlloc(48);
+    ASSERT_NE(p, nullptr);
+    std::memset(p, 0xAB, 48);
+    CoTaskMemFree(p);
+    CoTaskMemFree(nullptr);
+    void* z = CoTaskMemAlloc(0); // zero bytes still gives a block
+    EXPECT_NE(z, nullptr);
+    CoTaskMemFree(z);
+}
+
+TEST(CritSec, IsReentrantAndExcludesOtherThreads) {
+    CCritSec cs;
+    int counter = 0;
+    {
+        CAutoLock outer(&cs);
+        CAutoLock inner(&cs); // the same thread may enter again
+        ++counter;
+    }
+    std::thread t([&] {
+        for (int i = 0; i < 10000; ++i) {
+            CAutoLock l(&cs);
+            ++counter;
+        }
+    });
+    for (int i = 0; i < 10000; ++i) {
+        CAutoLock l(&cs);
+        ++counter;
+    }
+    t.join();
+    EXPECT_EQ(counter, 20001);
+}
+
+TEST(TextConvert, Utf8AndWideRoundTrip) {
+    const char* text = "Caf\xC3\xA9 \xE2\x99\xAA \xF0\x9F\xA5\x81.wav";
+    wchar_t wide[kTextBufferLength];
+    EXPECT_EQ(MultiByteToWide(text, wide), 12u);
+    EXPECT_EQ(wide[3], L'\u00E9');
+    EXPECT_EQ(static_cast<char32_t>(wide[7]), U'\U0001F941');
+    char back[kTextBufferLength];
+    WideToMultiByte(wide, back);
+    EXPECT_STREQ(back, text);
+    EXPECT_EQ(WideFromUtf8(nullptr), L"");
+}
+
+TEST(TextConvert, OverlongTextIsCutAndTheLastElementIsZero) {
+    const std::string longText(400, 'a');
+    wchar_t wide[kTextBufferLength];
+    std::wmemset(wide, L'x', kTextBufferLength);
+    EXPECT_EQ(MultiByteToWide(longText.c_str(), wide), kTextBufferLength - 1);
+    EXPECT_EQ(wide[kTextBufferLength - 1], 0);
+    // A multibyte character never gets split at the end of the buffer.
+    std::wstring many(200, L'\u00E9'); // two bytes each in UTF-8
+    char narrow[kTextBufferLength];
+    const size_t n = WideToMultiByte(many.c_str(), narrow);
+    EXPECT_EQ(n, 258u);
+    EXPECT_EQ(narrow[kTextBufferLength - 1], 0);
+    EXPECT_EQ(WideFromUtf8(narrow).size(), 129u);
+}
+
+TEST(TextConvert, MalformedUtf8BecomesReplacementCharacters) {
+    wchar_t wide[kTextBufferLength];
+    MultiByteToWide("a\xFF" "b\xC3", wide);
+    EXPECT_EQ(std::wstring(wide), L"a\uFFFDb\uFFFD");
+    MultiByteToWide("\xC0\xAF", wide); // overlong encoding of '/'
+    EXPECT_EQ(wide[0], 0xFFFD);
+    EXPECT_NE(wide[0], L'/');
+}
