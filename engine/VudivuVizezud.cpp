@@ -98,18 +98,9 @@ HRESULT CVudivuVizezud::CheckTransform(const WAVEFORMATEX* pIn, const WAVEFORMAT
 
 HRESULT CVudivuVizezud::ProposeOutputFormat(WAVEFORMATEX*, AM_MEDIA_TYPE*) { return S_OK; }
 
-HRESULT CVudivuVizezud::Process(LONGLONG, PinBuffer* pInput, PinBuffer*, DWORD, LONGLONG, CSynthEventList*) {
-    // Rendering of triggers arrives with the playback path.
-    return pInput == nullptr ? S_FALSE : S_OK;
-}
-
 HRESULT CVudivuVizezud::FilterEvent(SynthEvent* pEvent) {
     return pEvent != nullptr && pEvent->rec.dwType == kEventNote ? S_OK : S_FALSE;
 }
-
-HRESULT CVudivuVizezud::ActivateNote(SynthEvent*) { return E_NOTIMPL; }
-
-HRESULT CVudivuVizezud::RetireNote(SynthEvent*, DWORD) { return S_OK; }
 
 HRESULT CVudivuVizezud::LoadState(IStream*) { return E_NOTIMPL; }
 

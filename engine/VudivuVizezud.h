@@ -8,8 +8,10 @@
 #include "engine/KeyMap.h"
 #include "engine/LoopSource.h"
 #include "engine/PlayInfo.h"
+#include "engine/PlayStatePool.h"
 #include "engine/PreAllocArray.h"
 #include "interfaces/DXi.h"
+#include "interfaces/PinBuffer.h"
 
 constexpr int kPadCount = 16;
 constexpr int kLoopBinCapacity = 16;
@@ -75,6 +77,25 @@ public:
     // Empties the key map and gives every pad its default settings and key.
     void ResetPadsAndKeyMap();
 
+    // Editor trigger requests (user-interface thread; take the lock). They only
+    // set flags and play states that the next buffer consumes. Indices outside
+    // 0..15 give E_INVALIDARG.
+    // Pad (grain -1) or one of its grains through the audition pad.
+    HRESULT StartAudition(LONG nPad, LONG nGrain);
+    // Pad -1: stop every pad and set stop-all; else stop the pad when gated.
+    HRESULT StopAudition(LONG nPad);
+    // Loop Bin entry (slice -1) or one of its slices through the audition pad.
+    HRESULT StartFilePreview(LONG nEntry, LONG nSlice);
+    // Entry -1: all previews.
+    HRESULT StopFilePreview(LONG nEntry);
+    void SetGrainAudition(BOOL bOn) { m_bGrainAudition = bOn ? 1 : 0; }
+    BOOL GetGrainAudition() const { return m_bGrainAudition; }
+    BOOL IsPadActive(int nPad) const { return nPad >= 0 && nPad < kPadCount ? m_abActive[nPad] : 0; }
+    // True while the entry's preview holds a nonzero held length.
+    BOOL IsFilePreviewActive(int nEntry) const;
+    // Recomputes the any-solo flag from the pads.
+    void UpdateAnySolo();
+
     CGrooveTrack* Pad(int i) const { return i >= 0 && i < m_pads.GetCount() ? m_pads[i] : nullptr; }
     CGrooveTrack* BinEntry(int i) const { return i >= 0 && i < m_loopBin.GetCount() ? m_loopBin[i] : nullptr; }
     int BinCount() const { return m_loopBin.GetCount(); }
@@ -84,7 +105,48 @@ public:
     LONGLONG ReleaseSamples() const { return m_nReleaseSamples; }
 
 protected:
+    // One buffer as the render path sees it.
+    struct BufferWindow {
+        LONGLONG nPos = 0;   // buffer position, samples
+        LONG nFrames = 0;    // F
+        LONGLONG nW0 = 0;    // window start, ticks
+        LONGLONG nWL = 0;    // window length, ticks
+        LONGLONG nWEnd = 0;  // ticks(buffer position + F)
+        LONGLONG nReleaseEnd = 0; // ticks(buffer position + 20 ms)
+        int nActiveBefore = 0;    // pads active in the previous buffer
+        PinBuffer* pMix = nullptr;
+        PinBuffer* pOutputs = nullptr;
+        DWORD nOutputs = 0;
+        int nChannels = 2;
+    };
+    // Outcome of rendering one pad of a play list.
+    enum class PadResult { Skipped, Sounded, Finished };
+
     void RecomputeTimeConstants();
+    LONGLONG Ticks(LONGLONG nSamples) const;
+    LONGLONG Samples(LONGLONG nTicks) const; // infinite time stays infinite
+    void SyncedStart(CGrooveTrack* pPad, LONGLONG nStart, int nActive);
+    void RenderNotes(const BufferWindow& w, CSynthEventList* pActive);
+    void RenderNote(const BufferWindow& w, SynthEvent& ev);
+    void RenderPadButtons(const BufferWindow& w);
+    void RenderPreviews(const BufferWindow& w);
+    void RenderAudition(const BufferWindow& w);
+    // Renders every pad of pList for one trigger; bFlags marks sounding pads.
+    void RenderPlayList(const BufferWindow& w, PlayState& state, const CPreAllocArray<TrackPlayInfo>& list,
+                        BOOL* pbSounded);
+    PadResult RenderPad(const BufferWindow& w, PlayState& state, const TrackPlayInfo& info);
+    // Fills m_segments with the pad's grain segments in [nS, nE) of its unit.
+    void CollectSegments(const CGrooveTrack& pad, const PlayState& state, bool bSynced, LONGLONG nS, LONGLONG nE,
+                         LONGLONG nOrigin, LONGLONG nEnd, LONGLONG nRef);
+    void CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y, LONGLONG nOffset);
+    // Renders output frames [x0, x1) of one segment, with the trigger's fades.
+    void RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad, LONGLONG nStart,
+                     LONGLONG nTarget, LONGLONG x0, LONGLONG x1, LONGLONG nP, LONGLONG nE, float* pDst,
+                     LONG nTranspose);
+    PinBuffer* FindOutput(const BufferWindow& w, DWORD dwPin) const;
+    // Puts a copy of the grain on the audition pad at time 0 and starts it.
+    HRESULT AuditionGrain(const CGrooveEvent& grain, BOOL bFollowKey);
+    LONG KeyShift(const CGrooveTrack& pad) const;
 
     CPreAllocArray<TrackPlayInfo> m_playList;
     CPreAllocArray<TrackPlayInfo> m_playList2;
@@ -115,6 +177,8 @@ protected:
     LONGLONG m_nSyncReference = 0;
     LONGLONG m_nSamplesPerMs = 44;
     LONGLONG m_nReleaseSamples = 882;
+
+    CPlayStatePool m_notePool;
 
     CGrooveTrack* m_apUndo[kUndoSlots][kPadCount]{};
     int m_nUndoCurrent = 0;

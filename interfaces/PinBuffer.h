@@ -8,18 +8,18 @@
 #include <cstring>
 
 struct PinBuffer {
-    LONG nFrames = 0;               // the capacity, then the count to render
+    LONG nFrames = 0; // the capacity, then the count to render
     DWORD dwPinId = 0;
-    IPinSample* pSample = nullptr;  // one reference, released by the framework
-    BYTE* pData = nullptr;          // cached by GetData
-    DWORD dwSilent = 0;             // the buffer holds silence and has not been written
-    WORD wBlockAlign = 0;           // bytes per frame of the buffer's format
+    IPinSample* pSample = nullptr; // one reference, released by the framework
+    BYTE* pData = nullptr;         // cached by GetData
+    DWORD dwSilent = 0;            // the buffer holds silence and has not been written
+    WORD wBlockAlign = 0;          // bytes per frame of the buffer's format
 
-    // The buffer's memory. A buffer still flagged silent is zeroed first
-    // (frames x block alignment bytes, at most the sample's size) and loses
-    // the flag, also on the sample's silent-buffer extension, because the
-    // caller is about to read or write real data. Null when the sample has
-    // no memory.
+    // The buffer's memory; take it (again) before writing, also after a
+    // SetSilent(TRUE). A buffer still flagged silent is zeroed first (frames x
+    // block alignment bytes, at most the sample's size) and loses the flag,
+    // also on the sample's silent-buffer extension, because the caller is
+    // about to read or write real data. Null when the sample has no memory.
     BYTE* GetData() {
         if (pData == nullptr && pSample != nullptr) {
             BYTE* p = nullptr;

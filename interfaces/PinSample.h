@@ -2,7 +2,8 @@
 // data length, time stamps and stream flags. The filter's pins adapt the
 // platform's media samples to it; the silent-buffer extension, where a sample
 // has one, is found through QueryInterface (IID_IMfxSilentBuffer).
-// The flag queries answer S_OK for set and S_FALSE for clear.
+// The flag queries answer S_OK for set and S_FALSE for clear. Called on the
+// streaming thread under the object's lock.
 #pragma once
 #include "platform/com/Unknown.h"
 

@@ -21,7 +21,8 @@ static_assert(sizeof(MfxSourceProperty) == 12);
 
 // Identifier chosen by Pandrel; the host protocol leaves it open.
 // {390BD84E-803A-480C-8DB7-5B6336CB16E3}
-constexpr IID IID_IMfxNotify = {0x390BD84E, 0x803A, 0x480C, {0x8D, 0xB7, 0x5B, 0x63, 0x36, 0xCB, 0x16, 0xE3}};
+constexpr IID IID_IMfxNotify = {
+    0x390BD84E, 0x803A, 0x480C, {0x8D, 0xB7, 0x5B, 0x63, 0x36, 0xCB, 0x16, 0xE3}};
 
 class IMfxNotify : public IUnknown {
 public:

@@ -36,7 +36,7 @@ public:
     LONGLONG SamplesToTicks(LONGLONG s) override {
         return static_cast<LONGLONG>(m_tempo * (static_cast<double>(s) / m_rate / 60.0) * 62914560.0 + 0.5);
     }
-    DWORD QueryPosition(LONGLONG) override { return 0xFFFFFFFF; }
+    DWORD QueryPosition(LONGLONG) override { return m_hostKey; }
     BOOL IsPlaying() override { return m_playing; }
     DWORD GetSampleRate() override { return m_rate; }
     double GetTempo() override { return m_tempo; }
@@ -45,5 +45,6 @@ public:
     DWORD m_rate;
     double m_tempo;
     BOOL m_playing = 0;
+    DWORD m_hostKey = 0xFFFFFFFF;
     std::vector<std::wstring> m_pins;
 };

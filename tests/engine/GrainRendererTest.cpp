@@ -421,8 +421,8 @@ TEST_F(GrainRendererTest, TailRepeatsTheGrainWithDecay) {
     EXPECT_EQ(m.g.m_nTailSamples, 8820);
     EXPECT_EQ(t->m_nFrames, 8820);
     EXPECT_EQ(t->m_nDecayFrames, 8820);
-    EXPECT_EQ(t->m_wfx.nChannels, 2);
-    EXPECT_EQ(t->m_wfx.nSamplesPerSec, kRate);
+    EXPECT_EQ(+t->m_wfx.nChannels, 2);
+    EXPECT_EQ(+t->m_wfx.nSamplesPerSec, kRate);
     EXPECT_NEAR(std::pow(t->m_dDecay, 4410), 0.15, 1e-12);
     const Model model(4410, 8820, kRate);
     ASSERT_EQ(model.H * 3, 4410); // copy 3 starts one grain length late

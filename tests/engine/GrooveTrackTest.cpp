@@ -199,7 +199,7 @@ TEST(GrooveEvent, CopiesHoldTheirOwnReferencesAndSourceStartIsClamped) {
         EXPECT_EQ(g.m_nSrcStart, 10);
         g.SetSrcStart(-3);
         EXPECT_EQ(g.m_nSrcStart, 0);
-        EXPECT_EQ(g.m_wfx.nChannels, 2);
+        EXPECT_EQ(+g.m_wfx.nChannels, 2);
         CGrooveEvent copy(g);
         EXPECT_EQ(wave->m_nRefs, 3u);
         EXPECT_EQ(tail->m_nRefs, 3u);

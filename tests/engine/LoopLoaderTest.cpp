@@ -60,7 +60,7 @@ TEST_F(LoopLoaderTest, PlainFileBecomesOneGrainOverTheWholeFile) {
     EXPECT_EQ(entry.m_strName, L"beat.wav");
     EXPECT_EQ(entry.m_strPath, L"/loops/drums/beat.wav");
     EXPECT_EQ(entry.m_pWave->m_nPeakBlocks, 544);
-    EXPECT_EQ(entry.m_pWave->m_wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(+entry.m_pWave->m_wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
 }
 
 TEST_F(LoopLoaderTest, ShortPlainFileGetsOneBeat) {

@@ -92,11 +92,11 @@ TEST_F(EngineTest, OnlyFloatFormatsAreAccepted) {
 TEST_F(EngineTest, OutputFormatCheckForcesStereoFloatAtTheHostRate) {
     EXPECT_TRUE(engine.EnsureOutputFormat());
     const WAVEFORMATEX* out = engine.GetOutputFormat();
-    EXPECT_EQ(out->wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
-    EXPECT_EQ(out->nChannels, 2);
-    EXPECT_EQ(out->nSamplesPerSec, 48000u);
-    EXPECT_EQ(out->nBlockAlign, 8);
-    EXPECT_EQ(out->nAvgBytesPerSec, 384000u);
+    EXPECT_EQ(+out->wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(+out->nChannels, 2);
+    EXPECT_EQ(+out->nSamplesPerSec, 48000u);
+    EXPECT_EQ(+out->nBlockAlign, 8);
+    EXPECT_EQ(+out->nAvgBytesPerSec, 384000u);
     EXPECT_EQ(engine.SamplesPerMs(), 48);
     EXPECT_EQ(engine.ReleaseSamples(), 960);
     EXPECT_FALSE(engine.EnsureOutputFormat());

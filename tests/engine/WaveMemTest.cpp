@@ -22,9 +22,9 @@ TEST(WaveMem, CapacityGuardFrameAndFormat) {
     CWaveMem* w = MakeWave(2, 48000, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f});
     EXPECT_EQ(w->m_nFrames, 3);
     EXPECT_EQ(w->m_nDataBytes, 8 * 4);
-    EXPECT_EQ(w->m_wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
-    EXPECT_EQ(w->m_wfx.nBlockAlign, 8);
-    EXPECT_EQ(w->m_wfx.nAvgBytesPerSec, 48000u * 8);
+    EXPECT_EQ(+w->m_wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(+w->m_wfx.nBlockAlign, 8);
+    EXPECT_EQ(+w->m_wfx.nAvgBytesPerSec, 48000u * 8);
     EXPECT_FLOAT_EQ(w->m_pData[6], 0.5f); // guard frame repeats the last frame
     EXPECT_FLOAT_EQ(w->m_pData[7], 0.6f);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(w->m_pData) % 16, 0u);
@@ -50,7 +50,7 @@ TEST(WaveMem, SampleRateConversionUsesTheCubicWeights) {
     ASSERT_EQ(w->ConvertSampleRate(44100), S_OK);
     EXPECT_EQ(w->m_nFrames, 32);
     EXPECT_DOUBLE_EQ(w->m_dRateRatio, 2.0);
-    EXPECT_EQ(w->m_wfx.nSamplesPerSec, 44100u);
+    EXPECT_EQ(+w->m_wfx.nSamplesPerSec, 44100u);
     const double s = std::sqrt(2.0);
     for (int i = 0; i < 32; ++i) {
         const double x = i / 2.0;
