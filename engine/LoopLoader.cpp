@@ -1,5 +1,6 @@
 #include "engine/LoopLoader.h"
 #include "engine/GrainRenderer.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -12,7 +13,11 @@ template <typename Read> void DecodeWith(const uint8_t* p, DWORD nFrames, int nC
         for (int ch = 0; ch < nChannels; ++ch) *pOut++ = read(p + ch * nBytes);
 }
 
-float Finite(double v) { return std::isfinite(v) ? static_cast<float>(v) : 0.0f; }
+// Float samples that are not finite become silence, and magnitudes beyond
+// +60 dB are limited, so that no later sum (rate conversion, tails, the mix)
+// can overflow to infinity.
+constexpr double kMaxSample = 1000.0;
+float Finite(double v) { return std::isfinite(v) ? static_cast<float>(std::clamp(v, -kMaxSample, kMaxSample)) : 0.0f; }
 
 void ResetEntry(CGrooveTrack* pEntry) {
     pEntry->m_strName.clear();

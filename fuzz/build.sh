@@ -16,14 +16,14 @@ flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
 build_acidwave() {
   "$CXX" "${flags[@]}" -o "$out/acidwave_fuzz" fuzz/AcidWaveFuzz.cpp \
     files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp \
-    platform/mmio/Mmio.cpp platform/mmio/MmioChunk.cpp platform/mmio/MmioFileProc.cpp \
+    platform/mmio/*.cpp \
     platform/kernel/TextConvert.cpp platform/com/HResult.cpp
 }
 
 build_binload() {
   "$CXX" "${flags[@]}" -o "$out/binload_fuzz" fuzz/BinLoadFuzz.cpp files/BinLoader.cpp \
     files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp \
-    platform/mmio/Mmio.cpp platform/mmio/MmioChunk.cpp platform/mmio/MmioFileProc.cpp \
+    platform/mmio/*.cpp \
     platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp
 }
 

@@ -183,6 +183,13 @@ TEST_F(LoopLoaderTest, FloatSamplesPassButNonFiniteOnesBecomeSilence) {
     EXPECT_FLOAT_EQ(w.m_pData[1], 0.0f);
     EXPECT_FLOAT_EQ(w.m_pData[2], 0.0f);
     EXPECT_FLOAT_EQ(w.m_pData[3], -2.0f);
+    // Magnitudes beyond +60 dB are limited, so no later sum can overflow.
+    const float huge[2] = {3e38f, -5000.0f};
+    raw.resize(sizeof huge);
+    std::memcpy(raw.data(), huge, sizeof huge);
+    ASSERT_EQ(Decode(s, 3, 1, 32, raw, 2, &w), S_OK);
+    EXPECT_FLOAT_EQ(w.m_pData[0], 1000.0f);
+    EXPECT_FLOAT_EQ(w.m_pData[1], -1000.0f);
     const double d[2] = {0.125, -std::numeric_limits<double>::infinity()};
     raw.resize(sizeof d);
     std::memcpy(raw.data(), d, sizeof d);

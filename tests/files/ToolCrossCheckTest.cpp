@@ -2,9 +2,11 @@
 // layout it supports, and libsndfile's own reading of the same files (format,
 // frames, raw sample bytes) and of the loop metadata of our fixtures.
 #include "RiffBuilder.h"
+#include "engine/LoopLoader.h"
 #include "files/AcidWave.h"
 #include "files/AcidWaveSource.h"
 #include "platform/com/HResult.h"
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #if PANDREL_HAVE_SNDFILE
@@ -75,6 +77,15 @@ TEST(ToolCrossCheck, SoxFilesInEveryLayoutReadAsWritten) {
             EXPECT_EQ(snd.info.channels, channels);
             const size_t bytes = size_t{s.wfx.nBlockAlign} * kFrames;
             EXPECT_EQ(snd.Raw(bytes), Bytes(s.pData, s.pData + bytes));
+            // The engine's decoding equals libsndfile's float reading within
+            // one step of the source width.
+            CWaveMem decoded;
+            ASSERT_EQ(DecodeFrames(s.wfx, s.pData, s.nFrames, &decoded), S_OK);
+            sf_seek(snd.file, 0, SEEK_SET);
+            std::vector<float> ref(size_t{kFrames} * channels);
+            ASSERT_EQ(sf_readf_float(snd.file, ref.data(), kFrames), static_cast<sf_count_t>(kFrames));
+            const double lsb = l.tag == 3 ? 1e-7 : std::ldexp(1.0, 1 - l.bits);
+            for (size_t i = 0; i < ref.size(); ++i) ASSERT_NEAR(decoded.m_pData[i], ref[i], lsb) << i;
 #endif
         }
     }
