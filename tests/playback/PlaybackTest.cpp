@@ -338,3 +338,27 @@ TEST_F(PlaybackTest, ResetVoicesSilencesEverything) {
 TEST_F(PlaybackTest, MissingInputRendersNothing) {
     EXPECT_EQ(rig.engine.Process(0, nullptr, nullptr, 0, 0, &rig.active), S_FALSE);
 }
+
+TEST_F(PlaybackTest, WhileTheTransportPlaysASyncedPadKeepsTheSongsPhase) {
+    SyncedLoop(0);
+    rig.ctx.m_playing = 1;
+    rig.RenderFor(10112);
+    rig.NoteOn(60);
+    const LONGLONG started = rig.pos;
+    rig.RenderFor(2000);
+    // The loop is where the song is, not at its start.
+    for (LONGLONG f = started + kFadeIn; f < started + 2000; f += 13) ASSERT_EQ(rig.At(0, f), Ramp(f, 0)) << f;
+}
+
+TEST_F(PlaybackTest, StopAllClosesLatchedNotes) {
+    DcPad(0, 48000, 1, 1);
+    rig.NoteOn(60);
+    rig.RenderFor(512);
+    rig.NoteOff(60);
+    rig.RenderFor(512);
+    EXPECT_NEAR(rig.At(0, 1000), 0.5f, 1e-6);
+    EXPECT_EQ(rig.engine.StopAudition(-1), S_OK);
+    rig.RenderFor(2048);
+    EXPECT_EQ(rig.At(0, 1024 + 1200), 0.0f);
+    EXPECT_TRUE(rig.active.IsEmpty());
+}
