@@ -4,30 +4,17 @@
 // lies inside its wave and no sample is NaN or infinite.
 #include "../tests/engine/FakeSynthContext.h"
 #include "engine/VudivuVizezud.h"
+#include "FuzzInput.h"
 #include "files/BinLoader.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
-const char* InputPath(const uint8_t* data, size_t size) {
-    static int fd = memfd_create("binload", MFD_CLOEXEC);
-    static char path[64];
-    if (fd < 0 || ftruncate(fd, 0) != 0) std::abort();
-    if (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
-    std::snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
-    return path;
-}
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 void CheckWave(const CWaveMem* w) {
-    Check(w != nullptr && w->m_pData != nullptr);
-    for (LONGLONG i = 0; i < (w->m_nFrames + 1) * w->Channels(); ++i) Check(std::isfinite(w->m_pData[i]));
+    FuzzCheck(w != nullptr && w->m_pData != nullptr);
+    for (LONGLONG i = 0; i < (w->m_nFrames + 1) * w->Channels(); ++i) FuzzCheck(std::isfinite(w->m_pData[i]));
 }
 
 struct Engine : CVudivuVizezud {
@@ -40,20 +27,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Engine engine(&ctx);
     engine.SetOutputFormatRecord(MakeFloatFormat(2, 48000));
     LONG at = -1, status = 0;
-    const HRESULT hr = LoadFileToBinEntry(&engine, InputPath(data, size), -1, &at, &status);
+    const HRESULT hr = LoadFileToBinEntry(&engine, FuzzInputPath(data, size), -1, &at, &status);
     if (FAILED(hr)) {
-        Check(engine.BinCount() == 0);
+        FuzzCheck(engine.BinCount() == 0);
         return 0;
     }
     const CGrooveTrack* e = engine.BinEntry(at);
-    Check(e != nullptr && !e->IsEmpty());
+    FuzzCheck(e != nullptr && !e->IsEmpty());
     CheckWave(e->m_pWave);
     for (int i = 0; i < e->GetSize(); ++i) {
         const CGrooveEvent* g = e->GetAt(i);
-        Check(g->m_nLenSamples > 0 && g->m_nSrcStart + g->m_nLenSamples <= e->m_pWave->m_nFrames);
-        Check(g->m_nTailSamples == 2 * g->m_nLenSamples);
+        FuzzCheck(g->m_nLenSamples > 0 && g->m_nSrcStart + g->m_nLenSamples <= e->m_pWave->m_nFrames);
+        FuzzCheck(g->m_nTailSamples == 2 * g->m_nLenSamples);
         CheckWave(g->m_pTail);
     }
-    Check(std::isfinite(e->m_dTempo));
+    FuzzCheck(std::isfinite(e->m_dTempo));
     return 0;
 }
