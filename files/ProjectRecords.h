@@ -40,11 +40,13 @@ template <typename T> inline void Put(uint8_t* p, size_t at, T v) {
     static_assert(sizeof(T) <= 8);
     uint64_t u = 0;
     std::memcpy(&u, &v, sizeof(T));
-    for (size_t i = 0; i < sizeof(T); ++i) p[at + i] = static_cast<uint8_t>(u >> (8 * i));
+    for (size_t i = 0; i < sizeof(T); ++i)
+        p[at + i] = static_cast<uint8_t>(u >> (8 * i));
 }
 template <typename T> inline T Get(const uint8_t* p, size_t at) {
     uint64_t u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) u |= static_cast<uint64_t>(p[at + i]) << (8 * i);
+    for (size_t i = 0; i < sizeof(T); ++i)
+        u |= static_cast<uint64_t>(p[at + i]) << (8 * i);
     T v;
     std::memcpy(&v, &u, sizeof(T));
     return v;
@@ -65,6 +67,5 @@ void DecodeGrainRecord(const uint8_t in[kGrainRecordBytes], CGrooveEvent* pGrain
 
 // Key-map record; the pad reference is written as 0 and never read.
 void EncodeKeyMapRecord(const TrackKeyInfoImp& entry, uint8_t out[kKeyMapRecordBytes]);
-// False for a pad outside 0..15, a low key or velocity below 0, a high key or
-// velocity above 127.
+// False for a pad outside 0..15 or a key or velocity outside 0..127.
 bool DecodeKeyMapRecord(const uint8_t in[kKeyMapRecordBytes], TrackKeyInfoImp* pEntry);

@@ -27,7 +27,38 @@ build_binload() {
     platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp
 }
 
-targets=(acidwave binload)
+# The project form, the control interface and persistence (project, control,
+# reader, engine and platform sources); FakeSynthContext comes from tests/.
+com_sources=(platform/com/Guid.cpp platform/com/HResult.cpp platform/com/TaskMem.cpp platform/com/MemoryStream.cpp
+  platform/com/FileStream.cpp platform/com/PersistStream.cpp platform/com/TypeLib.cpp)
+control_sources=(files/Project*.cpp files/Control*.cpp files/StreamIOProc.cpp files/BinLoader.cpp
+  files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp
+  engine/*.cpp platform/mmio/*.cpp platform/kernel/TextConvert.cpp "${com_sources[@]}")
+# Compiled once per build, two at a time, into objects both project targets link.
+control_objects() {
+  rm -rf "$out/obj-control"
+  mkdir -p "$out/obj-control"
+  local n=0
+  for src in "${control_sources[@]}"; do
+    "$CXX" "${flags[@]}" -Itests -c "$src" -o "$out/obj-control/$(echo "$src" | tr / _).o" &
+    n=$((n + 1))
+    if [ $((n % 2)) -eq 0 ]; then wait; fi
+  done
+  wait
+}
+build_projectfile() {
+  control_objects
+  "$CXX" "${flags[@]}" -Itests -o "$out/projectfile_fuzz" fuzz/ProjectFileFuzz.cpp "$out"/obj-control/*.o
+}
+build_projectstream() {
+  control_objects
+  "$CXX" "${flags[@]}" -Itests -o "$out/projectstream_fuzz" fuzz/ProjectStreamFuzz.cpp "$out"/obj-control/*.o
+}
+build_versiontext() {
+  "$CXX" "${flags[@]}" -o "$out/versiontext_fuzz" fuzz/VersionTextFuzz.cpp "${com_sources[@]}"
+}
+
+targets=(acidwave binload projectfile projectstream versiontext)
 if [ "${1:-}" = run ]; then
   name=$2
   secs=${3:-30}

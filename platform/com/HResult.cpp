@@ -17,6 +17,15 @@ const char* HResultText(HRESULT hr) {
     case VFW_E_ENUM_OUT_OF_SYNC: return "enumerator out of sync";
     case VFW_E_NOT_IN_GRAPH: return "filter not in a graph";
     case VFW_S_NO_MORE_ITEMS: return "no more items";
+    case VFW_E_INVALID_FILE_FORMAT: return "invalid file format";
+    case DISP_E_UNKNOWNINTERFACE: return "unknown interface";
+    case TYPE_E_LIBNOTREGISTERED: return "type library not registered";
+    case STG_E_FILENOTFOUND: return "file not found";
+    case STG_E_ACCESSDENIED: return "access denied";
+    case STG_E_SEEKERROR: return "seek error";
+    case STG_E_WRITEFAULT: return "write fault";
+    case STG_E_READFAULT: return "read fault";
+    case STG_E_MEDIUMFULL: return "medium full";
     default: return "unknown error";
     }
 }

@@ -17,6 +17,51 @@ constexpr HRESULT VFW_E_NOT_CONNECTED = static_cast<HRESULT>(0x80040209);
 constexpr HRESULT VFW_E_ENUM_OUT_OF_SYNC = static_cast<HRESULT>(0x80040203);
 constexpr HRESULT VFW_E_NOT_IN_GRAPH = static_cast<HRESULT>(0x8004025F);
 constexpr HRESULT VFW_S_NO_MORE_ITEMS = static_cast<HRESULT>(0x00040103);
+constexpr HRESULT VFW_E_INVALID_FILE_FORMAT = static_cast<HRESULT>(0x8004022F);
+// Automation and type libraries.
+constexpr HRESULT DISP_E_UNKNOWNINTERFACE = static_cast<HRESULT>(0x80020001);
+constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003);
+constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);
+constexpr HRESULT TYPE_E_LIBNOTREGISTERED = static_cast<HRESULT>(0x8002801D);
+constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = static_cast<HRESULT>(0x8002802B);
+// Structured storage (streams).
+constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
+constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
+constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);
+constexpr HRESULT STG_E_SEEKERROR = static_cast<HRESULT>(0x80030019);
+constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+constexpr HRESULT STG_E_READFAULT = static_cast<HRESULT>(0x8003001E);
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
+constexpr HRESULT STG_E_INVALIDFLAG = static_cast<HRESULT>(0x800300FF);
+
+// Media filters: connection, allocators, samples, graph.
+constexpr HRESULT VFW_E_ALREADY_CONNECTED = static_cast<HRESULT>(0x80040204);
+constexpr HRESULT VFW_E_NO_ACCEPTABLE_TYPES = static_cast<HRESULT>(0x80040207);
+constexpr HRESULT VFW_E_INVALID_DIRECTION = static_cast<HRESULT>(0x80040208);
+constexpr HRESULT VFW_E_NO_ALLOCATOR = static_cast<HRESULT>(0x8004020A);
+constexpr HRESULT VFW_E_RUNTIME_ERROR = static_cast<HRESULT>(0x8004020B);
+constexpr HRESULT VFW_E_ALREADY_COMMITTED = static_cast<HRESULT>(0x8004020C);
+constexpr HRESULT VFW_E_BADALIGN = static_cast<HRESULT>(0x8004020E);
+constexpr HRESULT VFW_E_NOT_COMMITTED = static_cast<HRESULT>(0x80040211);
+constexpr HRESULT VFW_E_SIZENOTSET = static_cast<HRESULT>(0x80040212);
+constexpr HRESULT VFW_E_BUFFERS_OUTSTANDING = static_cast<HRESULT>(0x80040215);
+constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216);
+constexpr HRESULT VFW_E_NOT_STOPPED = static_cast<HRESULT>(0x80040224);
+constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227);
+constexpr HRESULT VFW_E_SAMPLE_TIME_NOT_SET = static_cast<HRESULT>(0x80040249);
+constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004025E);
+constexpr HRESULT VFW_S_NO_STOP_TIME = static_cast<HRESULT>(0x00040270);
+// COM activation.
+constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
+constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8);
+constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9);
+// A Win32 error code as a result (facility 7).
+constexpr HRESULT HRESULT_FROM_WIN32(LONG x) {
+    return x <= 0 ? static_cast<HRESULT>(x)
+                  : static_cast<HRESULT>((static_cast<uint32_t>(x) & 0x0000FFFFu) | 0x80070000u);
+}
 
 // A short English description of a result, for host-facing tools.
 const char* HResultText(HRESULT hr);

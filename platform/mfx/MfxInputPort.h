@@ -2,10 +2,9 @@
 #pragma once
 #include "platform/com/Unknown.h"
 
-// Identifier chosen by Pandrel; the host protocol leaves it open.
-// {A62BC700-9491-4DC1-998C-32D56DC4B797}
+// {49C2EE08-7DCA-4DF3-9A41-35CFDB44F12E}
 constexpr IID IID_IMfxInputPort = {
-    0xA62BC700, 0x9491, 0x4DC1, {0x99, 0x8C, 0x32, 0xD5, 0x6D, 0xC4, 0xB7, 0x97}};
+    0x49C2EE08, 0x7DCA, 0x4DF3, {0x9A, 0x41, 0x35, 0xCF, 0xDB, 0x44, 0xF1, 0x2E}};
 
 class IMfxInputPort : public IUnknown {
 public:

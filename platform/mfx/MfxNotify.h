@@ -19,10 +19,9 @@ struct MfxSourceProperty {
 };
 static_assert(sizeof(MfxSourceProperty) == 12);
 
-// Identifier chosen by Pandrel; the host protocol leaves it open.
-// {390BD84E-803A-480C-8DB7-5B6336CB16E3}
+// {753B2366-6CD2-4E61-999B-9128FCDB7BCD}
 constexpr IID IID_IMfxNotify = {
-    0x390BD84E, 0x803A, 0x480C, {0x8D, 0xB7, 0x5B, 0x63, 0x36, 0xCB, 0x16, 0xE3}};
+    0x753B2366, 0x6CD2, 0x4E61, {0x99, 0x9B, 0x91, 0x28, 0xFC, 0xDB, 0x7B, 0xCD}};
 
 class IMfxNotify : public IUnknown {
 public:

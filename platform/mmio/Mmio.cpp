@@ -39,13 +39,22 @@ HMMIO mmioOpenW(const WCHAR* pszFileName, MMIOINFO* pmmioinfo, DWORD fdwOpen) {
         if (pmmioinfo != nullptr) pmmioinfo->wErrorRet = error;
         return nullptr;
     };
-    if (pszFileName == nullptr) return fail(MMSYSERR_INVALPARAM);
+    const bool bCustom = pszFileName == nullptr;
+    if (bCustom && (pmmioinfo == nullptr || pmmioinfo->pIOProc == nullptr)) return fail(MMSYSERR_INVALPARAM);
     auto* h = new (std::nothrow) MMIOHANDLE;
     if (h == nullptr) return fail(MMIOERR_OUTOFMEMORY);
     h->info.dwFlags = fdwOpen;
     h->info.fccIOProc = FOURCC_DOS;
     h->info.pIOProc = mmioDosIOProc;
     h->info.hmmio = h;
+    if (bCustom) {
+        h->info.fccIOProc = pmmioinfo->fccIOProc;
+        h->info.pIOProc = pmmioinfo->pIOProc;
+        for (int i = 0; i < 3; ++i) h->info.adwInfo[i] = pmmioinfo->adwInfo[i];
+        h->info.dwReserved1 = pmmioinfo->dwReserved1;
+        h->info.dwReserved2 = pmmioinfo->dwReserved2;
+        h->info.pProcData = pmmioinfo->pProcData;
+    }
     if ((fdwOpen & MMIO_ALLOCBUF) != 0) {
         LONG size = pmmioinfo != nullptr && pmmioinfo->cchBuffer > 0 ? pmmioinfo->cchBuffer : MMIO_DEFAULTBUFFER;
         h->buffer.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
@@ -56,11 +65,17 @@ HMMIO mmioOpenW(const WCHAR* pszFileName, MMIOINFO* pmmioinfo, DWORD fdwOpen) {
         h->info.cchBuffer = size;
         h->info.pchBuffer = h->info.pchNext = h->info.pchEndRead = h->info.pchEndWrite = h->buffer.get();
     }
-    // The OS takes UTF-8 paths; a long wide path needs up to 4 bytes a character,
-    // so convert without the 260-element limit rather than open a cut path.
-    std::vector<char> path(std::wcslen(pszFileName) * 4 + 1);
-    WideToMultiByte(pszFileName, path.data(), path.size());
-    LRESULT rc = h->Call(MMIOM_OPEN, reinterpret_cast<LPARAM>(path.data()), 0);
+    LRESULT rc;
+    if (bCustom) {
+        rc = h->Call(MMIOM_OPEN, 0, 0);
+    } else {
+        // The OS takes UTF-8 paths; a long wide path needs up to 4 bytes a
+        // character, so convert without the 260-element limit rather than open
+        // a cut path.
+        std::vector<char> path(std::wcslen(pszFileName) * 4 + 1);
+        WideToMultiByte(pszFileName, path.data(), path.size());
+        rc = h->Call(MMIOM_OPEN, reinterpret_cast<LPARAM>(path.data()), 0);
+    }
     if (rc != MMSYSERR_NOERROR) {
         delete h;
         return fail(static_cast<UINT>(rc));

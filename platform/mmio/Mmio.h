@@ -1,5 +1,6 @@
-// Multimedia file I/O: a handle that reads a file through an I/O procedure and
-// an I/O buffer, with RIFF chunk navigation (descend, ascend) on top.
+// Multimedia file I/O: a handle that reads and writes a file (or anything a
+// custom I/O procedure serves) with an optional read buffer, with RIFF chunk
+// navigation and creation (descend, create, ascend) on top.
 // A handle belongs to one thread at a time; nothing here locks.
 #pragma once
 #include "platform/com/Types.h"
@@ -55,6 +56,9 @@ constexpr DWORD MMIO_DIRTY = 0x10000000;
 constexpr UINT MMIO_FINDCHUNK = 0x0010;
 constexpr UINT MMIO_FINDRIFF = 0x0020;
 constexpr UINT MMIO_FINDLIST = 0x0040;
+// Chunk creation: a RIFF form or a LIST (header plus type).
+constexpr UINT MMIO_CREATERIFF = 0x0020;
+constexpr UINT MMIO_CREATELIST = 0x0040;
 
 // I/O procedure messages; a procedure answers -1 to an operation it cannot do.
 constexpr UINT MMIOM_READ = MMIO_READ;
@@ -78,9 +82,10 @@ struct MMCKINFO {
 };
 
 // The procedure receives the handle's MMIOINFO as its first argument.
-// MMIOM_OPEN: lParam1 = UTF-8 path; MMIOM_READ: buffer, count -> bytes read;
+// MMIOM_OPEN: lParam1 = UTF-8 path (null when opened without a name);
+// MMIOM_READ / MMIOM_WRITE: buffer, count -> bytes moved, -1 on failure;
 // MMIOM_SEEK: offset, origin -> new position; MMIOM_CLOSE. The procedure keeps
-// lDiskOffset equal to its own file position.
+// lDiskOffset equal to its own position.
 using MMIOPROC = LRESULT (*)(char* lpmmioinfo, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
 
 // The handle's state. pchBuffer..pchEndRead holds file bytes from lBufOffset;
@@ -99,20 +104,33 @@ struct MMIOINFO {
     LONG lBufOffset = 0;
     LONG lDiskOffset = 0;
     DWORD adwInfo[3] = {0, 0, 0}; // procedure's own state (the file procedure: descriptor)
+    DWORD dwReserved1 = 0;        // free for the procedure
+    DWORD dwReserved2 = 0;
     HMMIO hmmio = nullptr;
+    // A pointer for the procedure (a stream, a context): adwInfo is too narrow
+    // to carry one on a 64-bit system.
+    void* pProcData = nullptr;
 };
 
 // The built-in procedure for files on disk.
 LRESULT mmioDosIOProc(char* lpmmioinfo, UINT uMsg, LPARAM lParam1, LPARAM lParam2);
 
-// Opens a file for reading (MMIO_READ; write modes are refused for now).
-// With MMIO_ALLOCBUF the handle owns an I/O buffer of pmmioinfo->cchBuffer
-// bytes, or MMIO_DEFAULTBUFFER when that is 0 or pmmioinfo is null. On failure
-// returns null and sets pmmioinfo->wErrorRet when given.
+// Opens a file: MMIO_READ, MMIO_WRITE or MMIO_READWRITE, with MMIO_CREATE
+// creating or truncating it. With no name, pmmioinfo->pIOProc serves the
+// handle instead of the file procedure; its adwInfo, dwReserved1/2 and
+// pProcData are copied into the handle, and the position starts at 0.
+// With MMIO_ALLOCBUF the handle owns a read buffer of pmmioinfo->cchBuffer
+// bytes, or MMIO_DEFAULTBUFFER when that is 0 or pmmioinfo is null (writes go
+// straight through it). On failure returns null and sets
+// pmmioinfo->wErrorRet when given.
 HMMIO mmioOpenW(const WCHAR* pszFileName, MMIOINFO* pmmioinfo, DWORD fdwOpen);
 MMRESULT mmioClose(HMMIO hmmio, UINT fuClose);
 // Reads up to cch bytes; returns the count read (0 at the end of the file) or -1.
 LONG mmioRead(HMMIO hmmio, HPSTR pch, LONG cch);
+// Writes cch bytes at the stream position; returns the count written or -1.
+LONG mmioWrite(HMMIO hmmio, const char* pch, LONG cch);
+// Nothing is held back by a handle, so this only checks the handle.
+MMRESULT mmioFlush(HMMIO hmmio, UINT fuFlush);
 // Moves the stream (SEEK_SET, SEEK_CUR, SEEK_END); positions past the end are
 // allowed and read nothing. Returns the new position or -1.
 LONG mmioSeek(HMMIO hmmio, LONG lOffset, int iOrigin);
@@ -129,5 +147,12 @@ MMRESULT mmioAdvance(HMMIO hmmio, MMIOINFO* pmmioinfo, UINT fuAdvance);
 // matches. A parent bounds the search to its body. Leaves the stream at the
 // body (past the type for RIFF and LIST). MMIOERR_CHUNKNOTFOUND at the end.
 MMRESULT mmioDescend(HMMIO hmmio, MMCKINFO* pmmcki, const MMCKINFO* pmmckiParent, UINT fuDescend);
-// Moves the stream to the end of the chunk, past its pad byte when the size is odd.
+// Moves the stream to the end of the chunk, past its pad byte when the size is
+// odd. A chunk marked MMIO_DIRTY ends at the stream position: its true size is
+// written back into its header when it differs, a pad byte is written when the
+// size is odd, and the flag is cleared.
 MMRESULT mmioAscend(HMMIO hmmio, MMCKINFO* pmmcki, UINT fuAscend);
+// Writes a chunk header at the stream position (ckid and cksize; with
+// MMIO_CREATERIFF or MMIO_CREATELIST the id RIFF or LIST and then fccType),
+// fills dwDataOffset and marks the record MMIO_DIRTY for mmioAscend.
+MMRESULT mmioCreateChunk(HMMIO hmmio, MMCKINFO* pmmcki, UINT fuCreate);

@@ -67,8 +67,24 @@ MMRESULT mmioDescend(HMMIO hmmio, MMCKINFO* pmmcki, const MMCKINFO* pmmckiParent
 MMRESULT mmioAscend(HMMIO hmmio, MMCKINFO* pmmcki, UINT) {
     if (hmmio == nullptr) return MMSYSERR_INVALHANDLE;
     if (pmmcki == nullptr) return MMSYSERR_INVALPARAM;
-    // Patching a dirty size comes with the write side; a read handle has none.
-    if ((pmmcki->dwFlags & MMIO_DIRTY) != 0) return MMIOERR_CANNOTWRITE;
+    if ((pmmcki->dwFlags & MMIO_DIRTY) != 0) {
+        // The chunk ends where the writer stands: patch the size, pad to even.
+        const LONG pos = mmioSeek(hmmio, 0, SEEK_CUR);
+        if (pos < 0 || static_cast<int64_t>(pos) < pmmcki->dwDataOffset) return MMIOERR_CANNOTSEEK;
+        const DWORD size = static_cast<DWORD>(pos) - pmmcki->dwDataOffset;
+        if (size != pmmcki->cksize) {
+            if (mmioSeek(hmmio, static_cast<LONG>(pmmcki->dwDataOffset) - 4, SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
+            if (mmioWrite(hmmio, reinterpret_cast<const char*>(&size), 4) != 4) return MMIOERR_CANNOTWRITE;
+            if (mmioSeek(hmmio, pos, SEEK_SET) != pos) return MMIOERR_CANNOTSEEK;
+        }
+        if ((size & 1) != 0) {
+            const char pad = 0;
+            if (mmioWrite(hmmio, &pad, 1) != 1) return MMIOERR_CANNOTWRITE;
+        }
+        pmmcki->cksize = size;
+        pmmcki->dwFlags &= ~MMIO_DIRTY;
+        return MMSYSERR_NOERROR;
+    }
     int64_t end = ChunkEnd(*pmmcki);
     if (end > MMIO_MAXOFFSET || mmioSeek(hmmio, static_cast<LONG>(end), SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
     return MMSYSERR_NOERROR;

@@ -15,4 +15,9 @@ struct MMIOHANDLE {
         return Buffered() ? info.lBufOffset + static_cast<LONG>(info.pchNext - info.pchBuffer) : info.lDiskOffset;
     }
     LONG BufferedBytes() const { return static_cast<LONG>(info.pchEndRead - info.pchBuffer); }
+    // Empties the read buffer, which then starts at pos (buffered handles).
+    void DropBuffer(LONG pos) {
+        info.lBufOffset = pos;
+        info.pchNext = info.pchEndRead = info.pchBuffer;
+    }
 };

@@ -1,0 +1,137 @@
+// Project files: clearing, saving (through a temporary file that replaces the
+// target only once complete) and loading (staged, so that a failed load
+// leaves the project as it was).
+#include "files/ControlInterface.h"
+#include "files/ProjectWriter.h"
+#include "platform/kernel/TextConvert.h"
+#include <atomic>
+#include <cstdio>
+#include <cwctype>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr wchar_t kProjectExtension[] = L".pnd";
+
+bool EndsWithProjectExtension(const std::wstring& path) {
+    if (path.size() < 4) return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (static_cast<wchar_t>(std::towlower(static_cast<wint_t>(path[path.size() - 4 + i]))) !=
+            kProjectExtension[i])
+            return false;
+    return true;
+}
+
+// A name for the temporary file next to the target, so that renaming it over
+// the target stays within one file system.
+std::wstring TemporaryPathFor(const std::wstring& target) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = target.find_last_of(L'/');
+    const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+    wchar_t name[64];
+    std::swprintf(name, 64, L".pandrel-save-%d-%u.tmp", static_cast<int>(::getpid()), counter++);
+    return folder + name;
+}
+
+std::string Narrow(const std::wstring& path) {
+    std::string out(path.size() * 4 + 1, '\0');
+    out.resize(WideToMultiByte(path.c_str(), out.data(), out.size()));
+    return out;
+}
+} // namespace
+
+void CControlInterface::ClearProjectState() {
+    CAutoLock lock(this);
+    ResetVoices();
+    ClearUndoHistory();
+    m_auditionPad.Clear();
+    for (CGrooveTrack* pPad : m_pads) {
+        pPad->Clear();
+        pPad->m_bLooping = pPad->m_bSyncedPlayback = pPad->m_bMute = pPad->m_bSolo = 0;
+    }
+    for (CGrooveTrack* pEntry : m_loopBin)
+        delete pEntry;
+    m_loopBin.Clear();
+    m_keyMap.Clear();
+    UpdateAnySolo();
+}
+
+void CControlInterface::InstallImage(CProjectImage& image) {
+    CAutoLock lock(this);
+    ClearProjectState();
+    for (int i = 0; i < kPadCount && i < kImagePads; ++i) {
+        CGrooveTrack* pPad = image.TakePad(i);
+        if (pPad == nullptr) continue;
+        delete m_pads[i];
+        m_pads[i] = pPad;
+    }
+    for (int i = 0; i < image.EntryCount(); ++i)
+        m_loopBin.Add(image.TakeEntry(i));
+    for (int i = 0; i < image.Keys().GetCount(); ++i) {
+        TrackKeyInfoImp entry = image.Keys().EntryAt(i);
+        entry.pTrack = m_pads[static_cast<int>(entry.nPad)];
+        m_keyMap.SetEntry(entry);
+    }
+    m_bGrainAudition = image.GrainAudition();
+    UpdateAnySolo();
+}
+
+HRESULT CControlInterface::ReadProjectInto(HMMIO hmmio) {
+    CAutoLock lock(this);
+    const bool bChanged = EnsureOutputFormat();
+    CProjectImage image(m_pSynthContext);
+    const HRESULT hr = ReadProject(hmmio, m_wfxOut.nSamplesPerSec, &image);
+    if (FAILED(hr)) return hr;
+    InstallImage(image);
+    return bChanged ? S_FALSE : S_OK;
+}
+
+HRESULT CControlInterface::ClearProject() {
+    CAutoLock lock(this);
+    ClearProjectState();
+    ResetPadsAndKeyMap();
+    return S_OK;
+}
+
+HRESULT CControlInterface::SaveProject(const char*, const char* pszPath) {
+    if (pszPath == nullptr) return E_POINTER;
+    CAutoLock lock(this);
+    std::wstring target = WideFromUtf8(pszPath);
+    if (!EndsWithProjectExtension(target)) target += kProjectExtension;
+    const std::wstring temp = TemporaryPathFor(target);
+    HMMIO h = mmioOpenW(temp.c_str(), nullptr, MMIO_CREATE | MMIO_READWRITE);
+    if (h == nullptr) return E_FAIL;
+    HRESULT hr = WriteProject(h, *this);
+    // Closing syncs the file: only bytes known to be on disk replace the old ones.
+    if (mmioClose(h, 0) != MMSYSERR_NOERROR && SUCCEEDED(hr)) hr = E_FAIL;
+    const std::string narrowTemp = Narrow(temp), narrowTarget = Narrow(target);
+    if (SUCCEEDED(hr)) {
+        struct stat st {};
+        if (::stat(narrowTarget.c_str(), &st) == 0) ::chmod(narrowTemp.c_str(), st.st_mode & 07777);
+        if (std::rename(narrowTemp.c_str(), narrowTarget.c_str()) != 0) hr = E_FAIL;
+    }
+    if (FAILED(hr)) std::remove(narrowTemp.c_str());
+    return hr;
+}
+
+HRESULT CControlInterface::LoadProject(const char* pszName, const char* pszPath) {
+    if (pszPath == nullptr) return E_POINTER;
+    CAutoLock lock(this);
+    const std::wstring path = WideFromUtf8(pszPath);
+    MMIOINFO info{};
+    HMMIO h = mmioOpenW(path.c_str(), &info, MMIO_ALLOCBUF | MMIO_READ);
+    if (h == nullptr) return E_FAIL;
+    // A name without "." may hold a raw copy of the host stream: the form then
+    // starts after the 24-byte version text.
+    const std::string name =
+        pszName != nullptr ? pszName : Narrow(path.substr(path.find_last_of(L'/') + 1));
+    if (name.find('.') == std::string::npos) {
+        char magic[4] = {};
+        const bool bRiff = mmioRead(h, magic, 4) == 4 &&
+                           mmioFOURCC(magic[0], magic[1], magic[2], magic[3]) == FOURCC_RIFF;
+        mmioSeek(h, bRiff ? 0 : 24, SEEK_SET);
+    }
+    const HRESULT hr = ReadProjectInto(h);
+    mmioClose(h, 0);
+    return hr;
+}

@@ -1,0 +1,122 @@
+#include "files/ProjectWriter.h"
+#include "files/ProjectRecords.h"
+#include "platform/kernel/TextConvert.h"
+
+namespace {
+using rec::Put;
+
+bool Write(HMMIO h, const void* p, size_t n) {
+    return mmioWrite(h, static_cast<const char*>(p), static_cast<LONG>(n)) == static_cast<LONG>(n);
+}
+bool WriteDword(HMMIO h, DWORD v) {
+    uint8_t b[4];
+    Put<uint32_t>(b, 0, v);
+    return Write(h, b, 4);
+}
+
+// A chunk written between Begin and End; its size is patched on ascent.
+struct Chunk {
+    MMCKINFO ck{};
+    bool Begin(HMMIO h, FOURCC id, UINT fuCreate = 0, FOURCC type = 0) {
+        ck = MMCKINFO{};
+        ck.ckid = id;
+        ck.fccType = type;
+        ck.cksize = 0;
+        ck.dwFlags = MMIO_DIRTY;
+        return mmioCreateChunk(h, &ck, fuCreate) == MMSYSERR_NOERROR;
+    }
+    bool End(HMMIO h) { return mmioAscend(h, &ck, 0) == MMSYSERR_NOERROR; }
+};
+
+// UTF-8 through the 260-byte buffer (never split inside a character), stored
+// as its byte length and bytes.
+bool WriteText(HMMIO h, const std::wstring& text) {
+    char buffer[kTextBufferLength];
+    const size_t n = WideToMultiByte(text.c_str(), buffer, kTextBufferLength);
+    return WriteDword(h, static_cast<DWORD>(n)) && Write(h, buffer, n);
+}
+
+bool WriteGrains(HMMIO h, DWORD nIndex, const CGrooveTrack& track) {
+    if (!WriteDword(h, nIndex) || !WriteDword(h, static_cast<DWORD>(track.GetSize()))) return false;
+    uint8_t record[kGrainRecordBytes];
+    for (int i = 0; i < track.GetSize(); ++i) {
+        EncodeGrainRecord(*track.GetAt(i), record);
+        if (!WriteDword(h, static_cast<DWORD>(i)) || !Write(h, record, sizeof(record)))
+            return false;
+    }
+    return true;
+}
+
+bool WriteTrack(HMMIO h, DWORD nIndex, const CGrooveTrack& track) {
+    uint8_t record[kTrackRecordBytes];
+    EncodeTrackRecord(track, record);
+    return WriteDword(h, nIndex) && Write(h, record, sizeof(record));
+}
+
+bool WriteWave(HMMIO h, const CWaveMem* pWave) {
+    if (pWave == nullptr || pWave->m_pData == nullptr) return false;
+    Chunk form, fmt, data;
+    WAVEFORMATEX wfx = pWave->m_wfx;
+    wfx.cbSize = 0;
+    uint8_t f[kWaveFormatBytes];
+    Put<uint16_t>(f, 0, wfx.wFormatTag);
+    Put<uint16_t>(f, 2, wfx.nChannels);
+    Put<uint32_t>(f, 4, wfx.nSamplesPerSec);
+    Put<uint32_t>(f, 8, wfx.nAvgBytesPerSec);
+    Put<uint16_t>(f, 12, wfx.nBlockAlign);
+    Put<uint16_t>(f, 14, wfx.wBitsPerSample);
+    Put<uint16_t>(f, 16, wfx.cbSize);
+    return form.Begin(h, FOURCC_RIFF, MMIO_CREATERIFF, kFormWave) && fmt.Begin(h, kChunkFormat) &&
+           Write(h, f, sizeof(f)) && fmt.End(h) && data.Begin(h, kChunkData) &&
+           Write(h, pWave->m_pData, static_cast<size_t>(pWave->m_nDataBytes)) && data.End(h) &&
+           form.End(h);
+}
+
+bool WriteKeyMap(HMMIO h, CKeyMap& keys) {
+    // One record per mapped pad, in ascending pad order.
+    TrackKeyInfoImp entries[kKeyMapCapacity];
+    DWORD n = 0;
+    for (DWORD pad = 0; pad < static_cast<DWORD>(kProjectPads); ++pad)
+        if (keys.GetEntry(pad, &entries[n]) != 0) ++n;
+    if (!WriteDword(h, n)) return false;
+    uint8_t record[kKeyMapRecordBytes];
+    for (DWORD i = 0; i < n; ++i) {
+        EncodeKeyMapRecord(entries[i], record);
+        if (!Write(h, record, sizeof(record))) return false;
+    }
+    return true;
+}
+
+bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
+    Chunk form, c;
+    if (!form.Begin(h, FOURCC_RIFF, MMIO_CREATERIFF, kFormProject)) return false;
+    if (!c.Begin(h, kChunkCommon) || !WriteDword(h, kProjectVersion) ||
+        !WriteDword(h, static_cast<DWORD>(engine.GetGrainAudition())) ||
+        !WriteDword(h, static_cast<DWORD>(engine.BinCount())) || !WriteDword(h, kProjectPads) ||
+        !c.End(h))
+        return false;
+    if (!c.Begin(h, kChunkKeyMap) || !WriteKeyMap(h, engine.KeyMap()) || !c.End(h)) return false;
+    for (int i = 0; i < engine.BinCount(); ++i) {
+        const CGrooveTrack& entry = *engine.BinEntry(i);
+        const DWORD n = static_cast<DWORD>(i);
+        if (!c.Begin(h, kChunkEntryTrack) || !WriteTrack(h, n, entry) ||
+            !WriteText(h, entry.m_strName) || !WriteText(h, entry.m_strPath) || !c.End(h))
+            return false;
+        if (!WriteWave(h, entry.m_pWave)) return false;
+        if (!c.Begin(h, kChunkEntryGrains) || !WriteGrains(h, n, entry) || !c.End(h)) return false;
+    }
+    for (int i = 0; i < kProjectPads; ++i) {
+        const CGrooveTrack* pPad = engine.Pad(i);
+        if (pPad == nullptr) return false;
+        const DWORD n = static_cast<DWORD>(i);
+        if (!c.Begin(h, kChunkPadTrack) || !WriteTrack(h, n, *pPad) || !c.End(h)) return false;
+        if (!c.Begin(h, kChunkPadGrains) || !WriteGrains(h, n, *pPad) || !c.End(h)) return false;
+    }
+    return form.End(h);
+}
+} // namespace
+
+HRESULT WriteProject(HMMIO hmmio, CVudivuVizezud& engine) {
+    if (hmmio == nullptr) return E_FAIL;
+    return WriteAll(hmmio, engine) ? S_OK : E_FAIL;
+}

@@ -1,0 +1,36 @@
+// Enumerates a filter's pins in its own order, each handed out with one
+// reference. It remembers the pin version and count from its creation or
+// last Reset; when the version changes, Next starts over (never handing out
+// a pin twice) and Skip answers VFW_E_ENUM_OUT_OF_SYNC. Holds a reference on
+// the filter. One thread at a time; reads the pins under the filter's lock.
+#pragma once
+#include "platform/media/BaseFilter.h"
+#include <atomic>
+#include <vector>
+
+class CEnumPins : public IEnumPins {
+public:
+    // pClone (optional): an enumerator whose position and history to copy.
+    CEnumPins(CBaseFilter* pFilter, const CEnumPins* pClone);
+    virtual ~CEnumPins();
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override { return ++m_cRef; }
+    ULONG Release() override;
+
+    HRESULT Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override;
+    HRESULT Skip(ULONG cPins) override;
+    HRESULT Reset() override;
+    HRESULT Clone(IEnumPins** ppEnum) override;
+
+private:
+    void Refresh();
+    bool OutOfSync() const { return m_nVersion != m_pFilter->GetPinVersion(); }
+
+    std::atomic<ULONG> m_cRef{1};
+    CBaseFilter* m_pFilter;
+    int m_nPosition = 0;
+    int m_nPinCount = 0;
+    LONG m_nVersion = 0;
+    std::vector<CBasePin*> m_handedOut;
+};
