@@ -1,4 +1,4 @@
-// The scalar kernel family and the selector (Part 1.4), checked against the
+// The scalar kernel family and the selector, checked against the
 // per-frame rule computed in MixTestData.h.
 #include "engine/MixKernels.h"
 #include "MixTestData.h"

@@ -1,5 +1,5 @@
 // Helpers of the kernel tests: deterministic signals, aligned buffers, jobs, and
-// the per-frame rule of Part 1.4 computed independently of the kernels (gains in
+// the per-frame rule computed independently of the kernels (gains in
 // closed form: g_k = g0 + k d0 + e k (k - 1) / 2).
 #pragma once
 #include "engine/MixKernels.h"

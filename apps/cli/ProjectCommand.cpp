@@ -1,0 +1,177 @@
+// `pandrel project`: makes and changes a project file through the instrument's
+// control interface, so that projects can be built without the editor. Every
+// change loads the project, applies the change and saves it whole.
+#include "apps/cli/CliError.h"
+#include "apps/cli/Commands.h"
+#include "apps/cli/HostSession.h"
+#include "interfaces/IVudivuVizezud.h"
+#include <climits>
+#include <cstdlib>
+
+namespace {
+constexpr LONG kLoadStatusBinFull = 1; // LoadFileToBin's status with S_FALSE
+
+long Integer(const std::string& strCommand, const std::string& strWhat, const std::string& strText,
+             long nMin, long nMax) {
+    char* pEnd = nullptr;
+    const long n = std::strtol(strText.c_str(), &pEnd, 10);
+    if (strText.empty() || *pEnd != '\0' || n < nMin || n > nMax)
+        throw CCliError::Usage(strCommand, strWhat + " must be a whole number from " +
+                                               std::to_string(nMin) + " to " +
+                                               std::to_string(nMax) + ", not '" + strText + "'");
+    return n;
+}
+
+BOOL OnOff(const std::string& strName, const std::string& strValue) {
+    if (strValue == "on" || strValue == "yes" || strValue == "1") return TRUE;
+    if (strValue == "off" || strValue == "no" || strValue == "0") return FALSE;
+    throw CCliError::Usage("project", strName + " must be on or off, not '" + strValue + "'");
+}
+
+class CProjectEdit {
+public:
+    CProjectEdit(const CCommandArgs& args, const std::string& strPath, bool bLoad)
+        : m_session(args), m_strPath(strPath) {
+        m_pControl = m_session.Open(CInstrumentHost::Options(), CTempoMap()).Control();
+        if (bLoad) m_session.LoadProject(strPath);
+    }
+    IVudivuVizezud* operator->() const { return m_pControl; }
+    void Check(HRESULT hr, const char* pszWhat) const {
+        if (FAILED(hr)) throw CCliError::FromHResult(m_strPath, pszWhat, hr);
+    }
+    void Save() const {
+        Check(m_pControl->SaveProject("project", m_strPath.c_str()), "cannot save the project");
+    }
+
+private:
+    CHostSession m_session;
+    std::string m_strPath;
+    IVudivuVizezud* m_pControl = nullptr;
+};
+
+void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
+    const char* pszFail = "cannot change the pad";
+    if (args.Has("--synced"))
+        edit.Check(edit->SetPadSynced(nPad, OnOff("--synced", args.Value("--synced"))), pszFail);
+    if (args.Has("--looping"))
+        edit.Check(edit->SetPadLooping(nPad, OnOff("--looping", args.Value("--looping"))), pszFail);
+    if (args.Has("--latch"))
+        edit.Check(edit->SetPadLatch(nPad, OnOff("--latch", args.Value("--latch"))), pszFail);
+    if (args.Has("--mute"))
+        edit.Check(edit->SetPadMute(nPad, OnOff("--mute", args.Value("--mute"))), pszFail);
+    if (args.Has("--output"))
+        edit.Check(
+            edit->SetPadOutput(nPad, Integer("project", "--output", args.Value("--output"), 0, 16)),
+            pszFail);
+    if (args.Has("--volume"))
+        edit.Check(
+            edit->SetPadVolume(nPad, static_cast<float>(args.Number("--volume", 1.0, 0.0, 2.0))),
+            pszFail);
+    if (args.Has("--pan"))
+        edit.Check(edit->SetPadPan(nPad, static_cast<float>(args.Number("--pan", 0.5, 0.0, 1.0))),
+                   pszFail);
+    if (args.Has("--keys") || args.Has("--root")) {
+        PadKeyRange range{};
+        range.nPad = nPad;
+        edit.Check(edit->GetPadKeyRange(&range), "cannot read the key map");
+        if (args.Has("--keys")) {
+            // "LOW" or "LOW-HIGH", MIDI note numbers.
+            const std::string keys = args.Value("--keys");
+            const size_t dash = keys.find('-');
+            range.nLowKey = Integer("project", "--keys", keys.substr(0, dash), 0, 127);
+            range.nHighKey = dash == std::string::npos
+                                 ? range.nLowKey
+                                 : Integer("project", "--keys", keys.substr(dash + 1), 0, 127);
+            if (range.nHighKey < range.nLowKey)
+                throw CCliError::Usage("project", "--keys: the high key is below the low key");
+            if (!args.Has("--root")) range.nRootKey = range.nLowKey;
+        }
+        if (args.Has("--root"))
+            range.nRootKey = Integer("project", "--root", args.Value("--root"), 0, 127);
+        edit.Check(edit->SetPadKeyRange(&range), "cannot change the key map");
+    }
+}
+
+int Run(const CCommandArgs& args) {
+    const std::vector<std::string>& pos = args.Positional();
+    if (pos.empty()) throw CCliError::Usage("project", "missing new, add, assign or set");
+    const std::string& strVerb = pos[0];
+    if (pos.size() < 2) throw CCliError::Usage("project", "missing PROJECT.pnd");
+    const std::string& strPath = pos[1];
+    if (strVerb == "new") {
+        args.ExpectPositional(2, 2, "");
+        CProjectEdit edit(args, strPath, false);
+        edit.Check(edit->ClearProject(), "cannot clear the project");
+        edit.Save();
+        WriteStdout("wrote " + strPath + "\n");
+    } else if (strVerb == "add") {
+        args.ExpectPositional(3, 3, "LOOP.wav");
+        CProjectEdit edit(args, strPath, true);
+        char szFull[PATH_MAX];
+        const std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
+        const std::string strName =
+            args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
+        LONG nEntry = -1;
+        LONG nStatus = 0;
+        const HRESULT hr = edit->LoadFileToBin(strName.c_str(), strLoop.c_str(), &nEntry, &nStatus);
+        if (FAILED(hr)) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
+        if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
+            throw CCliError(strPath, "the Loop Bin is full (16 files)");
+        edit.Save();
+        WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) +
+                    "\n");
+    } else if (strVerb == "assign") {
+        args.ExpectPositional(4, 4, "PAD FILE");
+        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
+        CProjectEdit edit(args, strPath, true);
+        LONG nFiles = 0;
+        edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
+        if (nFiles == 0) throw CCliError(strPath, "the Loop Bin is empty");
+        const LONG nEntry = Integer("project", "FILE", pos[3], 0, nFiles - 1);
+        edit.Check(edit->AssignFileToPad(nPad, nEntry), "cannot assign the file");
+        SetPad(args, edit, nPad);
+        edit.Save();
+        WriteStdout("laid file " + pos[3] + " on pad " + pos[2] + " of " + strPath + "\n");
+    } else if (strVerb == "set") {
+        args.ExpectPositional(3, 3, "PAD");
+        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
+        CProjectEdit edit(args, strPath, true);
+        SetPad(args, edit, nPad);
+        edit.Save();
+        WriteStdout("changed pad " + pos[2] + " of " + strPath + "\n");
+    } else {
+        throw CCliError::Usage("project",
+                               "unknown action '" + strVerb + "' (new, add, assign or set)");
+    }
+    return 0;
+}
+} // namespace
+
+const CommandEntry& ProjectCommand() {
+    static const CommandEntry entry{
+        "project",
+        "make and change a project (new, add, assign, set)",
+        "usage: pandrel project new PROJECT.pnd\n"
+        "       pandrel project add PROJECT.pnd LOOP.wav [--name NAME]\n"
+        "       pandrel project assign PROJECT.pnd PAD FILE [pad options]\n"
+        "       pandrel project set PROJECT.pnd PAD [pad options]\n\n"
+        "Makes an empty project, loads a loop into its Loop Bin, lays a Loop Bin file\n"
+        "(numbered from 0, as 'pandrel info' shows) on a pad (1 to 16), or changes a\n"
+        "pad. The project is saved whole after each change.\n\n"
+        "pad options:\n"
+        "  --synced on|off    follow the song's tempo, or count in samples\n"
+        "  --looping on|off   loop, or play once\n"
+        "  --latch on|off     latched (a note starts and stops it) or gated\n"
+        "  --mute on|off\n"
+        "  --keys LOW[-HIGH]  the MIDI keys that play the pad (root: LOW)\n"
+        "  --root KEY         the key that plays it untransposed\n"
+        "  --output N         0 the mix, 1 to 16 \"Chan N\"\n"
+        "  --volume V         0 to 2\n"
+        "  --pan P            0 (left) to 1 (right)\n"
+        "  --module FILE      the instrument library (default: next to this program)\n",
+        {"--name", "--synced", "--looping", "--latch", "--mute", "--keys", "--root", "--output",
+         "--volume", "--pan", "--module"},
+        {},
+        &Run};
+    return entry;
+}

@@ -1,0 +1,47 @@
+// The host's context object handed to the instrument on Attach: the song's
+// tempo map, a time-format converter (MIDI ticks, ticks, samples, seconds)
+// and the position service, all answered from one CTempoMap and sample rate.
+#pragma once
+#include "apps/hostkit/TempoMap.h"
+#include "platform/mfx/MfxHostContext.h"
+#include <atomic>
+
+class CHostContext final : public IMfxTempoMap, public IMfxTimeConverter, public IMfxPosition {
+public:
+    static constexpr DWORD kNoHostKey = 0xFFFFFFFF;
+
+    // Created with one reference.
+    CHostContext(const CTempoMap& tempo, DWORD dwRate);
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override { return ++m_cRef; }
+    ULONG Release() override;
+
+    LONG TicksToMsecs(LONG lMidiTicks) override;
+    LONG MsecsToTicks(LONG lMsecs) override;
+    HRESULT TempoMapReserved5() override { return E_NOTIMPL; }
+    HRESULT TempoMapReserved6() override { return E_NOTIMPL; }
+    HRESULT TempoMapReserved7() override { return E_NOTIMPL; }
+    HRESULT GetTempoAt(LONG lMidiTicks, LONG* plStart, LONG* plTempo100) override;
+
+    HRESULT ConvertTime(MfxTime* pTime, DWORD dwToFormat) override;
+
+    HRESULT PositionReserved3() override { return E_NOTIMPL; }
+    HRESULT PositionReserved4() override { return E_NOTIMPL; }
+    HRESULT PositionReserved5() override { return E_NOTIMPL; }
+    // The host key (0..11) when one is set, else kNoHostKey.
+    HRESULT QueryPosition(const MfxTime* pTime, DWORD* pdwAnswer) override;
+
+    void SetHostKey(DWORD dwKey) { m_dwHostKey = dwKey; }
+    const CTempoMap& Tempo() const { return m_tempo; }
+    // Song time of a MIDI tick in samples, rounded to the nearest sample.
+    LONGLONG MidiTicksToSamples(double dTicks) const;
+
+private:
+    ~CHostContext() = default; // through Release only
+
+    CTempoMap m_tempo;
+    double m_dRate;
+    DWORD m_dwHostKey = kNoHostKey;
+    std::atomic<ULONG> m_cRef{1};
+};

@@ -1,0 +1,53 @@
+// The host's sink filter: one input pin that keeps every float it receives
+// from one of the instrument's outputs. Silence before the first sound is
+// only counted, so an output that stays silent costs no memory.
+#pragma once
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BaseInputPin.h"
+#include <atomic>
+#include <vector>
+
+class CHostSink;
+
+class CHostSinkPin : public CBaseInputPin {
+public:
+    CHostSinkPin(CHostSink* pFilter, CCritSec* pLock, const CMediaType& type);
+    HRESULT CheckMediaType(const CMediaType* pmt) override;
+    HRESULT GetMediaType(int iPosition, CMediaType* pmt) override;
+    HRESULT Receive(IMediaSample* pSample) override;
+    HRESULT EndOfStream() override { return S_OK; }
+
+    void Clear();
+    // Appends the silence counted since the last sound.
+    void Complete();
+
+    CMediaType m_type;
+    std::vector<float> m_samples; // interleaved, received up to the last sound
+    size_t m_nSilentFloats = 0;   // zeros received after that
+    bool m_bSound = false;
+};
+
+class CHostSink : public CBaseFilter {
+public:
+    CHostSink(WORD wChannels, DWORD dwRate);
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return QueryBaseFilterInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return ++m_cRef; }
+    ULONG Release() override;
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
+    IPin* Pin() { return &m_pin; }
+    void Clear() { m_pin.Clear(); }
+    bool HasSound() const { return m_pin.m_bSound; }
+    // Everything received, interleaved.
+    const std::vector<float>& Samples() {
+        m_pin.Complete();
+        return m_pin.m_samples;
+    }
+
+private:
+    CCritSec m_lock;
+    CHostSinkPin m_pin;
+    std::atomic<ULONG> m_cRef{1};
+};

@@ -1,0 +1,93 @@
+#include "apps/hostkit/HostSource.h"
+#include "platform/mfx/MfxSilentBuffer.h"
+#include "platform/mmio/WaveFormat.h"
+#include <cstring>
+
+namespace {
+WAVEFORMATEX FormatOf(const CMediaType& mt) {
+    WAVEFORMATEX wfx{};
+    if (mt.pbFormat != nullptr && mt.cbFormat >= sizeof(wfx))
+        std::memcpy(&wfx, mt.pbFormat, sizeof(wfx));
+    return wfx;
+}
+} // namespace
+
+CMediaType HostFloatType(WORD wChannels, DWORD dwRate) {
+    CMediaType mt;
+    mt.majortype = MEDIATYPE_Audio;
+    mt.subtype = MEDIASUBTYPE_IEEE_FLOAT;
+    mt.formattype = FORMAT_WaveFormatEx;
+    WAVEFORMATEX wfx{};
+    wfx.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    wfx.nChannels = wChannels;
+    wfx.nSamplesPerSec = dwRate;
+    wfx.wBitsPerSample = 32;
+    wfx.nBlockAlign = static_cast<WORD>(wChannels * 4);
+    wfx.nAvgBytesPerSec = dwRate * wfx.nBlockAlign;
+    mt.SetFormat(reinterpret_cast<const BYTE*>(&wfx), sizeof(wfx));
+    mt.lSampleSize = wfx.nBlockAlign;
+    return mt;
+}
+
+CHostSourcePin::CHostSourcePin(CHostSource* pFilter, CCritSec* pLock, const CMediaType& type,
+                               LONG lFrames)
+    : CBaseOutputPin(L"Output", pFilter, pLock, nullptr), m_type(type), m_lFrames(lFrames) {}
+
+HRESULT CHostSourcePin::CheckMediaType(const CMediaType* pmt) {
+    return pmt != nullptr && pmt->cbFormat == m_type.cbFormat &&
+                   std::memcmp(pmt->pbFormat, m_type.pbFormat, m_type.cbFormat) == 0
+               ? S_OK
+               : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CHostSourcePin::GetMediaType(int iPosition, CMediaType* pmt) {
+    if (iPosition < 0) return E_INVALIDARG;
+    if (iPosition > 0) return VFW_S_NO_MORE_ITEMS;
+    *pmt = m_type;
+    return S_OK;
+}
+
+HRESULT CHostSourcePin::DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPERTIES* pProp) {
+    pProp->cBuffers = 2;
+    pProp->cbBuffer = m_lFrames * FormatOf(m_type).nBlockAlign;
+    pProp->cbAlign = 16;
+    pProp->cbPrefix = 0;
+    ALLOCATOR_PROPERTIES actual{};
+    return pAlloc->SetProperties(pProp, &actual);
+}
+
+CHostSource::CHostSource(WORD wChannels, DWORD dwRate, LONG lFrames)
+    : CBaseFilter(L"Host Source", &m_lock, GUID_NULL),
+      m_pin(this, &m_lock, HostFloatType(wChannels, dwRate), lFrames) {}
+
+ULONG CHostSource::Release() {
+    const ULONG n = --m_cRef;
+    if (n == 0) delete this;
+    return n;
+}
+
+HRESULT CHostSource::Push(LONG lFrames, bool bFirst) {
+    if (lFrames <= 0 || lFrames > m_pin.m_lFrames) return E_INVALIDARG;
+    IMediaSample* pSample = nullptr;
+    HRESULT hr = m_pin.GetDeliveryBuffer(&pSample, nullptr, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    BYTE* p = nullptr;
+    pSample->GetPointer(&p);
+    const LONG lBytes = lFrames * FormatOf(m_pin.m_type).nBlockAlign;
+    std::memset(p, 0, static_cast<size_t>(lBytes));
+    pSample->SetActualDataLength(lBytes);
+    pSample->SetDiscontinuity(bFirst);
+    if (bFirst) {
+        REFERENCE_TIME rtStart = 0;
+        pSample->SetTime(&rtStart, nullptr);
+    }
+    // The input carries no sound; the flag lets the instrument skip reading it.
+    void* pv = nullptr;
+    if (SUCCEEDED(pSample->QueryInterface(IID_IMfxSilentBuffer, &pv)) && pv != nullptr) {
+        static_cast<IMfxSilentBuffer*>(pv)->SetSilentFlag(TRUE);
+        static_cast<IMfxSilentBuffer*>(pv)->Release();
+    }
+    hr = m_pin.Deliver(pSample);
+    pSample->Release();
+    return hr;
+}

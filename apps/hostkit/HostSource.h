@@ -1,0 +1,46 @@
+// The host's source filter: one output pin that pushes silent float buffers
+// into the instrument's "Input", each asking for one buffer of every output.
+#pragma once
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BaseOutputPin.h"
+#include <atomic>
+
+// A float audio media type.
+CMediaType HostFloatType(WORD wChannels, DWORD dwRate);
+
+class CHostSource;
+
+class CHostSourcePin : public CBaseOutputPin {
+public:
+    CHostSourcePin(CHostSource* pFilter, CCritSec* pLock, const CMediaType& type, LONG lFrames);
+    HRESULT CheckMediaType(const CMediaType* pmt) override;
+    HRESULT GetMediaType(int iPosition, CMediaType* pmt) override;
+    HRESULT DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPERTIES* pProp) override;
+
+    CMediaType m_type;
+    LONG m_lFrames;
+};
+
+class CHostSource : public CBaseFilter {
+public:
+    // Created with one reference.
+    CHostSource(WORD wChannels, DWORD dwRate, LONG lFrames);
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return QueryBaseFilterInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return ++m_cRef; }
+    ULONG Release() override;
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
+    IPin* Pin() { return &m_pin; }
+
+    // Delivers one silent buffer of lFrames frames; the first carries a
+    // discontinuity at time 0. The instrument renders all its outputs before
+    // this returns.
+    HRESULT Push(LONG lFrames, bool bFirst);
+
+private:
+    CCritSec m_lock;
+    CHostSourcePin m_pin;
+    std::atomic<ULONG> m_cRef{1};
+};

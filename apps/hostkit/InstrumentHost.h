@@ -1,0 +1,69 @@
+// One instrument as a host runs it: created from the loaded library through
+// its class factory, wired into a graph (a silent source into "Input", a sink
+// on the mix and, on request, on every "Chan n" output), attached to a host
+// context built on the song's tempo map, and played from MIDI notes into
+// float arrays. Single-threaded: the caller's thread is the streaming thread.
+#pragma once
+#include "apps/hostkit/InstrumentModule.h"
+#include "apps/hostkit/MidiSong.h"
+#include "apps/hostkit/TempoMap.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+class CFilterGraph;
+class CHostContext;
+class CHostSink;
+class CHostSource;
+class IBaseFilter;
+class IMfxSoftSynth;
+class IPin;
+class IVudivuVizezud;
+
+class CInstrumentHost {
+public:
+    static constexpr int kOutputs = 17; // "Mix Output", then "Chan 1".."Chan 16"
+
+    struct Options {
+        DWORD dwRate = 44100;
+        WORD wChannels = 2;
+        LONG lBlockFrames = 256;
+        bool bChannelOutputs = false; // also capture "Chan 1".."Chan 16"
+    };
+
+    CInstrumentHost() = default;
+    ~CInstrumentHost();
+    CInstrumentHost(const CInstrumentHost&) = delete;
+    CInstrumentHost& operator=(const CInstrumentHost&) = delete;
+
+    // Creates the instrument and its graph. False with the cause in *pstrError.
+    bool Open(const CInstrumentModule& module, const Options& options, const CTempoMap& tempo,
+              std::string* pstrError);
+    // The control interface (no reference added), valid while open.
+    IVudivuVizezud* Control() const { return m_pControl; }
+
+    // Plays the notes (in song order) from song time 0 for nFrames frames and
+    // keeps every output's samples. pfnProgress, when given, is told the
+    // frames done after each block. False with the cause in *pstrError.
+    bool Render(const std::vector<MidiNoteEvent>& notes, LONGLONG nFrames,
+                const std::function<void(LONGLONG)>& pfnProgress, std::string* pstrError);
+
+    // Interleaved samples of output n (0 the mix); empty when not captured.
+    const std::vector<float>& Output(int n) const;
+    // Whether output n carried anything but silence.
+    bool HasSound(int n) const;
+
+private:
+    void Close();
+
+    Options m_options;
+    IBaseFilter* m_pFilter = nullptr;
+    IMfxSoftSynth* m_pSynth = nullptr;
+    IVudivuVizezud* m_pControl = nullptr;
+    CFilterGraph* m_pGraph = nullptr;
+    CHostSource* m_pSource = nullptr;
+    CHostContext* m_pContext = nullptr; // the host's own reference
+    std::vector<IPin*> m_pins;
+    std::vector<CHostSink*> m_sinks; // per output; null when not connected
+    bool m_bAttached = false;
+};

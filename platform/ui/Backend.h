@@ -1,0 +1,36 @@
+// What the window manager needs of a display: native top-level windows, a
+// clock, presenting back buffers, the pointer, and waiting for input.
+// Implemented by the X11 and the offscreen backends. UI thread.
+#pragma once
+#include <cstdint>
+#include <string>
+#include "platform/ui/UiTypes.h"
+
+class CBitmap;
+class CCursor;
+class CWnd;
+
+class IUiBackend {
+public:
+    virtual ~IUiBackend() = default;
+    // Milliseconds of a monotonic clock.
+    virtual uint64_t NowMs() = 0;
+    virtual bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size,
+                                    uintptr_t nativeParent) = 0;
+    virtual void DestroyNativeWindow(CWnd* pTop) = 0;
+    virtual void ShowNativeWindow(CWnd* pTop, bool bShow) = 0;
+    // Screen position of the top-level's client origin.
+    virtual POINT ClientOrigin(CWnd* pTop) = 0;
+    // Copies rc of the top-level's back buffer to the screen.
+    virtual void Present(CWnd* pTop, const CBitmap& buffer, const RECT& rc) = 0;
+    virtual void SetCursor(const CCursor* pCursor) = 0;
+    // Moves the pointer; the backend delivers the resulting pointer move.
+    virtual void WarpPointer(POINT screen) = 0;
+    // Keeps the pointer inside a screen rectangle, or frees it (nullptr).
+    virtual void ConfinePointer(const RECT* pScreen) = 0;
+    // Waits up to timeoutMs (-1: no limit) for input and hands it to the window
+    // manager. False when no more input can come (display gone, or offscreen).
+    virtual bool WaitEvents(int timeoutMs) = 0;
+    // True when a person can answer dialogs drawn by the layer.
+    virtual bool IsInteractive() const = 0;
+};

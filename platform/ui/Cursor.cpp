@@ -1,0 +1,6 @@
+#include "platform/ui/Cursor.h"
+
+const CCursor* CCursor::Arrow() {
+    static const CCursor arrow;
+    return &arrow;
+}

@@ -1,0 +1,52 @@
+// The display of a desktop: Xlib windows painted through cairo's Xlib surface,
+// top-level or embedded in a host's window, with pointer warping and
+// confinement and file drops by the XDND protocol (text/uri-list). UI thread.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+#include "platform/ui/Backend.h"
+
+typedef struct _XDisplay Display;
+typedef union _XEvent XEvent;
+
+class CX11Backend : public IUiBackend {
+public:
+    // Connects to the display (nullptr: $DISPLAY); nullptr when that fails.
+    static std::unique_ptr<CX11Backend> Open(const char* pszDisplay = nullptr);
+    ~CX11Backend() override;
+
+    uint64_t NowMs() override;
+    bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent) override;
+    void DestroyNativeWindow(CWnd* pTop) override;
+    void ShowNativeWindow(CWnd* pTop, bool bShow) override;
+    POINT ClientOrigin(CWnd* pTop) override;
+    void Present(CWnd* pTop, const CBitmap& buffer, const RECT& rc) override;
+    void SetCursor(const CCursor* pCursor) override;
+    void WarpPointer(POINT screen) override;
+    void ConfinePointer(const RECT* pScreen) override;
+    bool WaitEvents(int timeoutMs) override;
+    bool IsInteractive() const override { return true; }
+
+    // The native window id of a top-level (for tools and embedding).
+    unsigned long NativeWindow(CWnd* pTop) const;
+
+private:
+    struct Native;
+    struct Dnd;
+    explicit CX11Backend(Display* pDisplay);
+    Native* Find(CWnd* pTop);
+    Native* FindWindow(unsigned long win);
+    void Handle(XEvent& ev);
+    void HandleClientMessage(XEvent& ev, Native& n);
+    void HandleSelection(XEvent& ev, Native& n);
+    void SendDndStatus(Native& n, bool bAccept);
+    void SendDndFinished(Native& n, bool bAccepted);
+
+    Display* m_pDisplay;
+    std::vector<std::unique_ptr<Native>> m_windows;
+    std::unique_ptr<Dnd> m_pDnd;
+    unsigned long m_arrow = 0, m_custom = 0, m_current = 0;
+    const CCursor* m_pCustomFor = nullptr;
+    bool m_bGrabbed = false;
+};
