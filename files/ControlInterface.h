@@ -116,6 +116,23 @@ protected:
     CGrooveTrack* PadAt(LONG nPad) const {
         return nPad >= 0 && nPad < kPadCount ? Pad(nPad) : nullptr;
     }
+    // The checked pad accessors: the out-pointer first (E_POINTER), then the
+    // pad index (E_INVALIDARG); both under the lock.
+    template <typename T, typename Read> HRESULT ReadPad(LONG nPad, T* pValue, Read read) {
+        if (pValue == nullptr) return E_POINTER;
+        CAutoLock lock(this);
+        const CGrooveTrack* p = PadAt(nPad);
+        if (p == nullptr) return E_INVALIDARG;
+        *pValue = read(*p);
+        return S_OK;
+    }
+    template <typename Write> HRESULT WritePad(LONG nPad, Write write) {
+        CAutoLock lock(this);
+        CGrooveTrack* p = PadAt(nPad);
+        if (p == nullptr) return E_INVALIDARG;
+        write(*p);
+        return S_OK;
+    }
     // Grain nGrain of pad nPad, else null.
     CGrooveEvent* GrainAt(LONG nPad, LONG nGrain) const {
         CGrooveTrack* p = PadAt(nPad);

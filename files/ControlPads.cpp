@@ -45,176 +45,88 @@ HRESULT CControlInterface::SetPadLatchMode(LONG nPad, BOOL value) {
 }
 
 HRESULT CControlInterface::GetPadMute(LONG nPad, BOOL* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_bMute;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_bMute; });
 }
 
 HRESULT CControlInterface::SetPadMute(LONG nPad, BOOL value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_bMute = value;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_bMute = value; });
 }
 
 HRESULT CControlInterface::GetPadVolume(LONG nPad, float* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_fVolume;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_fVolume; });
 }
 
 HRESULT CControlInterface::SetPadVolume(LONG nPad, float value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
     // Negative (and not-a-number) values store 0.
-    p->m_fVolume = value >= 0.0f ? std::min(value, 2.0f) : 0.0f;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_fVolume = value >= 0.0f ? std::min(value, 2.0f) : 0.0f; });
 }
 
 HRESULT CControlInterface::GetPadPan(LONG nPad, float* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_fPan;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_fPan; });
 }
 
 HRESULT CControlInterface::SetPadPan(LONG nPad, float value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_fPan = value >= 0.0f ? std::min(value, 1.0f) : 0.0f;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_fPan = value >= 0.0f ? std::min(value, 1.0f) : 0.0f; });
 }
 
 HRESULT CControlInterface::GetPadTails(LONG nPad, BOOL* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_bTail;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_bTail; });
 }
 
 HRESULT CControlInterface::SetPadTails(LONG nPad, BOOL value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->SetTail(value);
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.SetTail(value); });
 }
 
 HRESULT CControlInterface::GetPadPitchMarkers(LONG nPad, BOOL* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_bFollowKey;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_bFollowKey; });
 }
 
 HRESULT CControlInterface::SetPadPitchMarkers(LONG nPad, BOOL value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_bFollowKey = value;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_bFollowKey = value; });
 }
 
 HRESULT CControlInterface::GetPadOutput(LONG nPad, LONG* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_nOutput;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_nOutput; });
 }
 
 HRESULT CControlInterface::SetPadOutput(LONG nPad, LONG value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
     if (value < 0 || value > kPadCount) return E_INVALIDARG;
-    p->m_nOutput = value;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_nOutput = value; });
 }
 
 HRESULT CControlInterface::GetPadSolo(LONG nPad, BOOL* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_bSolo;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_bSolo; });
 }
 
 HRESULT CControlInterface::SetPadSolo(LONG nPad, BOOL value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_bSolo = value;
-    UpdateAnySolo();
-    return S_OK;
+    return WritePad(nPad, [=, this](CGrooveTrack& p) {
+        p.m_bSolo = value;
+        UpdateAnySolo();
+    });
 }
 
 HRESULT CControlInterface::GetPadRoot(LONG nPad, LONG* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_nKey;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_nKey; });
 }
 
 HRESULT CControlInterface::SetPadRoot(LONG nPad, LONG value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->SetKey(value);
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.SetKey(value); });
 }
 
 HRESULT CControlInterface::GetPadMidiChannel(LONG nPad, LONG* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_nMidiChannel;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_nMidiChannel; });
 }
 
 HRESULT CControlInterface::SetPadMidiChannel(LONG nPad, LONG value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_nMidiChannel = std::clamp<LONG>(value, -1, 15);
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_nMidiChannel = std::clamp<LONG>(value, -1, 15); });
 }
 
 HRESULT CControlInterface::GetPadLatch(LONG nPad, BOOL* pValue) {
-    if (pValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    const CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    *pValue = p->m_bLatch;
-    return S_OK;
+    return ReadPad(nPad, pValue, [](const CGrooveTrack& p) { return p.m_bLatch; });
 }
 
 HRESULT CControlInterface::SetPadLatch(LONG nPad, BOOL value) {
-    CAutoLock lock(this);
-    CGrooveTrack* p = PadAt(nPad);
-    if (p == nullptr) return E_INVALIDARG;
-    p->m_bLatch = value;
-    return S_OK;
+    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_bLatch = value; });
 }
 
 HRESULT CControlInterface::GetPadLength(LONG nKind, LONG nIndex, LONGLONG* pnTicks) {
