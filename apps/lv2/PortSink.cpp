@@ -1,0 +1,65 @@
+#include "apps/lv2/PortSink.h"
+#include "apps/hostkit/HostSource.h"
+#include "platform/mfx/MfxSilentBuffer.h"
+#include "platform/mmio/WaveFormat.h"
+#include <cstring>
+
+namespace {
+WAVEFORMATEX FormatOf(const CMediaType& mt) {
+    WAVEFORMATEX wfx{};
+    if (mt.pbFormat != nullptr && mt.cbFormat >= sizeof(wfx))
+        std::memcpy(&wfx, mt.pbFormat, sizeof(wfx));
+    return wfx;
+}
+} // namespace
+
+CPortSinkPin::CPortSinkPin(CPortSink* pFilter, CCritSec* pLock, const CMediaType& type)
+    : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
+
+HRESULT CPortSinkPin::CheckMediaType(const CMediaType* pmt) {
+    if (pmt == nullptr || pmt->majortype != MEDIATYPE_Audio) return VFW_E_TYPE_NOT_ACCEPTED;
+    const WAVEFORMATEX got = FormatOf(*pmt), want = FormatOf(m_type);
+    return got.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && got.nChannels == want.nChannels &&
+                   got.nSamplesPerSec == want.nSamplesPerSec
+               ? S_OK
+               : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CPortSinkPin::GetMediaType(int iPosition, CMediaType* pmt) {
+    if (iPosition < 0) return E_INVALIDARG;
+    if (iPosition > 0) return VFW_S_NO_MORE_ITEMS;
+    *pmt = m_type;
+    return S_OK;
+}
+
+HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
+    BYTE* p = nullptr;
+    if (FAILED(pSample->GetPointer(&p)) || p == nullptr) return E_POINTER;
+    const LONG lBytes = pSample->GetActualDataLength();
+    uint32_t nFrames = lBytes > 0 ? static_cast<uint32_t>(lBytes) / (2 * sizeof(float)) : 0;
+    if (m_nOffset >= m_nCapacity) return S_OK;
+    if (nFrames > m_nCapacity - m_nOffset) nFrames = m_nCapacity - m_nOffset;
+    // A buffer flagged silent may hold stale bytes: it is written as zeros.
+    BOOL bSilent = FALSE;
+    void* pv = nullptr;
+    if (SUCCEEDED(pSample->QueryInterface(IID_IMfxSilentBuffer, &pv)) && pv != nullptr) {
+        static_cast<IMfxSilentBuffer*>(pv)->GetSilentFlag(&bSilent);
+        static_cast<IMfxSilentBuffer*>(pv)->Release();
+    }
+    const auto* pf = reinterpret_cast<const float*>(p);
+    for (uint32_t i = 0; i < nFrames; ++i) {
+        if (m_pLeft != nullptr) m_pLeft[m_nOffset + i] = bSilent ? 0.0f : pf[2 * i];
+        if (m_pRight != nullptr) m_pRight[m_nOffset + i] = bSilent ? 0.0f : pf[2 * i + 1];
+    }
+    return S_OK;
+}
+
+CPortSink::CPortSink(DWORD dwRate)
+    : CBaseFilter(L"Port Sink", &m_lock, GUID_NULL),
+      m_pin(this, &m_lock, HostFloatType(2, dwRate)) {}
+
+ULONG CPortSink::Release() {
+    const ULONG n = --m_cRef;
+    if (n == 0) delete this;
+    return n;
+}

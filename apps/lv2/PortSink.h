@@ -1,0 +1,54 @@
+// A sink filter on one of the instrument's stereo outputs that writes what it
+// receives straight into the host's two port buffers, at a frame offset set
+// before each buffer is pushed. Nothing is allocated while streaming.
+#pragma once
+#include "platform/media/BaseFilter.h"
+#include "platform/media/BaseInputPin.h"
+#include <atomic>
+#include <cstdint>
+
+class CPortSink;
+
+class CPortSinkPin : public CBaseInputPin {
+public:
+    CPortSinkPin(CPortSink* pFilter, CCritSec* pLock, const CMediaType& type);
+    // Instantiation thread, while the graph is connected; never block.
+    HRESULT CheckMediaType(const CMediaType* pmt) override;
+    HRESULT GetMediaType(int iPosition, CMediaType* pmt) override;
+    // Audio thread (inside the source's push); never blocks.
+    HRESULT Receive(IMediaSample* pSample) override;
+    HRESULT EndOfStream() override { return S_OK; }
+
+    CMediaType m_type;
+    float* m_pLeft = nullptr;
+    float* m_pRight = nullptr;
+    uint32_t m_nOffset = 0;   // frame in the port buffers of the next buffer
+    uint32_t m_nCapacity = 0; // frames the port buffers hold
+};
+
+class CPortSink : public CBaseFilter {
+public:
+    // Created with one reference; stereo float at dwRate.
+    explicit CPortSink(DWORD dwRate);
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return QueryBaseFilterInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return ++m_cRef; }
+    ULONG Release() override;
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
+    IPin* Pin() { return &m_pin; }
+
+    // Audio thread, never blocks: where the next buffers go (null ports are skipped).
+    void Target(float* pLeft, float* pRight, uint32_t nCapacity) {
+        m_pin.m_pLeft = pLeft;
+        m_pin.m_pRight = pRight;
+        m_pin.m_nCapacity = nCapacity;
+    }
+    void SetOffset(uint32_t nOffset) { m_pin.m_nOffset = nOffset; }
+
+private:
+    CCritSec m_lock;
+    CPortSinkPin m_pin;
+    std::atomic<ULONG> m_cRef{1};
+};
