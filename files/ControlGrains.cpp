@@ -175,52 +175,25 @@ HRESULT CControlInterface::CopyGrain(LONG nFromPad, LONG nGrain, LONG nToPad, LO
 }
 
 HRESULT CControlInterface::GetGrainPitch(LONG nPad, LONG nGrain, LONG* pnSemitones) {
-    if (pnSemitones == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    *pnSemitones = g->m_nTranspose;
-    return S_OK;
+    return ReadGrain(nPad, nGrain, pnSemitones, [](const CGrooveEvent& g) { return g.m_nTranspose; });
 }
 
 HRESULT CControlInterface::SetGrainPitch(LONG nPad, LONG nGrain, LONG nSemitones) {
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    g->m_nTranspose = nSemitones;
-    return S_OK;
+    return WriteGrain(nPad, nGrain, [=](CGrooveEvent& g) { g.m_nTranspose = nSemitones; });
 }
 
 HRESULT CControlInterface::GetGrainGain(LONG nPad, LONG nGrain, float* pfValue) {
-    if (pfValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    *pfValue = static_cast<float>(g->m_dVolume);
-    return S_OK;
+    return ReadGrain(nPad, nGrain, pfValue, [](const CGrooveEvent& g) { return static_cast<float>(g.m_dVolume); });
 }
 
 HRESULT CControlInterface::SetGrainGain(LONG nPad, LONG nGrain, float fValue) {
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    g->m_dVolume = fValue;
-    return S_OK;
+    return WriteGrain(nPad, nGrain, [=](CGrooveEvent& g) { g.m_dVolume = fValue; });
 }
 
 HRESULT CControlInterface::GetGrainPan(LONG nPad, LONG nGrain, float* pfValue) {
-    if (pfValue == nullptr) return E_POINTER;
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    *pfValue = static_cast<float>(g->m_dPan);
-    return S_OK;
+    return ReadGrain(nPad, nGrain, pfValue, [](const CGrooveEvent& g) { return static_cast<float>(g.m_dPan); });
 }
 
 HRESULT CControlInterface::SetGrainPan(LONG nPad, LONG nGrain, float fValue) {
-    CAutoLock lock(this);
-    CGrooveEvent* g = GrainAt(nPad, nGrain);
-    if (g == nullptr) return E_INVALIDARG;
-    g->m_dPan = fValue;
-    return S_OK;
+    return WriteGrain(nPad, nGrain, [=](CGrooveEvent& g) { g.m_dPan = fValue; });
 }

@@ -133,6 +133,22 @@ protected:
         write(*p);
         return S_OK;
     }
+    // The same for one grain of a pad.
+    template <typename T, typename Read> HRESULT ReadGrain(LONG nPad, LONG nGrain, T* pValue, Read read) {
+        if (pValue == nullptr) return E_POINTER;
+        CAutoLock lock(this);
+        const CGrooveEvent* g = GrainAt(nPad, nGrain);
+        if (g == nullptr) return E_INVALIDARG;
+        *pValue = read(*g);
+        return S_OK;
+    }
+    template <typename Write> HRESULT WriteGrain(LONG nPad, LONG nGrain, Write write) {
+        CAutoLock lock(this);
+        CGrooveEvent* g = GrainAt(nPad, nGrain);
+        if (g == nullptr) return E_INVALIDARG;
+        write(*g);
+        return S_OK;
+    }
     // Grain nGrain of pad nPad, else null.
     CGrooveEvent* GrainAt(LONG nPad, LONG nGrain) const {
         CGrooveTrack* p = PadAt(nPad);

@@ -1,32 +1,12 @@
 #include "apps/hostkit/HostSink.h"
 #include "apps/hostkit/HostSource.h"
-#include "platform/mfx/MfxSilentBuffer.h"
-#include "platform/mmio/WaveFormat.h"
 #include <algorithm>
 #include <cstring>
-
-namespace {
-WAVEFORMATEX FormatOf(const CMediaType& mt) {
-    WAVEFORMATEX wfx{};
-    if (mt.pbFormat != nullptr && mt.cbFormat >= sizeof(wfx))
-        std::memcpy(&wfx, mt.pbFormat, sizeof(wfx));
-    return wfx;
-}
-bool IsFloatAudio(const CMediaType& mt) {
-    return mt.majortype == MEDIATYPE_Audio && FormatOf(mt).wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
-}
-} // namespace
 
 CHostSinkPin::CHostSinkPin(CHostSink* pFilter, CCritSec* pLock, const CMediaType& type)
     : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
 
-HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) {
-    return pmt != nullptr && IsFloatAudio(*pmt) &&
-                   FormatOf(*pmt).nChannels == FormatOf(m_type).nChannels &&
-                   FormatOf(*pmt).nSamplesPerSec == FormatOf(m_type).nSamplesPerSec
-               ? S_OK
-               : VFW_E_TYPE_NOT_ACCEPTED;
-}
+HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) { return CheckSinkType(pmt, m_type); }
 
 HRESULT CHostSinkPin::GetMediaType(int iPosition, CMediaType* pmt) {
     if (iPosition < 0) return E_INVALIDARG;
@@ -41,12 +21,7 @@ HRESULT CHostSinkPin::Receive(IMediaSample* pSample) {
     const LONG lBytes = pSample->GetActualDataLength();
     const size_t nFloats = lBytes > 0 ? static_cast<size_t>(lBytes) / sizeof(float) : 0;
     // A buffer flagged silent may hold stale bytes: it counts as zeros.
-    BOOL bSilent = FALSE;
-    void* pv = nullptr;
-    if (SUCCEEDED(pSample->QueryInterface(IID_IMfxSilentBuffer, &pv)) && pv != nullptr) {
-        static_cast<IMfxSilentBuffer*>(pv)->GetSilentFlag(&bSilent);
-        static_cast<IMfxSilentBuffer*>(pv)->Release();
-    }
+    bool bSilent = IsFlaggedSilent(pSample);
     const auto* pf = reinterpret_cast<const float*>(p);
     if (!bSilent) bSilent = std::all_of(pf, pf + nFloats, [](float f) { return f == 0.0f; });
     if (bSilent) {

@@ -3,14 +3,31 @@
 #include "platform/mmio/WaveFormat.h"
 #include <cstring>
 
-namespace {
-WAVEFORMATEX FormatOf(const CMediaType& mt) {
+WAVEFORMATEX FormatOfType(const CMediaType& mt) {
     WAVEFORMATEX wfx{};
     if (mt.pbFormat != nullptr && mt.cbFormat >= sizeof(wfx))
         std::memcpy(&wfx, mt.pbFormat, sizeof(wfx));
     return wfx;
 }
-} // namespace
+
+HRESULT CheckSinkType(const CMediaType* pmt, const CMediaType& want) {
+    if (pmt == nullptr || pmt->majortype != MEDIATYPE_Audio) return VFW_E_TYPE_NOT_ACCEPTED;
+    const WAVEFORMATEX got = FormatOfType(*pmt), w = FormatOfType(want);
+    return got.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && got.nChannels == w.nChannels &&
+                   got.nSamplesPerSec == w.nSamplesPerSec
+               ? S_OK
+               : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+bool IsFlaggedSilent(IMediaSample* pSample) {
+    BOOL bSilent = FALSE;
+    void* pv = nullptr;
+    if (SUCCEEDED(pSample->QueryInterface(IID_IMfxSilentBuffer, &pv)) && pv != nullptr) {
+        static_cast<IMfxSilentBuffer*>(pv)->GetSilentFlag(&bSilent);
+        static_cast<IMfxSilentBuffer*>(pv)->Release();
+    }
+    return bSilent != FALSE;
+}
 
 CMediaType HostFloatType(WORD wChannels, DWORD dwRate) {
     CMediaType mt;
@@ -49,7 +66,7 @@ HRESULT CHostSourcePin::GetMediaType(int iPosition, CMediaType* pmt) {
 
 HRESULT CHostSourcePin::DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPERTIES* pProp) {
     pProp->cBuffers = 2;
-    pProp->cbBuffer = m_lFrames * FormatOf(m_type).nBlockAlign;
+    pProp->cbBuffer = m_lFrames * FormatOfType(m_type).nBlockAlign;
     pProp->cbAlign = 16;
     pProp->cbPrefix = 0;
     ALLOCATOR_PROPERTIES actual{};
@@ -73,7 +90,7 @@ HRESULT CHostSource::Push(LONG lFrames, bool bFirst) {
     if (FAILED(hr)) return hr;
     BYTE* p = nullptr;
     pSample->GetPointer(&p);
-    const LONG lBytes = lFrames * FormatOf(m_pin.m_type).nBlockAlign;
+    const LONG lBytes = lFrames * FormatOfType(m_pin.m_type).nBlockAlign;
     std::memset(p, 0, static_cast<size_t>(lBytes));
     pSample->SetActualDataLength(lBytes);
     pSample->SetDiscontinuity(bFirst);

@@ -3,10 +3,17 @@
 #pragma once
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseOutputPin.h"
+#include "platform/mmio/WaveFormat.h"
 #include <atomic>
 
 // A float audio media type.
 CMediaType HostFloatType(WORD wChannels, DWORD dwRate);
+// The wave format a media type carries (zeros when it carries none).
+WAVEFORMATEX FormatOfType(const CMediaType& mt);
+// A sink's check: float audio with the channels and rate of `want`.
+HRESULT CheckSinkType(const CMediaType* pmt, const CMediaType& want);
+// The sample's silent-buffer flag; false without the extension.
+bool IsFlaggedSilent(IMediaSample* pSample);
 
 class CHostSource;
 

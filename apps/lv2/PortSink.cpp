@@ -1,29 +1,10 @@
 #include "apps/lv2/PortSink.h"
 #include "apps/hostkit/HostSource.h"
-#include "platform/mfx/MfxSilentBuffer.h"
-#include "platform/mmio/WaveFormat.h"
-#include <cstring>
-
-namespace {
-WAVEFORMATEX FormatOf(const CMediaType& mt) {
-    WAVEFORMATEX wfx{};
-    if (mt.pbFormat != nullptr && mt.cbFormat >= sizeof(wfx))
-        std::memcpy(&wfx, mt.pbFormat, sizeof(wfx));
-    return wfx;
-}
-} // namespace
 
 CPortSinkPin::CPortSinkPin(CPortSink* pFilter, CCritSec* pLock, const CMediaType& type)
     : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
 
-HRESULT CPortSinkPin::CheckMediaType(const CMediaType* pmt) {
-    if (pmt == nullptr || pmt->majortype != MEDIATYPE_Audio) return VFW_E_TYPE_NOT_ACCEPTED;
-    const WAVEFORMATEX got = FormatOf(*pmt), want = FormatOf(m_type);
-    return got.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && got.nChannels == want.nChannels &&
-                   got.nSamplesPerSec == want.nSamplesPerSec
-               ? S_OK
-               : VFW_E_TYPE_NOT_ACCEPTED;
-}
+HRESULT CPortSinkPin::CheckMediaType(const CMediaType* pmt) { return CheckSinkType(pmt, m_type); }
 
 HRESULT CPortSinkPin::GetMediaType(int iPosition, CMediaType* pmt) {
     if (iPosition < 0) return E_INVALIDARG;
@@ -40,12 +21,7 @@ HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
     if (m_nOffset >= m_nCapacity) return S_OK;
     if (nFrames > m_nCapacity - m_nOffset) nFrames = m_nCapacity - m_nOffset;
     // A buffer flagged silent may hold stale bytes: it is written as zeros.
-    BOOL bSilent = FALSE;
-    void* pv = nullptr;
-    if (SUCCEEDED(pSample->QueryInterface(IID_IMfxSilentBuffer, &pv)) && pv != nullptr) {
-        static_cast<IMfxSilentBuffer*>(pv)->GetSilentFlag(&bSilent);
-        static_cast<IMfxSilentBuffer*>(pv)->Release();
-    }
+    const bool bSilent = IsFlaggedSilent(pSample);
     const auto* pf = reinterpret_cast<const float*>(p);
     for (uint32_t i = 0; i < nFrames; ++i) {
         if (m_pLeft != nullptr) m_pLeft[m_nOffset + i] = bSilent ? 0.0f : pf[2 * i];
