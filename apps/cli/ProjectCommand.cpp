@@ -5,7 +5,9 @@
 #include "apps/cli/Commands.h"
 #include "apps/cli/HostSession.h"
 #include "interfaces/IVudivuVizezud.h"
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -20,6 +22,19 @@ long Integer(const std::string& strCommand, const std::string& strWhat, const st
                                                std::to_string(nMin) + " to " +
                                                std::to_string(nMax) + ", not '" + strText + "'");
     return n;
+}
+
+// A position on a pad in beats (quarter notes), as the instrument's ticks.
+LONGLONG Beats(const std::string& strWhat, const std::string& strText) {
+    constexpr double kTicksPerBeat = 62914560.0;
+    constexpr double kMaxBeats = 100000.0;
+    char* pEnd = nullptr;
+    const double d = std::strtod(strText.c_str(), &pEnd);
+    if (strText.empty() || *pEnd != '\0' || !(d >= 0.0 && d <= kMaxBeats))
+        throw CCliError::Usage("project", strWhat + " must be a number of beats from 0 to " +
+                                              std::to_string(static_cast<long>(kMaxBeats)) +
+                                              ", not '" + strText + "'");
+    return std::llround(d * kTicksPerBeat);
 }
 
 BOOL OnOff(const std::string& strName, const std::string& strValue) {
@@ -41,6 +56,14 @@ public:
     }
     void Save() const {
         Check(m_pControl->SaveProject("project", m_strPath.c_str()), "cannot save the project");
+    }
+    // A grain of the pad, numbered from 0 in the order 'pandrel info' lists them.
+    LONG Grain(LONG nPad, const std::string& strText) const {
+        LONG nGrains = 0;
+        Check(m_pControl->GetPadGrainCount(kKindPad, nPad, &nGrains), "cannot count the grains");
+        if (nGrains == 0)
+            throw CCliError(m_strPath, "pad " + std::to_string(nPad + 1) + " is empty");
+        return Integer("project", "GRAIN", strText, 0, nGrains - 1);
     }
 
 private:
@@ -139,9 +162,47 @@ int Run(const CCommandArgs& args) {
         SetPad(args, edit, nPad);
         edit.Save();
         WriteStdout("changed pad " + pos[2] + " of " + strPath + "\n");
+    } else if (strVerb == "add-grain") {
+        args.ExpectPositional(6, 6, "PAD FILE SLICE BEAT");
+        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
+        const LONGLONG nAt = Beats("BEAT", pos[5]);
+        CProjectEdit edit(args, strPath, true);
+        LONG nFiles = 0, nSlices = 0;
+        edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
+        if (nFiles == 0) throw CCliError(strPath, "the Loop Bin is empty");
+        const LONG nEntry = Integer("project", "FILE", pos[3], 0, nFiles - 1);
+        edit.Check(edit->GetPadGrainCount(kKindLoopBin, nEntry, &nSlices),
+                   "cannot count the slices");
+        const LONG nSlice = Integer("project", "SLICE", pos[4], 0, std::max<LONG>(nSlices - 1, 0));
+        edit.Check(edit->AddGrain(nEntry, nSlice, nPad, nAt), "cannot add the grain");
+        edit.Save();
+        WriteStdout("added file " + pos[3] + " slice " + pos[4] + " to pad " + pos[2] + " of " +
+                    strPath + " at beat " + pos[5] + "\n");
+    } else if (strVerb == "move-grain") {
+        args.ExpectPositional(5, 5, "PAD GRAIN BEAT");
+        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
+        const LONG nTo =
+            args.Has("--to") ? Integer("project", "--to", args.Value("--to"), 1, 16) - 1 : nPad;
+        const LONGLONG nAt = Beats("BEAT", pos[4]);
+        CProjectEdit edit(args, strPath, true);
+        const LONG nGrain = edit.Grain(nPad, pos[3]);
+        LONG nOut = -1;
+        edit.Check(edit->MoveGrain(nPad, nGrain, nTo, nAt, &nOut, FALSE), "cannot move the grain");
+        edit.Save();
+        WriteStdout("moved grain " + pos[3] + " of pad " + pos[2] + " to pad " +
+                    std::to_string(nTo + 1) + " at beat " + pos[4] + " in " + strPath + "\n");
+    } else if (strVerb == "remove-grain") {
+        args.ExpectPositional(4, 4, "PAD GRAIN");
+        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
+        CProjectEdit edit(args, strPath, true);
+        edit.Check(edit->RemoveGrain(nPad, edit.Grain(nPad, pos[3]), FALSE),
+                   "cannot remove the grain");
+        edit.Save();
+        WriteStdout("removed grain " + pos[3] + " of pad " + pos[2] + " from " + strPath + "\n");
     } else {
-        throw CCliError::Usage("project",
-                               "unknown action '" + strVerb + "' (new, add, assign or set)");
+        throw CCliError::Usage("project", "unknown action '" + strVerb +
+                                              "' (new, add, assign, set, add-grain, move-grain or "
+                                              "remove-grain)");
     }
     return 0;
 }
@@ -150,14 +211,20 @@ int Run(const CCommandArgs& args) {
 const CommandEntry& ProjectCommand() {
     static const CommandEntry entry{
         "project",
-        "make and change a project (new, add, assign, set)",
+        "make and change a project (new, add, assign, set, and grain edits)",
         "usage: pandrel project new PROJECT.pnd\n"
         "       pandrel project add PROJECT.pnd LOOP.wav [--name NAME]\n"
         "       pandrel project assign PROJECT.pnd PAD FILE [pad options]\n"
-        "       pandrel project set PROJECT.pnd PAD [pad options]\n\n"
+        "       pandrel project set PROJECT.pnd PAD [pad options]\n"
+        "       pandrel project add-grain PROJECT.pnd PAD FILE SLICE BEAT\n"
+        "       pandrel project move-grain PROJECT.pnd PAD GRAIN BEAT [--to PAD]\n"
+        "       pandrel project remove-grain PROJECT.pnd PAD GRAIN\n\n"
         "Makes an empty project, loads a loop into its Loop Bin, lays a Loop Bin file\n"
         "(numbered from 0, as 'pandrel info' shows) on a pad (1 to 16), or changes a\n"
-        "pad. The project is saved whole after each change.\n\n"
+        "pad. Grain edits put a slice of a file on a pad at a beat from the pad's\n"
+        "start (a number, 1.5 say), and move or remove a pad's grain (numbered from\n"
+        "0 in the order 'pandrel info' lists them). The project is saved whole after\n"
+        "each change.\n\n"
         "pad options:\n"
         "  --synced on|off    follow the song's tempo, or count in samples\n"
         "  --looping on|off   loop, or play once\n"
@@ -168,9 +235,10 @@ const CommandEntry& ProjectCommand() {
         "  --output N         0 the mix, 1 to 16 \"Chan N\"\n"
         "  --volume V         0 to 2\n"
         "  --pan P            0 (left) to 1 (right)\n"
+        "  --to PAD           move-grain: the pad the grain goes to (default: its own)\n"
         "  --module FILE      the instrument library (default: next to this program)\n",
         {"--name", "--synced", "--looping", "--latch", "--mute", "--keys", "--root", "--output",
-         "--volume", "--pan", "--module"},
+         "--volume", "--pan", "--to", "--module"},
         {},
         &Run};
     return entry;

@@ -5,10 +5,11 @@
 #include "apps/cli/Commands.h"
 #include "apps/cli/HostSession.h"
 #include "apps/hostkit/MidiSong.h"
-#include "apps/hostkit/WavWriter.h"
+#include "apps/hostkit/WavStream.h"
 #include "interfaces/IVudivuVizezud.h"
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -19,8 +20,8 @@ int Run(const CCommandArgs& args) {
     if (!args.Has("-o")) throw CCliError::Usage("render", "missing -o OUT.wav");
     const std::string strMidi = args.Value("--midi");
     const std::string strOut = args.Value("-o");
-    WavSampleFormat format = WavSampleFormat::Float32;
-    if (!ParseWavSampleFormat(args.Value("--format", "float"), &format))
+    WavSampleFormat sampleFormat = WavSampleFormat::Float32;
+    if (!ParseWavSampleFormat(args.Value("--format", "float"), &sampleFormat))
         throw CCliError::Usage("render", "--format must be float or 24, not '" +
                                              args.Value("--format") + "'");
     const double dRate = args.Number("--rate", 44100, 8000, 192000);
@@ -51,21 +52,33 @@ int Run(const CCommandArgs& args) {
     const LONGLONG nFrames = static_cast<LONGLONG>(
         song.Tempo().TicksToSamples(static_cast<double>(song.LengthTicks()), dRate) +
         dTail * dRate + 0.5);
+    // Every output is written as it is rendered, so no output is held in
+    // memory; of the channel outputs only those that carried sound are kept.
+    const CWavWriter writer(sampleFormat, options.wChannels, options.dwRate);
+    CWavStream mix(writer);
+    if (!mix.Open(strOut, &strError)) throw CCliError(strOut, strError);
+    host.StreamOutput(0, &mix);
+    std::vector<std::unique_ptr<CWavStream>> stems(CInstrumentHost::kOutputs);
+    for (int n = 1; options.bChannelOutputs && n < CInstrumentHost::kOutputs; ++n) {
+        const std::string strStem = args.Value("--stems") + "/chan-" + std::to_string(n) + ".wav";
+        stems[static_cast<size_t>(n)] = std::make_unique<CWavStream>(writer);
+        if (!stems[static_cast<size_t>(n)]->Open(strStem, &strError))
+            throw CCliError(strStem, strError);
+        host.StreamOutput(n, stems[static_cast<size_t>(n)].get());
+    }
     session.Render(song.Events(), nFrames, strOut);
 
-    CWavWriter writer(format, options.wChannels, options.dwRate);
-    if (!writer.Write(strOut, host.Output(0).data(), host.Output(0).size() / options.wChannels,
-                      &strError))
-        throw CCliError(strOut, strError);
+    if (!host.HasSound(0)) mix.Put(nullptr, static_cast<size_t>(nFrames) * options.wChannels);
+    if (!mix.Finish(&strError)) throw CCliError(strOut, strError);
     std::string strReport = "wrote " + strOut + "\n";
-    // Only the channel outputs that carry sound become files.
     for (int n = 1; options.bChannelOutputs && n < CInstrumentHost::kOutputs; ++n) {
-        if (!host.HasSound(n)) continue;
-        const std::vector<float>& s = host.Output(n);
-        const std::string strStem = args.Value("--stems") + "/chan-" + std::to_string(n) + ".wav";
-        if (!writer.Write(strStem, s.data(), s.size() / options.wChannels, &strError))
-            throw CCliError(strStem, strError);
-        strReport += "wrote " + strStem + "\n";
+        CWavStream& stem = *stems[static_cast<size_t>(n)];
+        if (!host.HasSound(n)) {
+            stem.Discard();
+            continue;
+        }
+        if (!stem.Finish(&strError)) throw CCliError(stem.Path(), strError);
+        strReport += "wrote " + stem.Path() + "\n";
     }
     WriteStdout(strReport);
     return 0;

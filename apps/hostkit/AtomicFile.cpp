@@ -58,6 +58,25 @@ bool CAtomicFile::Write(const void* pData, size_t nBytes) {
     return true;
 }
 
+bool CAtomicFile::WriteAt(uint64_t nOffset, const void* pData, size_t nBytes) {
+    if (m_nFd < 0) {
+        if (m_strError.empty()) m_strError = "file not open";
+        return false;
+    }
+    const char* p = static_cast<const char*>(pData);
+    while (nBytes > 0) {
+        const ssize_t n = ::pwrite(m_nFd, p, nBytes, static_cast<off_t>(nOffset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Failed("cannot write");
+        }
+        p += n;
+        nOffset += static_cast<uint64_t>(n);
+        nBytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool CAtomicFile::Commit() {
     if (m_nFd < 0) {
         if (m_strError.empty()) m_strError = "file not open";

@@ -3,6 +3,7 @@
 // committed is removed when the object goes away.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class CAtomicFile {
@@ -16,6 +17,8 @@ public:
     bool Open(const std::string& strPath);
     // Appends bytes; after a failure every further call fails too.
     bool Write(const void* pData, size_t nBytes);
+    // Overwrites bytes already written (a header patched at the end).
+    bool WriteAt(uint64_t nOffset, const void* pData, size_t nBytes);
     // Flushes to disk and renames over the target. False with Error() set,
     // and then the temporary file is gone.
     bool Commit();

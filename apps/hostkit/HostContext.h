@@ -34,6 +34,14 @@ public:
 
     void SetHostKey(DWORD dwKey) { m_dwHostKey = dwKey; }
     const CTempoMap& Tempo() const { return m_tempo; }
+    // The host's tempo as it plays. Reserve on a setup thread; the others are
+    // for the audio thread between buffers (the instrument reads the map while
+    // it renders), allocate nothing once reserved, and take no lock.
+    void ReserveTempoChanges(size_t nChanges) { m_tempo.Reserve(nChanges); }
+    void ResetTempoBpm(double dBpm) { m_tempo.ResetTempoBpm(dBpm); }
+    void ReplaceTempoFromBpm(int64_t nTick, double dBpm) {
+        m_tempo.ReplaceTempoFromBpm(nTick, dBpm);
+    }
     // Song time of a MIDI tick in samples, rounded to the nearest sample.
     LONGLONG MidiTicksToSamples(double dTicks) const;
 

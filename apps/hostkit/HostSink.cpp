@@ -6,7 +6,9 @@
 CHostSinkPin::CHostSinkPin(CHostSink* pFilter, CCritSec* pLock, const CMediaType& type)
     : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
 
-HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) { return CheckSinkType(pmt, m_type); }
+HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) {
+    return CheckSinkType(pmt, m_type);
+}
 
 HRESULT CHostSinkPin::GetMediaType(int iPosition, CMediaType* pmt) {
     if (iPosition < 0) return E_INVALIDARG;
@@ -29,8 +31,9 @@ HRESULT CHostSinkPin::Receive(IMediaSample* pSample) {
         return S_OK;
     }
     Complete();
-    m_samples.insert(m_samples.end(), pf, pf + nFloats);
     m_bSound = true;
+    if (m_pTarget != nullptr) return m_pTarget->Put(pf, nFloats) ? S_OK : E_FAIL;
+    m_samples.insert(m_samples.end(), pf, pf + nFloats);
     return S_OK;
 }
 
@@ -41,7 +44,10 @@ void CHostSinkPin::Clear() {
 }
 
 void CHostSinkPin::Complete() {
-    m_samples.resize(m_samples.size() + m_nSilentFloats, 0.0f);
+    if (m_pTarget != nullptr)
+        m_pTarget->Put(nullptr, m_nSilentFloats);
+    else
+        m_samples.resize(m_samples.size() + m_nSilentFloats, 0.0f);
     m_nSilentFloats = 0;
 }
 

@@ -1,6 +1,7 @@
 #include "apps/hostkit/HostSource.h"
 #include "platform/mfx/MfxSilentBuffer.h"
 #include "platform/mmio/WaveFormat.h"
+#include <cstdint>
 #include <cstring>
 
 WAVEFORMATEX FormatOfType(const CMediaType& mt) {
@@ -83,8 +84,12 @@ ULONG CHostSource::Release() {
     return n;
 }
 
-HRESULT CHostSource::Push(LONG lFrames, bool bFirst) {
+HRESULT CHostSource::Push(LONG lFrames, bool bDiscontinuity, LONGLONG llAtFrame) {
     if (lFrames <= 0 || lFrames > m_pin.m_lFrames) return E_INVALIDARG;
+    const LONGLONG llRate = FormatOfType(m_pin.m_type).nSamplesPerSec;
+    // Media time is in 100 ns units; the stamp rounds up so that the
+    // instrument's truncating conversion lands on llAtFrame exactly.
+    if (llAtFrame < 0 || llRate == 0 || llAtFrame > INT64_MAX / 10000000) return E_INVALIDARG;
     IMediaSample* pSample = nullptr;
     HRESULT hr = m_pin.GetDeliveryBuffer(&pSample, nullptr, nullptr, 0);
     if (FAILED(hr)) return hr;
@@ -93,9 +98,9 @@ HRESULT CHostSource::Push(LONG lFrames, bool bFirst) {
     const LONG lBytes = lFrames * FormatOfType(m_pin.m_type).nBlockAlign;
     std::memset(p, 0, static_cast<size_t>(lBytes));
     pSample->SetActualDataLength(lBytes);
-    pSample->SetDiscontinuity(bFirst);
-    if (bFirst) {
-        REFERENCE_TIME rtStart = 0;
+    pSample->SetDiscontinuity(bDiscontinuity);
+    if (bDiscontinuity) {
+        REFERENCE_TIME rtStart = (llAtFrame * 10000000 + llRate - 1) / llRate;
         pSample->SetTime(&rtStart, nullptr);
     }
     // The input carries no sound; the flag lets the instrument skip reading it.

@@ -41,10 +41,11 @@ public:
     CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
     IPin* Pin() { return &m_pin; }
 
-    // Delivers one silent buffer of lFrames frames; the first carries a
-    // discontinuity at time 0. The instrument renders all its outputs before
-    // this returns.
-    HRESULT Push(LONG lFrames, bool bFirst);
+    // Delivers one silent buffer of lFrames frames. A discontinuity (the
+    // stream's first buffer, or a relocation) is stamped with its song time,
+    // llAtFrame frames, from which the instrument counts its stream position.
+    // The instrument renders all its outputs before this returns.
+    HRESULT Push(LONG lFrames, bool bDiscontinuity, LONGLONG llAtFrame = 0);
 
 private:
     CCritSec m_lock;

@@ -65,6 +65,7 @@ bool CInstrumentHost::Open(const CInstrumentModule& module, const Options& optio
     if (FAILED(hr = m_pGraph->ConnectDirect(m_pSource->Pin(), m_pins[0], nullptr)))
         return *pstrError = Why("cannot connect the instrument's input", hr), Close(), false;
     m_sinks.assign(kOutputs, nullptr);
+    m_streamed.assign(kOutputs, false);
     for (int n = 0; n < (options.bChannelOutputs ? kOutputs : 1); ++n) {
         auto* pSink = new CHostSink(options.wChannels, options.dwRate);
         m_sinks[static_cast<size_t>(n)] = pSink;
@@ -136,13 +137,24 @@ bool CInstrumentHost::Render(const std::vector<MidiNoteEvent>& notes, LONGLONG n
     m_pSynth->TransportStop();
     m_pGraph->Pause();
     m_pGraph->Stop();
+    for (size_t n = 0; n < m_sinks.size(); ++n)
+        if (m_streamed[n] && m_sinks[n]->HasSound()) m_sinks[n]->Complete();
     return bOk;
+}
+
+bool CInstrumentHost::StreamOutput(int n, ISampleTarget* pTarget) {
+    if (n < 0 || static_cast<size_t>(n) >= m_sinks.size() ||
+        m_sinks[static_cast<size_t>(n)] == nullptr)
+        return false;
+    m_sinks[static_cast<size_t>(n)]->StreamTo(pTarget);
+    m_streamed[static_cast<size_t>(n)] = pTarget != nullptr;
+    return true;
 }
 
 const std::vector<float>& CInstrumentHost::Output(int n) const {
     static const std::vector<float> empty;
     if (n < 0 || static_cast<size_t>(n) >= m_sinks.size() ||
-        m_sinks[static_cast<size_t>(n)] == nullptr)
+        m_sinks[static_cast<size_t>(n)] == nullptr || m_streamed[static_cast<size_t>(n)])
         return empty;
     return m_sinks[static_cast<size_t>(n)]->Samples();
 }
@@ -171,6 +183,7 @@ void CInstrumentHost::Close() {
     for (CHostSink* p : m_sinks)
         if (p != nullptr) p->Release();
     m_sinks.clear();
+    m_streamed.clear();
     if (m_pFilter != nullptr) m_pFilter->Release();
     m_pFilter = nullptr;
     if (m_pContext != nullptr) m_pContext->Release();

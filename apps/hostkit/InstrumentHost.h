@@ -2,7 +2,8 @@
 // its class factory, wired into a graph (a silent source into "Input", a sink
 // on the mix and, on request, on every "Chan n" output), attached to a host
 // context built on the song's tempo map, and played from MIDI notes into
-// float arrays. Single-threaded: the caller's thread is the streaming thread.
+// float arrays or straight into files. Single-threaded: the caller's thread
+// is the streaming thread.
 #pragma once
 #include "apps/hostkit/InstrumentModule.h"
 #include "apps/hostkit/MidiSong.h"
@@ -18,6 +19,7 @@ class CHostSource;
 class IBaseFilter;
 class IMfxSoftSynth;
 class IPin;
+class ISampleTarget;
 class IVudivuVizezud;
 
 class CInstrumentHost {
@@ -48,7 +50,12 @@ public:
     bool Render(const std::vector<MidiNoteEvent>& notes, LONGLONG nFrames,
                 const std::function<void(LONGLONG)>& pfnProgress, std::string* pstrError);
 
-    // Interleaved samples of output n (0 the mix); empty when not captured.
+    // Output n's samples go to pTarget (not owned) from the next Render on,
+    // instead of being kept; an output that carried sound is completed with
+    // its trailing silence when Render ends, one that stayed silent gets
+    // nothing. Null keeps them again. False when output n is not captured.
+    bool StreamOutput(int n, ISampleTarget* pTarget);
+    // Interleaved samples of output n (0 the mix); empty when not captured or streamed.
     const std::vector<float>& Output(int n) const;
     // Whether output n carried anything but silence.
     bool HasSound(int n) const;
@@ -65,5 +72,6 @@ private:
     CHostContext* m_pContext = nullptr; // the host's own reference
     std::vector<IPin*> m_pins;
     std::vector<CHostSink*> m_sinks; // per output; null when not connected
+    std::vector<bool> m_streamed;    // per output: sent to a target
     bool m_bAttached = false;
 };

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 // Ticks of the file's division to 960 per quarter note, rounded to nearest.
@@ -66,6 +67,7 @@ bool CMidiSong::LoadFromMemory(const void* pData, size_t nBytes, std::string* ps
     m_nTracks = static_cast<int>(parser.Tracks().size());
     m_nDivision = parser.Division();
 
+    std::vector<CTempoMap::TempoEvent> tempos;
     for (const std::vector<SmfEvent>& track : parser.Tracks()) {
         for (const SmfEvent& e : track) {
             const int64_t nTick = Rescale(e.nTime, m_nDivision);
@@ -74,7 +76,7 @@ bool CMidiSong::LoadFromMemory(const void* pData, size_t nBytes, std::string* ps
                 if (e.nMetaType == 0x51 && e.meta.size() == 3) {
                     const uint32_t us =
                         (uint32_t{e.meta[0]} << 16) | (uint32_t{e.meta[1]} << 8) | e.meta[2];
-                    m_tempo.SetTempo(nTick, us); // a zero tempo is ignored
+                    tempos.push_back({nTick, static_cast<double>(us)}); // zero is ignored
                 }
                 continue;
             }
@@ -89,6 +91,7 @@ bool CMidiSong::LoadFromMemory(const void* pData, size_t nBytes, std::string* ps
             m_events.push_back(ev);
         }
     }
+    m_tempo.SetTempos(std::move(tempos));
     // Tracks merge in time order; at equal times, track order and then each
     // track's own order are kept.
     std::stable_sort(

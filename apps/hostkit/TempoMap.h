@@ -2,6 +2,8 @@
 // the conversions between MIDI ticks, milliseconds and samples that follow
 // from it. The host context's tempo map and time converter answer from it.
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +26,27 @@ public:
     // may come in any order.
     void SetTempo(int64_t nTick, double dMicrosPerQuarter);
     void SetTempoBpm(int64_t nTick, double dBpm);
+
+    // A tempo change as a file gives it, before the map places it in time.
+    struct TempoEvent {
+        int64_t nTick;
+        double dMicrosPerQuarter;
+    };
+    // The same as SetTempo for each event in turn (the last one at a tick
+    // wins), in O(n log n): sorted once and recomputed once, so a file with
+    // many tempo events loads quickly.
+    void SetTempos(std::vector<TempoEvent> events);
+
+    // Real-time changes, for a host that learns its tempo while playing. They
+    // never allocate once Reserve has made room: the audio thread may call them.
+    void Reserve(size_t nChanges) { m_changes.reserve(std::max<size_t>(nChanges, 2)); }
+    // One constant tempo (dBpm > 0; other values are ignored).
+    void ResetTempoBpm(double dBpm);
+    // The tempo from nTick on is dBpm; later changes are dropped and earlier
+    // song time is kept. When the reserved room is used up, the changes before
+    // nTick are merged into one segment that ends at the same song time, so
+    // conversions from nTick on stay exact.
+    void ReplaceTempoFromBpm(int64_t nTick, double dBpm);
 
     double TicksToMs(double dTicks) const;
     double MsToTicks(double dMs) const;

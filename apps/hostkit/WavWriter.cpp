@@ -1,5 +1,5 @@
 #include "apps/hostkit/WavWriter.h"
-#include "apps/hostkit/AtomicFile.h"
+#include "apps/hostkit/WavStream.h"
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -64,7 +64,7 @@ void CWavWriter::AddChunk(const char szId[4], std::vector<uint8_t> body) {
 }
 
 std::vector<uint8_t> CWavWriter::Header(uint64_t nDataBytes, uint64_t nRiffBytes,
-                                        size_t nFrames) const {
+                                        uint64_t nFrames) const {
     const bool bFloat = m_format == WavSampleFormat::Float32;
     const uint32_t nAlign = static_cast<uint32_t>(BytesPerSample() * m_nChannels);
     std::vector<uint8_t> h;
@@ -91,70 +91,53 @@ std::vector<uint8_t> CWavWriter::Header(uint64_t nDataBytes, uint64_t nRiffBytes
     return h;
 }
 
-bool CWavWriter::Write(const std::string& strPath, const float* pSamples, size_t nFrames,
-                       std::string* pstrError) const {
-    if (m_nChannels < 1 || m_nChannels > 2 || m_nRate == 0) {
-        *pstrError = "unsupported channel count or sample rate";
-        return false;
-    }
-    const int nBytes = BytesPerSample();
-    const uint64_t nSamples = static_cast<uint64_t>(nFrames) * static_cast<uint64_t>(m_nChannels);
-    const uint64_t nDataBytes = nSamples * static_cast<uint64_t>(nBytes);
+uint64_t CWavWriter::RiffBytes(uint64_t nSamples) const {
+    const uint64_t nData = nSamples * static_cast<uint64_t>(BytesPerSample());
     uint64_t nTrailer = 0;
     for (const Chunk& c : m_chunks)
         nTrailer += 8 + c.body.size() + (c.body.size() & 1);
-    const uint64_t nHeader = Header(0, 0, 0).size();
-    const uint64_t nRiffBytes = nHeader - 8 + nDataBytes + (nDataBytes & 1) + nTrailer;
-    if (nRiffBytes > 0xFFFFFFFFull) {
-        *pstrError = "too long for a WAV file (more than 4 GiB)";
-        return false;
-    }
+    return Header(0, 0, 0).size() - 8 + nData + (nData & 1) + nTrailer;
+}
 
-    CAtomicFile file;
-    if (!file.Open(strPath)) {
-        *pstrError = file.Error();
-        return false;
-    }
-    std::vector<uint8_t> out = Header(nDataBytes, nRiffBytes, nFrames);
-    // Samples are converted in blocks so that memory stays small for long renders.
-    constexpr size_t kBlock = 16384;
-    for (uint64_t i = 0; i < nSamples; i += kBlock) {
-        const uint64_t nEnd = std::min<uint64_t>(nSamples, i + kBlock);
-        for (uint64_t s = i; s < nEnd; ++s) {
-            const float f = pSamples[s];
-            switch (m_format) {
-            case WavSampleFormat::Float32: {
-                uint32_t bits = 0;
-                const float g = std::isfinite(f) ? f : 0.0f;
-                std::memcpy(&bits, &g, 4);
-                Put32(out, bits);
-                break;
-            }
-            case WavSampleFormat::Pcm24: {
-                const uint32_t v = static_cast<uint32_t>(ToPcm(f, 8388608.0, 8388607));
-                out.push_back(static_cast<uint8_t>(v));
-                out.push_back(static_cast<uint8_t>(v >> 8));
-                out.push_back(static_cast<uint8_t>(v >> 16));
-                break;
-            }
-            case WavSampleFormat::Pcm16:
-                Put16(out, static_cast<uint32_t>(ToPcm(f, 32768.0, 32767)));
-                break;
-            }
+void CWavWriter::Encode(const float* pSamples, size_t nSamples, std::vector<uint8_t>* pOut) const {
+    std::vector<uint8_t>& out = *pOut;
+    out.reserve(out.size() + nSamples * static_cast<size_t>(BytesPerSample()));
+    for (size_t s = 0; s < nSamples; ++s) {
+        const float f = pSamples != nullptr ? pSamples[s] : 0.0f;
+        switch (m_format) {
+        case WavSampleFormat::Float32: {
+            uint32_t bits = 0;
+            const float g = std::isfinite(f) ? f : 0.0f;
+            std::memcpy(&bits, &g, 4);
+            Put32(out, bits);
+            break;
         }
-        if (!file.Write(out.data(), out.size())) break;
-        out.clear();
+        case WavSampleFormat::Pcm24: {
+            const uint32_t v = static_cast<uint32_t>(ToPcm(f, 8388608.0, 8388607));
+            out.push_back(static_cast<uint8_t>(v));
+            out.push_back(static_cast<uint8_t>(v >> 8));
+            out.push_back(static_cast<uint8_t>(v >> 16));
+            break;
+        }
+        case WavSampleFormat::Pcm16:
+            Put16(out, static_cast<uint32_t>(ToPcm(f, 32768.0, 32767)));
+            break;
+        }
     }
-    if (nDataBytes & 1) out.push_back(0);
-    for (const Chunk& c : m_chunks) {
-        PutId(out, c.id);
-        Put32(out, static_cast<uint32_t>(c.body.size()));
-        out.insert(out.end(), c.body.begin(), c.body.end());
-        if (c.body.size() & 1) out.push_back(0); // chunks start on even offsets
-    }
-    if (!file.Write(out.data(), out.size()) || !file.Commit()) {
-        *pstrError = file.Error();
-        return false;
-    }
-    return true;
+}
+
+bool CWavWriter::Write(const std::string& strPath, const float* pSamples, size_t nFrames,
+                       std::string* pstrError) const {
+    const uint64_t nSamples = static_cast<uint64_t>(nFrames) * static_cast<uint64_t>(m_nChannels);
+    if (nFrames > kMaxRiffBytes || RiffBytes(nSamples) > kMaxRiffBytes)
+        return *pstrError = "too long for a WAV file (more than 4 GiB)", false;
+    CWavStream stream(*this);
+    if (!stream.Open(strPath, pstrError)) return false;
+    // In blocks, so that the encoded copy stays small for long renders.
+    constexpr size_t kBlock = 16384;
+    for (uint64_t i = 0; i < nSamples; i += kBlock)
+        if (!stream.Put(pSamples + i,
+                        static_cast<size_t>(std::min<uint64_t>(kBlock, nSamples - i))))
+            break;
+    return stream.Finish(pstrError);
 }

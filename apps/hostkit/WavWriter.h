@@ -19,19 +19,29 @@ public:
 
     // Writes nFrames frames of interleaved samples. PCM samples are clipped
     // to [-1, 1]; non-finite samples are written as 0. False with the cause
-    // in *pstrError.
+    // in *pstrError. (CWavStream writes such a file as the samples come.)
     bool Write(const std::string& strPath, const float* pSamples, size_t nFrames,
                std::string* pstrError) const;
 
     int BytesPerSample() const;
+    int Channels() const { return m_nChannels; }
+    uint32_t Rate() const { return m_nRate; }
 
-private:
     struct Chunk {
         char id[4];
         std::vector<uint8_t> body;
     };
-    std::vector<uint8_t> Header(uint64_t nDataBytes, uint64_t nRiffBytes, size_t nFrames) const;
+    const std::vector<Chunk>& Chunks() const { return m_chunks; }
+    // The header up to the data chunk's size; the same length for any sizes.
+    std::vector<uint8_t> Header(uint64_t nDataBytes, uint64_t nRiffBytes, uint64_t nFrames) const;
+    // The RIFF chunk's size for a file of nSamples samples; at most
+    // kMaxRiffBytes in a valid file.
+    static constexpr uint64_t kMaxRiffBytes = 0xFFFFFFFFull;
+    uint64_t RiffBytes(uint64_t nSamples) const;
+    // Appends nSamples samples (null: zeros) in the file's sample format.
+    void Encode(const float* pSamples, size_t nSamples, std::vector<uint8_t>* pOut) const;
 
+private:
     WavSampleFormat m_format;
     int m_nChannels;
     uint32_t m_nRate;

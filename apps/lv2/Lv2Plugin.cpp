@@ -3,6 +3,7 @@
 #include "apps/hostkit/HostSource.h"
 #include "apps/lv2/Lv2Uris.h"
 #include "apps/lv2/PortSink.h"
+#include "interfaces/IVudivuVizezud.h"
 #include "interfaces/PandrelClasses.h"
 #include "platform/com/Persist.h"
 #include "platform/com/Stream.h"
@@ -10,10 +11,10 @@
 #include "platform/mfx/MfxSoftSynth.h"
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
-#include <lv2/time/time.h>
 
 namespace {
 template <class I> I* Query(IUnknown* p, REFIID riid) {
@@ -34,11 +35,9 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
             pMap = static_cast<const LV2_URID_Map*>(features[i]->data);
     if (pMap == nullptr) return *pstrError = "the host offers no URID map", false;
     auto map = [pMap](const char* psz) { return pMap->map(pMap->handle, psz); };
-    m_urid = {map(LV2_MIDI__MidiEvent),  map(LV2_ATOM__Object),         map(LV2_ATOM__Blank),
-              map(LV2_ATOM__Float),      map(LV2_ATOM__Double),         map(LV2_ATOM__Long),
-              map(LV2_ATOM__Int),        map(LV2_ATOM__Chunk),          map(LV2_TIME__Position),
-              map(LV2_TIME__speed),      map(LV2_TIME__beatsPerMinute), map(LV2_TIME__frame),
-              map(PANDREL_LV2_STATE_KEY)};
+    m_urid = {map(LV2_MIDI__MidiEvent), map(LV2_ATOM__Object), map(LV2_ATOM__Blank),
+              map(LV2_ATOM__Chunk), map(PANDREL_LV2_STATE_KEY)};
+    m_positionReader.Init(pMap);
     m_dRate = dRate;
     const DWORD dwRate = static_cast<DWORD>(std::lround(dRate));
 
@@ -81,12 +80,17 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
             return *pstrError = "cannot connect an output", Close(), false;
     }
     m_pContext = new CHostContext(CTempoMap(), dwRate);
+    m_pContext->ReserveTempoChanges(kTempoChanges);
     m_pContext->AddRef(); // the instrument takes over one reference
     if (FAILED(m_pSynth->Attach(static_cast<IMfxTempoMap*>(m_pContext)))) {
         m_pContext->Release();
         return *pstrError = "cannot attach the host context", Close(), false;
     }
     m_bAttached = true;
+    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud);
+    m_idle.SetControl(m_pControl);
+    const char* pszSkip = std::getenv("PANDREL_LV2_IDLE_SKIP");
+    m_bIdleSkip = pszSkip == nullptr || std::strcmp(pszSkip, "0") != 0;
     return true;
 }
 
@@ -94,6 +98,9 @@ void CLv2Plugin::Close() {
     Deactivate();
     if (m_bAttached) m_pSynth->Detach();
     m_bAttached = false;
+    m_idle.SetControl(nullptr);
+    if (m_pControl != nullptr) m_pControl->Release();
+    m_pControl = nullptr;
     if (m_pSynth != nullptr) m_pSynth->Release();
     m_pSynth = nullptr;
     for (IPin* p : m_pins)
@@ -127,16 +134,24 @@ void CLv2Plugin::Activate() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_bActive || m_pGraph == nullptr) return;
     m_midi.Clear();
+    m_bHeld = false;
+    m_held = {};
     m_pGraph->Run(0);
-    m_pSynth->TransportStart(0);
-    m_bFirst = true;
+    m_pContext->ResetTempoBpm(m_dBpm);
+    TransportStart(0);
+    m_idle.Invalidate();
+    m_bResync = false;
+    m_transport = Transport::Free;
+    m_llHostFrame = 0;
+    m_llSongFrame = 0;
+    m_bDiscontinuity = true;
     m_bActive = true;
 }
 
 void CLv2Plugin::Deactivate() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_bActive) return;
-    m_pSynth->TransportStop();
+    TransportStop();
     m_pGraph->Pause();
     m_pGraph->Stop();
     m_bActive = false;
@@ -149,38 +164,135 @@ void CLv2Plugin::Silence(uint32_t nFrames) {
 
 void CLv2Plugin::Run(uint32_t nFrames) {
     std::unique_lock<std::mutex> guard(m_lock, std::try_to_lock);
-    if (!guard.owns_lock() || !m_bActive) return Silence(nFrames);
+    if (!guard.owns_lock()) return Hold(nFrames);
+    if (!m_bActive) return Silence(nFrames);
     if (m_pHostKey != nullptr && *m_pHostKey != m_fHostKey) {
         m_fHostKey = *m_pHostKey;
         const long nKey = std::lround(m_fHostKey);
         m_pContext->SetHostKey(nKey >= 0 && nKey <= 11 ? static_cast<DWORD>(nKey)
                                                        : CHostContext::kNoHostKey);
+        m_idle.Invalidate();
     }
-    for (int n = 0; n < kOutputs; ++n)
-        m_sinks[static_cast<size_t>(n)]->Target(m_outputs[static_cast<size_t>(2 * n)],
-                                                m_outputs[static_cast<size_t>(2 * n + 1)], nFrames);
+    if (SkipIdle(nFrames)) return;
+    if (m_bResync) Resync();
+    for (int n = 0; n < kOutputs; ++n) {
+        CPortSink* pSink = m_sinks[static_cast<size_t>(n)];
+        pSink->Target(m_outputs[static_cast<size_t>(2 * n)],
+                      m_outputs[static_cast<size_t>(2 * n + 1)], nFrames);
+        pSink->ResetQuiet();
+    }
+    m_nPushed = 0;
+    m_bPushFailed = false;
+    bool bEvents = m_bHeld || !m_midi.Empty();
+    // What held blocks were told comes first, as if said at this block's start.
+    if (m_bHeld) {
+        ApplyPosition(m_held, 0);
+        m_held = {};
+        m_bHeld = false;
+    }
     // The block is split at each event's frame: the instrument starts what is
     // queued at the first frame of the next buffer, so onsets are exact.
     uint32_t nDone = 0;
-    if (m_pInput != nullptr) {
-        LV2_ATOM_SEQUENCE_FOREACH(m_pInput, pEvent) {
-            const int64_t nAt = std::clamp<int64_t>(pEvent->time.frames, nDone, nFrames);
-            if (static_cast<uint32_t>(nAt) > nDone) {
-                RenderTo(nDone, static_cast<uint32_t>(nAt));
-                nDone = static_cast<uint32_t>(nAt);
-            }
-            if (pEvent->body.type == m_urid.midiEvent && pEvent->body.size >= 1) {
-                const auto* pb = reinterpret_cast<const uint8_t*>(pEvent + 1);
-                if (pb[0] >= 0x80 && pb[0] < 0xF0)
-                    m_midi.Add(pb[0], pEvent->body.size > 1 ? pb[1] : 0,
-                               pEvent->body.size > 2 ? pb[2] : 0);
-            } else if (pEvent->body.type == m_urid.atomObject ||
-                       pEvent->body.type == m_urid.atomBlank) {
-                ReadPosition(reinterpret_cast<const LV2_Atom_Object*>(&pEvent->body));
-            }
+    CLv2Sequence::ForEach(m_pInput, [&](const CLv2Sequence::Event& e) {
+        bEvents = true;
+        const int64_t nAt = std::clamp<int64_t>(e.llFrames, nDone, nFrames);
+        if (static_cast<uint32_t>(nAt) > nDone) {
+            RenderTo(nDone, static_cast<uint32_t>(nAt));
+            nDone = static_cast<uint32_t>(nAt);
         }
-    }
+        Lv2Position pos;
+        if (e.pAtom->type == m_urid.midiEvent)
+            AddMidi(e);
+        else if (ReadPosition(e, &pos))
+            ApplyPosition(pos, nDone);
+    });
     if (nDone < nFrames) RenderTo(nDone, nFrames);
+    if (m_transport == Transport::Rolling) m_llHostFrame += nFrames;
+    // Only a block that told the instrument nothing new vouches for the next one.
+    bool bQuiet = !bEvents && !m_bPushFailed && m_nPushed > 0;
+    for (const CPortSink* pSink : m_sinks)
+        bQuiet = bQuiet && pSink->Quiet(m_nPushed);
+    m_idle.Rendered(bQuiet);
+}
+
+bool CLv2Plugin::SkipIdle(uint32_t nFrames) {
+    if (!m_bIdleSkip || m_bHeld || !m_midi.Empty()) return false;
+    bool bEvents = false;
+    CLv2Sequence::ForEach(m_pInput, [&](const CLv2Sequence::Event&) { bEvents = true; });
+    if (bEvents || !m_idle.Idle()) return false;
+    Silence(nFrames);
+    m_llSongFrame += nFrames;
+    m_bResync = true;
+    if (m_transport == Transport::Rolling) m_llHostFrame += nFrames;
+    ++m_nSkipped;
+    return true;
+}
+
+void CLv2Plugin::Resync() {
+    // The instrument's stream position and its playing song clock stopped at
+    // the last buffer pushed. The next buffer is stamped with the song frame
+    // the skipped blocks reached, and a playing transport restarts there:
+    // nothing sounds and no note is held, so nothing is cut.
+    m_bResync = false;
+    if (m_transport != Transport::Stopped) {
+        const double dTicks = std::clamp(
+            m_pContext->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate), 0.0,
+            2.0e9);
+        TransportStart(static_cast<LONG>(dTicks));
+    }
+    m_bDiscontinuity = true;
+}
+
+void CLv2Plugin::TransportStart(LONG lTicks) {
+    m_pSynth->TransportStart(lTicks);
+    m_idle.TransportReset();
+}
+
+void CLv2Plugin::TransportStop() {
+    m_pSynth->TransportStop();
+    m_idle.TransportReset();
+}
+
+void CLv2Plugin::Hold(uint32_t nFrames) {
+    // Another thread holds the instrument. The block's MIDI waits in the pool
+    // (bounded: beyond its capacity messages are dropped) and is played at the
+    // first frame of the next block that gets the instrument, late by the rest
+    // of this block; the position news are merged and applied there too. The
+    // instrument's song clock does not run meanwhile: it trails the host's by
+    // the held frames until the host next starts or relocates.
+    Silence(nFrames);
+    if (!m_bActive) return;
+    bool bRolling = m_transport == Transport::Rolling;
+    if (m_bHeld && m_held.bSpeed) bRolling = m_held.dSpeed != 0.0;
+    CLv2Sequence::ForEach(m_pInput, [&](const CLv2Sequence::Event& e) {
+        const int64_t nAt = std::clamp<int64_t>(e.llFrames, 0, nFrames);
+        Lv2Position pos;
+        if (e.pAtom->type == m_urid.midiEvent) {
+            AddMidi(e);
+        } else if (ReadPosition(e, &pos)) {
+            if (pos.bSpeed) bRolling = pos.dSpeed != 0.0;
+            // Where the host will be at the next block's start.
+            if (pos.bFrame && bRolling) pos.llFrame += nFrames - nAt;
+            m_held.Merge(pos);
+            m_bHeld = true;
+        }
+    });
+    if (m_transport == Transport::Rolling) m_llHostFrame += nFrames;
+}
+
+void CLv2Plugin::AddMidi(const CLv2Sequence::Event& e) {
+    if (e.pAtom->size < 1) return;
+    const uint8_t* pb = e.Body();
+    if (pb[0] < 0x80 || pb[0] >= 0xF0) return;
+    const BYTE byData1 = e.pAtom->size > 1 ? pb[1] : 0, byData2 = e.pAtom->size > 2 ? pb[2] : 0;
+    // Only what reaches the instrument counts towards its held notes.
+    if (m_midi.Add(pb[0], byData1, byData2)) m_idle.Note(pb[0], byData1, byData2);
+}
+
+bool CLv2Plugin::ReadPosition(const CLv2Sequence::Event& e, Lv2Position* pPosition) const {
+    return (e.pAtom->type == m_urid.atomObject || e.pAtom->type == m_urid.atomBlank) &&
+           e.pAtom->size >= sizeof(LV2_Atom_Object_Body) &&
+           m_positionReader.Read(reinterpret_cast<const LV2_Atom_Object*>(e.pAtom), pPosition);
 }
 
 void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
@@ -192,40 +304,66 @@ void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
         const uint32_t nLength = std::min<uint32_t>(nTo - nFrom, kBlockFrames);
         for (CPortSink* pSink : m_sinks)
             pSink->SetOffset(nFrom);
-        if (FAILED(m_pSource->Push(static_cast<LONG>(nLength), m_bFirst))) {
+        ++m_nPushed;
+        if (FAILED(m_pSource->Push(static_cast<LONG>(nLength), m_bDiscontinuity, m_llSongFrame))) {
+            m_bPushFailed = true;
             for (float* p : m_outputs)
                 if (p != nullptr) std::fill(p + nFrom, p + nFrom + nLength, 0.0f);
         }
-        m_bFirst = false;
+        m_bDiscontinuity = false;
+        m_llSongFrame += nLength;
         nFrom += nLength;
     }
 }
 
-void CLv2Plugin::ReadPosition(const LV2_Atom_Object* pObject) {
-    if (pObject->body.otype != m_urid.timePosition) return;
-    const LV2_Atom* pSpeed = nullptr;
-    const LV2_Atom* pBpm = nullptr;
-    const LV2_Atom* pFrame = nullptr;
-    lv2_atom_object_get(pObject, m_urid.timeSpeed, &pSpeed, m_urid.timeBpm, &pBpm, m_urid.timeFrame,
-                        &pFrame, 0);
-    auto number = [this](const LV2_Atom* p, double dElse) {
-        if (p == nullptr) return dElse;
-        if (p->type == m_urid.atomFloat)
-            return static_cast<double>(reinterpret_cast<const LV2_Atom_Float*>(p)->body);
-        if (p->type == m_urid.atomDouble) return reinterpret_cast<const LV2_Atom_Double*>(p)->body;
-        return dElse;
-    };
-    m_dBpm = number(pBpm, m_dBpm);
-    const bool bRolling = number(pSpeed, m_bRolling ? 1.0 : 0.0) != 0.0;
-    // A transport start restarts the song clock at the host's song position.
-    if (bRolling && !m_bRolling) {
-        double dFrame = 0.0;
-        if (pFrame != nullptr && pFrame->type == m_urid.atomLong)
-            dFrame = static_cast<double>(reinterpret_cast<const LV2_Atom_Long*>(pFrame)->body);
-        const double dTicks = m_pContext->Tempo().SamplesToTicks(dFrame, m_dRate);
-        m_pSynth->TransportStart(static_cast<LONG>(std::clamp(dTicks, 0.0, 2.0e9)));
+void CLv2Plugin::ApplyPosition(const Lv2Position& pos, uint32_t nAt) {
+    const double dBpm = pos.bBpm ? std::clamp(pos.dBpm, 1.0, 1000.0) : m_dBpm;
+    const bool bTempo = dBpm != m_dBpm;
+    m_dBpm = dBpm;
+    const Transport next = !pos.bSpeed         ? m_transport
+                           : pos.dSpeed != 0.0 ? Transport::Rolling
+                                               : Transport::Stopped;
+    // A jump shows in the frame when the host gives one, else in the musical position.
+    const double dSongTick =
+        m_pContext->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate);
+    bool bJump = false;
+    if (next == Transport::Rolling && m_transport == Transport::Rolling) {
+        if (pos.bFrame)
+            bJump = std::llabs(pos.llFrame - (m_llHostFrame + nAt)) > kRelocateSlackFrames;
+        else if (pos.bQuarters)
+            bJump = std::fabs(pos.dQuarters * CTempoMap::kTicksPerQuarter - dSongTick) >
+                    kRelocateSlackTicks;
     }
-    m_bRolling = bRolling;
+    if (next == Transport::Stopped) {
+        if (m_transport != Transport::Stopped) TransportStop();
+        // Stopped, the instrument times from the tempo at the song's start.
+        if (bTempo) m_pContext->ResetTempoBpm(m_dBpm);
+    } else if (next == Transport::Rolling && (m_transport != Transport::Rolling || bJump)) {
+        Relocate(pos, nAt);
+    } else if (bTempo) {
+        // From the next whole tick on: the song time already played is kept.
+        m_pContext->ReplaceTempoFromBpm(static_cast<int64_t>(std::ceil(dSongTick - 1e-6)), m_dBpm);
+    }
+    if (pos.bFrame) m_llHostFrame = pos.llFrame - nAt;
+    m_transport = next;
+}
+
+void CLv2Plugin::Relocate(const Lv2Position& pos, uint32_t nAt) {
+    // The song restarts at the host's position as a host relocating does: one
+    // tempo from there on, the transport restarted at that tick, and the next
+    // buffer a discontinuity stamped with the song frame. The musical position
+    // wins over the frame when the host gives both.
+    m_pContext->ResetTempoBpm(m_dBpm);
+    const CTempoMap& tempo = m_pContext->Tempo();
+    constexpr double kMaxFrame = 9e11; // what a media time stamp can carry
+    double dFrame = static_cast<double>(pos.bFrame ? pos.llFrame : m_llHostFrame + nAt);
+    if (pos.bQuarters)
+        dFrame = tempo.TicksToSamples(pos.dQuarters * CTempoMap::kTicksPerQuarter, m_dRate);
+    dFrame = std::clamp(std::round(dFrame), 0.0, kMaxFrame);
+    const double dTicks = std::clamp(tempo.SamplesToTicks(dFrame, m_dRate), 0.0, 2.0e9);
+    TransportStart(static_cast<LONG>(dTicks));
+    m_llSongFrame = static_cast<LONGLONG>(dFrame);
+    m_bDiscontinuity = true;
 }
 
 LV2_State_Status CLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle) {
@@ -261,6 +399,7 @@ LV2_State_Status CLv2Plugin::Restore(LV2_State_Retrieve_Function retrieve,
     if (pData == nullptr || nType != m_urid.atomChunk) return LV2_STATE_ERR_NO_PROPERTY;
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pFilter == nullptr) return LV2_STATE_ERR_UNKNOWN;
+    m_idle.Invalidate(); // whatever the load leaves, the next block renders
     auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream);
     if (pPersist == nullptr) return LV2_STATE_ERR_UNKNOWN;
     IStream* pStream = nullptr;

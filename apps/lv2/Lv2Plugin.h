@@ -1,9 +1,13 @@
 // One plug-in instance: the instrument loaded from pandrel.so in the bundle
 // through the host kit, wired into a graph (the host kit's silent source into
 // "Input", a port sink on each of the 17 stereo outputs), fed the atom
-// input's MIDI at exact frames and saved to and restored from host state.
+// input's MIDI at exact frames, following the host's tempo, transport and
+// song position from time:Position, and saved to and restored from host state.
 #pragma once
 #include "apps/hostkit/InstrumentModule.h"
+#include "apps/lv2/Lv2IdleGate.h"
+#include "apps/lv2/Lv2Position.h"
+#include "apps/lv2/Lv2Sequence.h"
 #include "apps/lv2/MidiInputPool.h"
 #include <array>
 #include <lv2/atom/atom.h>
@@ -20,13 +24,18 @@ class CPortSink;
 class IBaseFilter;
 class IMfxSoftSynth;
 class IPin;
+class IVudivuVizezud;
 
 class CLv2Plugin {
 public:
     static constexpr int kOutputs = 17; // the mix, then "Chan 1".."Chan 16"
     static constexpr uint32_t kPortMidi = 0, kPortHostKey = 1, kPortFirstOutput = 2;
     static constexpr uint32_t kPortCount = kPortFirstOutput + 2 * kOutputs;
-    static constexpr LONG kBlockFrames = 1024; // the longest buffer pushed at once
+    static constexpr LONG kBlockFrames = 1024;    // the longest buffer pushed at once
+    static constexpr size_t kTempoChanges = 1024; // room for the host's tempo changes
+    // How far the host's song position may be off before it counts as a relocation.
+    static constexpr int64_t kRelocateSlackFrames = 1;
+    static constexpr double kRelocateSlackTicks = 2.0; // MIDI ticks, 960 per quarter
 
     CLv2Plugin() = default;
     ~CLv2Plugin();
@@ -42,6 +51,11 @@ public:
     void Activate();
     void Deactivate();
     // Audio thread, never blocks: silence when another thread holds the instrument.
+    // MIDI and position changes of such a block are kept and applied at the
+    // first frame of the next block that gets the instrument. A block without
+    // events while nothing can sound is silence without running the graph
+    // (PANDREL_LV2_IDLE_SKIP=0 at instantiation always runs it); the song
+    // clock runs on as if it had been rendered.
     void Run(uint32_t nFrames);
     // Host's state thread; blocks on the instrument's lock while the audio thread renders.
     // The state is one atom:Chunk of the instrument's IPersistStream bytes (sample
@@ -49,19 +63,40 @@ public:
     // carries it without files to keep beside it or paths to map.
     LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle);
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+    // Between blocks: the blocks skipped as idle since instantiation (for tests and diagnostics).
+    uint64_t SkippedBlocks() const { return m_nSkipped; }
 
 private:
     // Instantiation or cleanup thread; may block.
     void Close();
-    // Audio thread, with the instrument held; never block.
+    enum class Transport {
+        Free,    // no word from the host yet: the song runs from 0 since activation
+        Rolling, // the host plays; song position and tempo follow it
+        Stopped, // the host has stopped: pads play from their trigger
+    };
+
+    // Audio thread, never block.
+    void Hold(uint32_t nFrames);
+    void AddMidi(const CLv2Sequence::Event& e);
+    bool ReadPosition(const CLv2Sequence::Event& e, Lv2Position* pPosition) const;
+    // With the instrument held: renders frames nFrom..nTo of the block.
     void RenderTo(uint32_t nFrom, uint32_t nTo);
-    void ReadPosition(const LV2_Atom_Object* pObject);
+    // With the instrument held: what the host says at frame nAt of the block.
+    void ApplyPosition(const Lv2Position& pos, uint32_t nAt);
+    void Relocate(const Lv2Position& pos, uint32_t nAt);
     void Silence(uint32_t nFrames);
+    // With the instrument held: an idle block skipped (true), or nothing done.
+    bool SkipIdle(uint32_t nFrames);
+    // With the instrument held, before a block renders after skipped ones:
+    // restarts the instrument's stream at the song frame the skipped blocks reached.
+    void Resync();
+    void TransportStart(LONG lTicks);
+    void TransportStop();
 
     struct Urids {
-        LV2_URID midiEvent, atomObject, atomBlank, atomFloat, atomDouble, atomLong, atomInt,
-            atomChunk, timePosition, timeSpeed, timeBpm, timeFrame, stateKey;
+        LV2_URID midiEvent, atomObject, atomBlank, atomChunk, stateKey;
     } m_urid{};
+    CLv2PositionReader m_positionReader;
 
     CInstrumentModule m_module;
     IBaseFilter* m_pFilter = nullptr;
@@ -69,6 +104,7 @@ private:
     CFilterGraph* m_pGraph = nullptr;
     CHostSource* m_pSource = nullptr;
     CHostContext* m_pContext = nullptr; // the plug-in's own reference
+    IVudivuVizezud* m_pControl = nullptr;
     std::vector<IPin*> m_pins;
     std::array<CPortSink*, kOutputs> m_sinks{};
     bool m_bAttached = false;
@@ -81,7 +117,21 @@ private:
     double m_dRate = 44100.0;
     float m_fHostKey = -1.0f;
     bool m_bActive = false;
-    bool m_bFirst = true;    // the next buffer starts the stream
-    bool m_bRolling = false; // the host's transport, from time:Position
-    double m_dBpm = 120.0;   // the host's tempo, from time:Position
+
+    // The song as the instrument plays it and as the host reports it (audio thread).
+    Transport m_transport = Transport::Free;
+    double m_dBpm = 120.0;        // the host's tempo, from time:Position
+    int64_t m_llHostFrame = 0;    // the host's song frame at this block's start, while rolling
+    LONGLONG m_llSongFrame = 0;   // the instrument's song frame of the next frame pushed
+    bool m_bDiscontinuity = true; // the next buffer starts the stream at m_llSongFrame
+    Lv2Position m_held;           // what blocks without the instrument were told
+    bool m_bHeld = false;
+
+    // Idle blocks (audio thread).
+    CLv2IdleGate m_idle;
+    bool m_bIdleSkip = true; // off: every block runs the graph
+    bool m_bResync = false;  // blocks were skipped since the last rendered one
+    uint32_t m_nPushed = 0;  // buffers pushed in this block
+    bool m_bPushFailed = false;
+    uint64_t m_nSkipped = 0;
 };

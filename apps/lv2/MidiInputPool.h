@@ -34,10 +34,11 @@ public:
         return S_OK;
     }
 
-    // Audio thread, never blocks. A message beyond the capacity is dropped.
-    void Add(BYTE byStatus, BYTE byData1, BYTE byData2) {
-        if (m_lCount < kCapacity)
-            m_items[static_cast<size_t>(m_lCount++)] = {0, byStatus, byData1, byData2, 0};
+    // Audio thread, never blocks. A message beyond the capacity is dropped (false).
+    bool Add(BYTE byStatus, BYTE byData1, BYTE byData2) {
+        if (m_lCount >= kCapacity) return false;
+        m_items[static_cast<size_t>(m_lCount++)] = {0, byStatus, byData1, byData2, 0};
+        return true;
     }
     void Clear() { m_lCount = 0; }
     bool Empty() const { return m_lCount == 0; }

@@ -1,5 +1,6 @@
 #include "apps/lv2/PortSink.h"
 #include "apps/hostkit/HostSource.h"
+#include <algorithm>
 
 CPortSinkPin::CPortSinkPin(CPortSink* pFilter, CCritSec* pLock, const CMediaType& type)
     : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
@@ -18,14 +19,24 @@ HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
     if (FAILED(pSample->GetPointer(&p)) || p == nullptr) return E_POINTER;
     const LONG lBytes = pSample->GetActualDataLength();
     uint32_t nFrames = lBytes > 0 ? static_cast<uint32_t>(lBytes) / (2 * sizeof(float)) : 0;
-    if (m_nOffset >= m_nCapacity) return S_OK;
-    if (nFrames > m_nCapacity - m_nOffset) nFrames = m_nCapacity - m_nOffset;
     // A buffer flagged silent may hold stale bytes: it is written as zeros.
     const bool bSilent = IsFlaggedSilent(pSample);
+    ++m_nReceived;
+    if (!bSilent) m_bSounded = true;
+    if (m_nOffset >= m_nCapacity) return S_OK;
+    if (nFrames > m_nCapacity - m_nOffset) nFrames = m_nCapacity - m_nOffset;
     const auto* pf = reinterpret_cast<const float*>(p);
-    for (uint32_t i = 0; i < nFrames; ++i) {
-        if (m_pLeft != nullptr) m_pLeft[m_nOffset + i] = bSilent ? 0.0f : pf[2 * i];
-        if (m_pRight != nullptr) m_pRight[m_nOffset + i] = bSilent ? 0.0f : pf[2 * i + 1];
+    // One plain pass per port, decided once per buffer rather than per frame.
+    for (int c = 0; c < 2; ++c) {
+        float* pPort = c == 0 ? m_pLeft : m_pRight;
+        if (pPort == nullptr) continue;
+        pPort += m_nOffset;
+        if (bSilent) {
+            std::fill(pPort, pPort + nFrames, 0.0f);
+            continue;
+        }
+        for (uint32_t i = 0; i < nFrames; ++i)
+            pPort[i] = pf[2 * i + c];
     }
     return S_OK;
 }

@@ -24,6 +24,8 @@ public:
     float* m_pRight = nullptr;
     uint32_t m_nOffset = 0;   // frame in the port buffers of the next buffer
     uint32_t m_nCapacity = 0; // frames the port buffers hold
+    uint32_t m_nReceived = 0; // buffers received since ResetQuiet
+    bool m_bSounded = false;  // one of them was not flagged silent
 };
 
 class CPortSink : public CBaseFilter {
@@ -46,6 +48,15 @@ public:
         m_pin.m_nCapacity = nCapacity;
     }
     void SetOffset(uint32_t nOffset) { m_pin.m_nOffset = nOffset; }
+    // Audio thread, never block: whether exactly nBuffers buffers came since
+    // ResetQuiet, every one flagged silent.
+    void ResetQuiet() {
+        m_pin.m_nReceived = 0;
+        m_pin.m_bSounded = false;
+    }
+    bool Quiet(uint32_t nBuffers) const {
+        return m_pin.m_nReceived == nBuffers && !m_pin.m_bSounded;
+    }
 
 private:
     CCritSec m_lock;

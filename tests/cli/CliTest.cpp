@@ -244,6 +244,12 @@ TEST_F(CliTest, ProjectCommandsBuildAProject) {
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_EQ(r.strOut, "wrote mix.wav\nwrote stems/chan-2.wav\n");
     EXPECT_NE(Run("info stems/chan-2.wav").strOut.find("48000 Hz"), std::string::npos);
+    // Stems are written while rendering: the silent ones leave no file behind,
+    // and the stem has the mix's length.
+    EXPECT_EQ(Slurp(m_dir + "/stems/chan-2.wav").size(), Slurp(m_dir + "/mix.wav").size());
+    std::system(("ls -A '" + m_dir + "/stems' > '" + m_dir + "/listing'").c_str());
+    EXPECT_EQ(Slurp(m_dir + "/listing"), "chan-2.wav\n");
+    std::remove((m_dir + "/listing").c_str());
 
     // Mistakes change nothing.
     const std::string before = Slurp(m_dir + "/p.pnd");
@@ -256,6 +262,67 @@ TEST_F(CliTest, ProjectCommandsBuildAProject) {
     ExpectOneLineError(Run("project add p.pnd none.wav"), "none.wav: cannot load the file");
     ExpectOneLineError(Run("project add q.pnd d-loop.wav"), "q.pnd: No such file or directory");
     ExpectOneLineError(Run("project frob p.pnd"), "unknown action 'frob'");
+    EXPECT_EQ(Slurp(m_dir + "/p.pnd"), before);
+}
+
+TEST_F(CliTest, ProjectGrainEditsAddMoveAndRemoveGrains) {
+    ASSERT_EQ(Run("demo -o d.wav").nStatus, 0);
+    ASSERT_EQ(Run("project new p.pnd").nStatus, 0);
+    ASSERT_EQ(Run("project add p.pnd d-loop.wav").nStatus, 0);
+    Result r = Run("project add-grain p.pnd 2 0 3 1.5");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "added file 0 slice 3 to pad 2 of p.pnd at beat 1.5\n");
+    ASSERT_EQ(Run("project add-grain p.pnd 2 0 5 0").nStatus, 0);
+    // Grains are listed by start: slice 5 at beat 0, slice 3 at beat 1.5
+    // (62,914,560 ticks a beat; each demo slice lasts half a beat).
+    const std::string strBeat0 =
+        "{\"startTicks\": 0, \"endTicks\": 31457280, \"file\": 0, \"slice\": 5";
+    const std::string strBeat15 =
+        "{\"startTicks\": 94371840, \"endTicks\": 125829120, \"file\": 0, \"slice\": 3";
+    r = Run("info --json p.pnd");
+    EXPECT_NE(r.strOut.find("\"grains\": [" + strBeat0 +
+                            ", \"transpose\": 0, \"gain\": 1, \"pan\": 0.5}, " + strBeat15),
+              std::string::npos)
+        << r.strOut;
+
+    // Grain 1 (slice 3) to beat 3 of its pad; grain 0 (slice 5) on to pad 4 at beat 0.5.
+    r = Run("project move-grain p.pnd 2 1 3");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "moved grain 1 of pad 2 to pad 2 at beat 3 in p.pnd\n");
+    ASSERT_EQ(Run("project move-grain p.pnd 2 0 0.5 --to 4").nStatus, 0);
+    r = Run("info --json p.pnd");
+    EXPECT_NE(r.strOut.find(
+                  "{\"startTicks\": 188743680, \"endTicks\": 220200960, \"file\": 0, \"slice\": 3"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find("{\"pad\": 4,"), std::string::npos);
+    EXPECT_NE(r.strOut.find(
+                  "{\"startTicks\": 31457280, \"endTicks\": 62914560, \"file\": 0, \"slice\": 5"),
+              std::string::npos)
+        << r.strOut;
+    r = Run("project remove-grain p.pnd 2 0");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "removed grain 0 of pad 2 from p.pnd\n");
+    EXPECT_NE(
+        Run("info p.pnd")
+            .strOut.find("Pad 2: keys D4 (62) to D4 (62), root D4 (62), velocity 0-127, empty"),
+        std::string::npos);
+
+    // Mistakes change nothing.
+    const std::string before = Slurp(m_dir + "/p.pnd");
+    ExpectOneLineError(Run("project remove-grain p.pnd 2 0"), "p.pnd: pad 2 is empty");
+    ExpectOneLineError(Run("project move-grain p.pnd 4 1 2"),
+                       "GRAIN must be a whole number from 0 to 0, not '1'");
+    ExpectOneLineError(Run("project add-grain p.pnd 2 0 16 1"),
+                       "SLICE must be a whole number from 0 to 15, not '16'");
+    ExpectOneLineError(Run("project add-grain p.pnd 2 1 0 1"),
+                       "FILE must be a whole number from 0 to 0, not '1'");
+    ExpectOneLineError(Run("project add-grain p.pnd 2 0 0 x"),
+                       "BEAT must be a number of beats from 0 to 100000, not 'x'");
+    ExpectOneLineError(Run("project add-grain p.pnd 2 0 0 nan"), "BEAT must be a number of beats");
+    ExpectOneLineError(Run("project move-grain p.pnd 4 0 1 --to 17"),
+                       "--to must be a whole number from 1 to 16, not '17'");
+    ExpectOneLineError(Run("project add-grain p.pnd 2 0 0"), "PAD FILE SLICE BEAT");
     EXPECT_EQ(Slurp(m_dir + "/p.pnd"), before);
 }
 

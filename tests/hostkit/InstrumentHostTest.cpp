@@ -1,6 +1,7 @@
 // The host kit driving the built pandrel.so: timing follows the tempo map at
 // any rate, and rendering is repeatable.
 #include "apps/hostkit/InstrumentHost.h"
+#include "apps/hostkit/SampleTarget.h"
 #include "apps/hostkit/WavWriter.h"
 #include "interfaces/IVudivuVizezud.h"
 #include <cmath>
@@ -32,23 +33,33 @@ struct HostKitInstrumentTest : ::testing::Test {
     }
     void TearDown() override { std::remove(wave.c_str()); }
 
-    // Notes on key 60 at the given ticks; answers the rendered mix.
-    std::vector<float> Render(DWORD dwRate, const CTempoMap& tempo,
-                              const std::vector<int64_t>& ticks, LONGLONG nFrames) {
-        CInstrumentHost host;
-        CInstrumentHost::Options options;
-        options.dwRate = dwRate;
+    // Opens the host with the grain on pad 0 (key 60).
+    void Open(CInstrumentHost& host, const CInstrumentHost::Options& options,
+              const CTempoMap& tempo) {
         std::string err;
-        EXPECT_TRUE(host.Open(module, options, tempo, &err)) << err;
+        ASSERT_TRUE(host.Open(module, options, tempo, &err)) << err;
         LONG nIndex = -1, nStatus = -1;
-        EXPECT_TRUE(
+        ASSERT_TRUE(
             SUCCEEDED(host.Control()->LoadFileToPad(0, "c", wave.c_str(), &nIndex, &nStatus)));
+    }
+    // Notes on key 60 at the given ticks, each held for 120 ticks.
+    static std::vector<MidiNoteEvent> Notes(const std::vector<int64_t>& ticks) {
         std::vector<MidiNoteEvent> notes;
         for (int64_t t : ticks) {
             notes.push_back({t, true, 0, 60, 100});
             notes.push_back({t + 120, false, 0, 60, 0});
         }
-        EXPECT_TRUE(host.Render(notes, nFrames, nullptr, &err)) << err;
+        return notes;
+    }
+    // Plays the notes; answers the rendered mix.
+    std::vector<float> Render(DWORD dwRate, const CTempoMap& tempo,
+                              const std::vector<int64_t>& ticks, LONGLONG nFrames) {
+        CInstrumentHost host;
+        CInstrumentHost::Options options;
+        options.dwRate = dwRate;
+        Open(host, options, tempo);
+        std::string err;
+        EXPECT_TRUE(host.Render(Notes(ticks), nFrames, nullptr, &err)) << err;
         EXPECT_EQ(host.Output(0).size(), static_cast<size_t>(nFrames) * 2);
         EXPECT_TRUE(host.Output(1).empty());
         return host.Output(0);
@@ -87,4 +98,32 @@ TEST_F(HostKitInstrumentTest, RenderingTwiceGivesTheSameSamples) {
     for (float f : a)
         peak = std::max(peak, std::fabs(f));
     EXPECT_GT(peak, 0.4f);
+}
+
+TEST_F(HostKitInstrumentTest, StreamedOutputsGetWhatKeptOnesHold) {
+    struct Target : ISampleTarget {
+        bool Put(const float* p, size_t n) override {
+            for (size_t i = 0; i < n; ++i)
+                samples.push_back(p != nullptr ? p[i] : 0.0f);
+            return true;
+        }
+        std::vector<float> samples;
+    };
+    const CTempoMap tempo;
+    const std::vector<float> kept = Render(44100, tempo, {480, 1000}, 30000);
+    CInstrumentHost host;
+    CInstrumentHost::Options options;
+    options.bChannelOutputs = true;
+    Open(host, options, tempo);
+    Target mix, chan;
+    EXPECT_TRUE(host.StreamOutput(0, &mix));
+    EXPECT_TRUE(host.StreamOutput(5, &chan));
+    EXPECT_FALSE(host.StreamOutput(17, &chan));
+    std::string err;
+    ASSERT_TRUE(host.Render(Notes({480, 1000}), 30000, nullptr, &err)) << err;
+    EXPECT_EQ(mix.samples, kept); // trailing silence included
+    EXPECT_TRUE(host.Output(0).empty()) << "a streamed output is also kept";
+    // The pad plays into the mix only: the silent channel output got nothing.
+    EXPECT_FALSE(host.HasSound(5));
+    EXPECT_TRUE(chan.samples.empty());
 }

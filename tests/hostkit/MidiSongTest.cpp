@@ -218,3 +218,23 @@ TEST(MidiSong, ReadsFileWrittenByCsvmidi) {
     std::remove(mid.c_str());
     rmdir(dir);
 }
+
+TEST(MidiSong, ManyTempoEventsLoadWithTheLastAtATickWinning) {
+    // Two tracks: the second's change at a tick the first also sets wins, as
+    // the tracks are read in order; the first holds 160000 changes, a file
+    // that took about a minute to load when each change rebuilt the map.
+    SmfBytes smf(1, 960);
+    smf.Track().Tempo(0, 400000);
+    for (int i = 1; i < 160000; ++i)
+        smf.Tempo(1, i % 2 == 0 ? 500000 : 250000);
+    smf.End();
+    smf.Track().Tempo(4, 1000000).End();
+    const CMidiSong song = Parse(smf.Bytes());
+    const CTempoMap& tempo = song.Tempo();
+    ASSERT_EQ(tempo.Changes().size(), 160000u);
+    EXPECT_DOUBLE_EQ(tempo.BpmAt(0), 150.0);
+    EXPECT_DOUBLE_EQ(tempo.BpmAt(3), 240.0);
+    EXPECT_DOUBLE_EQ(tempo.BpmAt(4), 60.0); // the second track's
+    EXPECT_DOUBLE_EQ(tempo.BpmAt(5), 240.0);
+    EXPECT_DOUBLE_EQ(tempo.BpmAt(159999), 240.0);
+}

@@ -2,54 +2,22 @@
 // sounds from its exact frame, state saved by one instance renders the same
 // audio in a fresh one, a block never waits for the state thread, and run()
 // allocates nothing.
-#include "apps/cli/DemoLoop.h"
-#include "apps/cli/DemoProject.h"
-#include "apps/hostkit/InstrumentHost.h"
-#include "interfaces/IVudivuVizezud.h"
 #include "lv2/Lv2TestHost.h"
-#include "platform/com/Persist.h"
-#include "platform/com/Stream.h"
+#include "lv2/Lv2TestProject.h"
 #include "support/AllocCounter.h"
 #include <algorithm>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 constexpr uint8_t kNoteOn = 0x90, kNoteOff = 0x80;
-constexpr uint8_t kKickKey = 37, kGrooveKey = 36; // the demo's one-shot kick and synced groove
+constexpr uint8_t kKickKey = CLv2TestProject::kKickKey, kGrooveKey = CLv2TestProject::kGrooveKey;
 
 // The demo project's instrument state, built through the host kit.
 std::vector<uint8_t> DemoState() {
-    std::string strError;
-    CInstrumentModule module;
-    if (!module.Load(PANDREL_LV2_BUNDLE "/pandrel.so", &strError))
-        return ADD_FAILURE() << strError, std::vector<uint8_t>{};
-    CInstrumentHost host;
-    if (!host.Open(module, CInstrumentHost::Options{}, CTempoMap(), &strError))
-        return ADD_FAILURE() << strError, std::vector<uint8_t>{};
-    const std::string strLoop = (std::filesystem::temp_directory_path() /
-                                 ("pandrel-lv2-loop-" + std::to_string(getpid()) + ".wav"))
-                                    .string();
-    CDemoLoop loop;
-    EXPECT_TRUE(loop.Write(strLoop, &strError)) << strError;
-    EXPECT_EQ(CDemoProject::Build(host.Control(), strLoop, &strError), S_OK) << strError;
-    std::filesystem::remove(strLoop);
-    void* pv = nullptr;
     std::vector<uint8_t> bytes;
-    if (FAILED(host.Control()->QueryInterface(IID_IPersistStream, &pv)))
-        return ADD_FAILURE(), bytes;
-    auto* pPersist = static_cast<IPersistStream*>(pv);
-    IStream* pStream = nullptr;
-    CreateMemoryStream(&pStream);
-    EXPECT_EQ(pPersist->Save(pStream, FALSE), S_OK);
-    ULARGE_INTEGER end{};
-    pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_END, &end);
-    pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    bytes.resize(static_cast<size_t>(end.QuadPart));
-    pStream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    pStream->Release();
-    pPersist->Release();
+    std::string strError;
+    if (!CLv2TestProject::State(PANDREL_LV2_BUNDLE "/pandrel.so", false, &bytes, &strError))
+        ADD_FAILURE() << strError;
     return bytes;
 }
 
@@ -79,7 +47,8 @@ TEST_F(Lv2Plugin, NoteSoundsFromItsFrameInTheBlock) {
     ASSERT_NE(nRef, SIZE_MAX) << "the kick is silent";
     ASSERT_LT(nRef, 4u);
     for (uint32_t nAt : {37u, CLv2TestHost::kBlock + 37u, 2 * CLv2TestHost::kBlock - 1}) {
-        ASSERT_TRUE(m_host.Instantiate());
+        // The last case in a sequence that is only 4-byte aligned, as some hosts give it.
+        ASSERT_TRUE(m_host.Instantiate(nAt == 2 * CLv2TestHost::kBlock - 1 ? 4 : 0));
         ASSERT_TRUE(m_host.Restore(s_state));
         const auto late = m_host.Render({{nAt, kNoteOn, kKickKey, 100}}, 8);
         EXPECT_EQ(FirstSound(late), nAt + nRef) << "note at frame " << nAt;
@@ -118,6 +87,29 @@ TEST_F(Lv2Plugin, BlockRendersSilenceWhileAnotherThreadHoldsTheInstrument) {
     // Once the lock is free again the instrument plays.
     lilv_instance_deactivate(m_host.Instance());
     EXPECT_NE(FirstSound(m_host.Render({{0, kNoteOn, kKickKey, 100}}, 2)), SIZE_MAX);
+}
+
+TEST_F(Lv2Plugin, MidiOfAHeldBlockPlaysAtTheStartOfTheNextBlock) {
+    const auto ref = m_host.Render({{0, kNoteOn, kKickKey, 100}}, 2);
+    const size_t nRef = FirstSound(ref);
+    ASSERT_LT(nRef, 4u);
+    ASSERT_TRUE(m_host.Instantiate());
+    ASSERT_TRUE(m_host.Restore(s_state));
+    lilv_instance_activate(m_host.Instance());
+    m_host.RunBlock({}, 0);
+    // The note comes late in a block that cannot have the instrument...
+    const auto held = m_host.RunDuringSave({{CLv2TestHost::kBlock - 10, kNoteOn, kKickKey, 100}});
+    EXPECT_EQ(FirstSound(held), SIZE_MAX);
+    // ...and sounds from the first frame of the next one, exactly as if sent there.
+    std::array<std::vector<float>, 2> next;
+    for (int b = 0; b < 2; ++b) {
+        m_host.RunBlock({}, 0);
+        for (int c = 0; c < 2; ++c)
+            next[c].insert(next[c].end(), m_host.Output(c).begin(), m_host.Output(c).end());
+    }
+    EXPECT_EQ(FirstSound(next), nRef);
+    EXPECT_EQ(next[0], ref[0]);
+    lilv_instance_deactivate(m_host.Instance());
 }
 
 TEST_F(Lv2Plugin, RunAllocatesNothing) {

@@ -1,8 +1,10 @@
 #include "lv2/Lv2TestHost.h"
 #include <cstring>
 #include <functional>
+#include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
+#include <lv2/time/time.h>
 #include <thread>
 
 namespace {
@@ -34,6 +36,7 @@ const void* Retrieve(LV2_State_Handle h, uint32_t key, size_t* pnSize, uint32_t*
 
 CLv2TestHost::CLv2TestHost(const std::string& strBundle) {
     m_map = {this, &CLv2TestHost::MapThunk};
+    m_unmap = {this, &CLv2TestHost::UnmapThunk};
     m_mapFeature = {LV2_URID__map, &m_map};
     m_features[0] = &m_mapFeature;
     m_pWorld = lilv_world_new();
@@ -46,6 +49,8 @@ CLv2TestHost::CLv2TestHost(const std::string& strBundle) {
     lilv_node_free(pUri);
     for (auto& v : m_outputs)
         v.assign(kBlock, 0.0f);
+    for (auto& v : m_wide)
+        v.assign(kMaxBlock, 0.0f);
 }
 
 CLv2TestHost::~CLv2TestHost() {
@@ -57,18 +62,26 @@ LV2_URID CLv2TestHost::Map(const char* pszUri) {
     // Looked up first: an emplace would allocate even for a known URI.
     const auto it = m_urids.find(pszUri);
     if (it != m_urids.end()) return it->second;
-    return m_urids.emplace(pszUri, static_cast<LV2_URID>(m_urids.size() + 1)).first->second;
+    const auto added = m_urids.emplace(pszUri, static_cast<LV2_URID>(m_urids.size() + 1)).first;
+    m_uris.push_back(&added->first);
+    return added->second;
+}
+const char* CLv2TestHost::UnmapThunk(LV2_URID_Unmap_Handle h, LV2_URID urid) {
+    const auto& uris = static_cast<CLv2TestHost*>(h)->m_uris;
+    return urid >= 1 && urid <= uris.size() ? uris[urid - 1]->c_str() : nullptr;
 }
 LV2_URID CLv2TestHost::MapThunk(LV2_URID_Map_Handle h, const char* pszUri) {
     return static_cast<CLv2TestHost*>(h)->Map(pszUri);
 }
 
-bool CLv2TestHost::Instantiate() {
+bool CLv2TestHost::Instantiate(size_t nSequenceOffset) {
     Release();
+    m_pSequence = m_sequenceBuffer.data() + nSequenceOffset;
+    m_nSequenceBytes = m_sequenceBuffer.size() - nSequenceOffset;
     if (m_pPlugin == nullptr) return false;
     m_pInstance = lilv_plugin_instantiate(m_pPlugin, 44100.0, m_features);
     if (m_pInstance == nullptr) return false;
-    lilv_instance_connect_port(m_pInstance, 0, m_sequence.data());
+    lilv_instance_connect_port(m_pInstance, 0, m_pSequence);
     lilv_instance_connect_port(m_pInstance, 1, &m_fHostKey);
     for (uint32_t n = 0; n < kOutputPorts; ++n)
         lilv_instance_connect_port(m_pInstance, 2 + n, m_outputs[n].data());
@@ -105,35 +118,99 @@ bool CLv2TestHost::Save(std::vector<uint8_t>* pState) {
     return true;
 }
 
-void CLv2TestHost::RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase) {
-    auto* pSeq = reinterpret_cast<LV2_Atom_Sequence*>(m_sequence.data());
-    pSeq->atom.type = Map(LV2_ATOM__Sequence);
-    pSeq->atom.size = sizeof(LV2_Atom_Sequence_Body);
-    pSeq->body.unit = 0;
-    pSeq->body.pad = 0;
-    const LV2_URID midi = Map(LV2_MIDI__MidiEvent);
-    for (const Note& n : notes) {
-        if (n.nFrame < nFrameBase || n.nFrame >= nFrameBase + kBlock) continue;
-        struct {
-            LV2_Atom_Event ev;
-            uint8_t msg[3];
-        } e{};
-        e.ev.time.frames = n.nFrame - nFrameBase;
-        e.ev.body = {3, midi};
-        e.msg[0] = n.nStatus;
-        e.msg[1] = n.nKey;
-        e.msg[2] = n.nVelocity;
-        lv2_atom_sequence_append_event(pSeq, m_sequence.size() - sizeof(LV2_Atom), &e.ev);
-    }
+bool CLv2TestHost::SaveStateDirectory(const std::string& strDir) {
+    auto value = [](const char* pszSymbol, void* pUser, uint32_t* pnSize, uint32_t* pType) {
+        auto* self = static_cast<CLv2TestHost*>(pUser);
+        if (std::strcmp(pszSymbol, "host_key") != 0) return static_cast<const void*>(nullptr);
+        *pnSize = sizeof(float);
+        *pType = self->Map(LV2_ATOM__Float);
+        return static_cast<const void*>(&self->m_fHostKey);
+    };
+    LilvState* pState = lilv_state_new_from_instance(
+        m_pPlugin, m_pInstance, &m_map, nullptr, nullptr, nullptr, strDir.c_str(), value, this,
+        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, nullptr);
+    if (pState == nullptr) return false;
+    const int rc =
+        lilv_state_save(m_pWorld, &m_map, &m_unmap, pState, nullptr, strDir.c_str(), "state.ttl");
+    lilv_state_free(pState);
+    return rc == 0;
+}
+
+void CLv2TestHost::RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase,
+                            const std::vector<Position>& positions) {
+    Forge(notes, nFrameBase, kBlock, positions);
     lilv_instance_run(m_pInstance, kBlock);
 }
 
+void CLv2TestHost::RunFrames(uint32_t nFrames, const std::vector<Note>& notes, uint32_t nFrameBase,
+                             const std::vector<Position>& positions) {
+    for (uint32_t n = 0; n < kOutputPorts; ++n)
+        lilv_instance_connect_port(m_pInstance, 2 + n, m_wide[n].data());
+    Forge(notes, nFrameBase, nFrames, positions);
+    lilv_instance_run(m_pInstance, nFrames);
+    for (uint32_t n = 0; n < kOutputPorts; ++n)
+        lilv_instance_connect_port(m_pInstance, 2 + n, m_outputs[n].data());
+}
+
+void CLv2TestHost::Forge(const std::vector<Note>& notes, uint32_t nFrameBase, uint32_t nFrames,
+                         const std::vector<Position>& positions) {
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, &m_map);
+    lv2_atom_forge_set_buffer(&forge, m_pSequence, m_nSequenceBytes);
+    LV2_Atom_Forge_Frame seq;
+    lv2_atom_forge_sequence_head(&forge, &seq, 0);
+    const LV2_URID midi = Map(LV2_MIDI__MidiEvent);
+    auto in = [&](uint32_t nFrame) {
+        return nFrame >= nFrameBase && nFrame < nFrameBase + nFrames;
+    };
+    size_t p = 0;
+    auto position = [&](const Position& pos) {
+        lv2_atom_forge_frame_time(&forge, pos.nFrame - nFrameBase);
+        LV2_Atom_Forge_Frame obj;
+        lv2_atom_forge_object(&forge, &obj, 0, Map(LV2_TIME__Position));
+        lv2_atom_forge_key(&forge, Map(LV2_TIME__speed));
+        lv2_atom_forge_float(&forge, static_cast<float>(pos.dSpeed));
+        if (pos.dBpm > 0) {
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__beatsPerMinute));
+            lv2_atom_forge_float(&forge, static_cast<float>(pos.dBpm));
+        }
+        if (pos.llSongFrame >= 0) {
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__frame));
+            lv2_atom_forge_long(&forge, pos.llSongFrame);
+        }
+        if (pos.llBar >= 0) {
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__bar));
+            lv2_atom_forge_long(&forge, pos.llBar);
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__barBeat));
+            lv2_atom_forge_float(&forge, static_cast<float>(pos.dBarBeat));
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__beatsPerBar));
+            lv2_atom_forge_float(&forge, 4.0f);
+            lv2_atom_forge_key(&forge, Map(LV2_TIME__beatUnit));
+            lv2_atom_forge_int(&forge, 4);
+        }
+        lv2_atom_forge_pop(&forge, &obj);
+    };
+    for (const Note& n : notes) {
+        if (!in(n.nFrame)) continue;
+        for (; p < positions.size() && positions[p].nFrame <= n.nFrame; ++p)
+            if (in(positions[p].nFrame)) position(positions[p]);
+        const uint8_t msg[3] = {n.nStatus, n.nKey, n.nVelocity};
+        lv2_atom_forge_frame_time(&forge, n.nFrame - nFrameBase);
+        lv2_atom_forge_atom(&forge, 3, midi);
+        lv2_atom_forge_write(&forge, msg, 3);
+    }
+    for (; p < positions.size(); ++p)
+        if (in(positions[p].nFrame)) position(positions[p]);
+    lv2_atom_forge_pop(&forge, &seq);
+}
+
 std::array<std::vector<float>, 2> CLv2TestHost::Render(const std::vector<Note>& notes,
-                                                       uint32_t nBlocks) {
+                                                       uint32_t nBlocks,
+                                                       const std::vector<Position>& positions) {
     std::array<std::vector<float>, 2> mix;
     lilv_instance_activate(m_pInstance);
     for (uint32_t b = 0; b < nBlocks; ++b) {
-        RunBlock(notes, b * kBlock);
+        RunBlock(notes, b * kBlock, positions);
         for (int c = 0; c < 2; ++c)
             mix[c].insert(mix[c].end(), m_outputs[c].begin(), m_outputs[c].end());
     }
@@ -141,7 +218,9 @@ std::array<std::vector<float>, 2> CLv2TestHost::Render(const std::vector<Note>& 
     return mix;
 }
 
-std::array<std::vector<float>, 2> CLv2TestHost::RunDuringSave(const std::vector<Note>& notes) {
+std::array<std::vector<float>, 2>
+CLv2TestHost::RunDuringSave(const std::vector<Note>& notes, uint32_t nFrameBase,
+                            const std::vector<Position>& positions) {
     std::array<std::vector<float>, 2> mix;
     const auto* pState = static_cast<const LV2_State_Interface*>(
         lilv_instance_get_extension_data(m_pInstance, LV2_STATE__interface));
@@ -150,7 +229,7 @@ std::array<std::vector<float>, 2> CLv2TestHost::RunDuringSave(const std::vector<
         std::fill(v.begin(), v.end(), 1.0f); // so that silence is seen to be written
     StateBlob blob;
     blob.pfnDuringStore = [&] {
-        std::thread audio([&] { RunBlock(notes, 0); });
+        std::thread audio([&] { RunBlock(notes, nFrameBase, positions); });
         audio.join();
         for (int c = 0; c < 2; ++c)
             mix[c] = m_outputs[c];

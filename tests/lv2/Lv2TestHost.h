@@ -21,37 +21,74 @@ public:
         uint32_t nFrame; // from the start of the render
         uint8_t nStatus, nKey, nVelocity;
     };
+    // A time:Position object; negative fields are left out.
+    struct Position {
+        uint32_t nFrame; // from the start of the render; sent before notes at the same frame
+        double dSpeed = 1.0;
+        double dBpm = -1.0;
+        int64_t llSongFrame = -1;
+        int64_t llBar = -1; // with dBarBeat, in 4/4
+        double dBarBeat = -1.0;
+    };
 
     explicit CLv2TestHost(const std::string& strBundle);
     ~CLv2TestHost();
 
     // Test thread. A fresh instance at 44.1 kHz; false when lilv refuses it.
-    bool Instantiate();
+    // The MIDI sequence sits nSequenceOffset bytes into an 8-byte aligned
+    // buffer (4: as some hosts place it).
+    bool Instantiate(size_t nSequenceOffset = 0);
     void Release();
     bool Restore(const std::vector<uint8_t>& state);
     bool Save(std::vector<uint8_t>* pState);
+    // Saves the instance's state as a host's state directory (DIR/state.ttl),
+    // through lilv as hosts do. False when lilv fails.
+    bool SaveStateDirectory(const std::string& strDir);
     // Saves state and, while the plug-in stores it (holding the instrument),
     // runs one block with the notes on another thread; returns that block's mix.
-    std::array<std::vector<float>, 2> RunDuringSave(const std::vector<Note>& notes);
+    std::array<std::vector<float>, 2> RunDuringSave(const std::vector<Note>& notes,
+                                                    uint32_t nFrameBase = 0,
+                                                    const std::vector<Position>& positions = {});
     // Renders nBlocks blocks with the notes at their frames; returns the mix (left, right).
-    std::array<std::vector<float>, 2> Render(const std::vector<Note>& notes, uint32_t nBlocks);
-    // Runs one block with the notes given at in-block frames, for allocation checks.
-    void RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase);
+    std::array<std::vector<float>, 2> Render(const std::vector<Note>& notes, uint32_t nBlocks,
+                                             const std::vector<Position>& positions = {});
+    // Runs the block that starts at frame nFrameBase of the render with the
+    // notes and positions that fall in it; allocates nothing once URIDs are mapped.
+    void RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase,
+                  const std::vector<Position>& positions = {});
+    // Runs one block of nFrames frames (1..kMaxBlock) that starts at frame
+    // nFrameBase, into the wide buffers; allocates nothing once URIDs are mapped.
+    void RunFrames(uint32_t nFrames, const std::vector<Note>& notes, uint32_t nFrameBase,
+                   const std::vector<Position>& positions = {});
+    static constexpr uint32_t kMaxBlock = 1024;
+    // Output port n's buffer of the last block (0 and 1: the mix).
+    const std::vector<float>& Output(uint32_t n) const { return m_outputs[n]; }
+    // Output port n's buffer of the last RunFrames block (kMaxBlock frames).
+    const std::vector<float>& WideOutput(uint32_t n) const { return m_wide[n]; }
     const LilvPlugin* Plugin() const { return m_pPlugin; }
     LilvInstance* Instance() const { return m_pInstance; }
 
 private:
     LV2_URID Map(const char* pszUri);
+    // Writes the block's events into the input sequence.
+    void Forge(const std::vector<Note>& notes, uint32_t nFrameBase, uint32_t nFrames,
+               const std::vector<Position>& positions);
     static LV2_URID MapThunk(LV2_URID_Map_Handle h, const char* pszUri);
+    static const char* UnmapThunk(LV2_URID_Unmap_Handle h, LV2_URID urid);
 
     LilvWorld* m_pWorld = nullptr;
     const LilvPlugin* m_pPlugin = nullptr;
     LilvInstance* m_pInstance = nullptr;
     std::map<std::string, LV2_URID, std::less<>> m_urids;
+    std::vector<const std::string*> m_uris; // by URID - 1
     LV2_URID_Map m_map{};
+    LV2_URID_Unmap m_unmap{};
     LV2_Feature m_mapFeature{};
     const LV2_Feature* m_features[2]{};
-    alignas(8) std::array<uint8_t, 8192> m_sequence{};
+    alignas(8) std::array<uint8_t, 8192> m_sequenceBuffer{};
+    uint8_t* m_pSequence = m_sequenceBuffer.data();
+    size_t m_nSequenceBytes = m_sequenceBuffer.size();
     std::array<std::vector<float>, kOutputPorts> m_outputs;
+    std::array<std::vector<float>, kOutputPorts> m_wide;
     float m_fHostKey = -1.0f;
 };

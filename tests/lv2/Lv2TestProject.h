@@ -1,0 +1,21 @@
+// The instrument states the LV2 tests load: the demo's project built through
+// the host kit and the control interface, on the demo's drum loop or on a
+// click loop of the same length and slices (one short click at the start of
+// every slice, each slice's at its own level, silence between), whose onsets are easy to find.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CLv2TestProject {
+public:
+    static constexpr int kClickFrames = 64;
+    static constexpr uint8_t kGrooveKey = 36; // the synced loop of all 16 slices
+    static constexpr uint8_t kKickKey = 37;   // the one-shot first slice
+    // The click of slice s (0..15) has its own level, so the slice heard can be told.
+    static constexpr float ClickLevel(int s) { return 0.05f * static_cast<float>(s + 1); }
+
+    // The IPersistStream bytes of the project. False with the cause.
+    static bool State(const std::string& strLibrary, bool bClicks, std::vector<uint8_t>* pBytes,
+                      std::string* pstrError);
+};
