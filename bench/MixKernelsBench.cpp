@@ -76,6 +76,20 @@ void BM_Kernel14(benchmark::State& s) {
 void BM_Kernel15Ramp(benchmark::State& s) {
     RunKernel(s, SelectFloatMixKernel(2, 2, true), 2, 2, 1e-7);
 }
+// Kernel 14 on each vector width (skipped where the processor lacks it).
+void RunWidth(benchmark::State& s, MixKernel k) {
+    if (k == nullptr) return s.SkipWithError("not on this processor");
+    RunKernel(s, k, 2, 2, 0.0);
+}
+void BM_FourWide14(benchmark::State& s) {
+    RunWidth(s, FourWideFloatMixKernel(14));
+}
+void BM_EightWide14(benchmark::State& s) {
+    RunWidth(s, EightWideFloatMixKernel(14));
+}
+void BM_SixteenWide14(benchmark::State& s) {
+    RunWidth(s, SixteenWideFloatMixKernel(14));
+}
 // The scalar double-precision rule of the same indices, for comparison.
 void BM_Scalar4(benchmark::State& s) {
     RunKernel(s, ScalarFloatMixKernel(4), 1, 1, 0.0);
@@ -94,6 +108,9 @@ BENCHMARK(BM_Kernel4) PANDREL_SIZES;
 BENCHMARK(BM_Kernel6) PANDREL_SIZES;
 BENCHMARK(BM_Kernel14) PANDREL_SIZES;
 BENCHMARK(BM_Kernel15Ramp) PANDREL_SIZES;
+BENCHMARK(BM_FourWide14) PANDREL_SIZES;
+BENCHMARK(BM_EightWide14) PANDREL_SIZES;
+BENCHMARK(BM_SixteenWide14) PANDREL_SIZES;
 BENCHMARK(BM_Scalar4) PANDREL_SIZES;
 BENCHMARK(BM_Scalar6) PANDREL_SIZES;
 BENCHMARK(BM_Scalar14) PANDREL_SIZES;

@@ -11,11 +11,14 @@ constexpr unsigned kEcxSSE41 = 1u << 19;
 constexpr unsigned kEcxSSE42 = 1u << 20;
 constexpr unsigned kEcxOSXSAVE = 1u << 27;
 constexpr unsigned kEcxAVX = 1u << 28;
+constexpr unsigned kEbx7AVX2 = 1u << 5;
+constexpr unsigned kEbx7AVX512F = 1u << 16;
 constexpr unsigned kEdxSSE = 1u << 25;
 constexpr unsigned kEdxSSE2 = 1u << 26;
 constexpr unsigned kExtEdxMMXExt = 1u << 22;
 constexpr unsigned kExtEdx3DNow = 1u << 31;
-constexpr uint64_t kXcrSseAvxState = 0x6; // XMM and YMM state enabled by the OS
+constexpr uint64_t kXcrSseAvxState = 0x6;  // XMM and YMM state enabled by the OS
+constexpr uint64_t kXcrAvx512State = 0xE0; // opmask, upper ZMM halves, ZMM16-31
 
 // XGETBV by opcode: the build has no -mxsave, so the intrinsic is unavailable.
 uint64_t ReadXcr0() {
@@ -45,6 +48,12 @@ CpuFeatures Detect() {
         const bool osxsave = (ecx & kEcxOSXSAVE) != 0;
         f.bAVX =
             (ecx & kEcxAVX) != 0 && osxsave && (ReadXcr0() & kXcrSseAvxState) == kXcrSseAvxState;
+    }
+    // AVX2 uses the YMM state too: only with the OS support AVX needs.
+    unsigned eax7 = 0;
+    if (f.bAVX && maxLeaf >= 7 && __get_cpuid_count(7, 0, &eax7, &ebx, &ecx, &edx)) {
+        f.bAVX2 = (ebx & kEbx7AVX2) != 0;
+        f.bAVX512F = (ebx & kEbx7AVX512F) != 0 && (ReadXcr0() & kXcrAvx512State) == kXcrAvx512State;
     }
     if (std::strcmp(f.szVendor, "AuthenticAMD") == 0 &&
         __get_cpuid(0x80000001u, &eax, &ebx, &ecx, &edx)) {

@@ -10,9 +10,11 @@ struct CpuFeatures {
     bool bSSSE3 = false;
     bool bSSE41 = false;
     bool bSSE42 = false;
-    bool bAVX = false;    // processor bits and the OS saves the YMM state (XGETBV)
-    bool b3DNow = false;  // "AuthenticAMD" only: CPUID 0x80000001 EDX bit 31
-    bool bMMXExt = false; // "AuthenticAMD" only: CPUID 0x80000001 EDX bit 22
+    bool bAVX = false;     // processor bits and the OS saves the YMM state (XGETBV)
+    bool bAVX2 = false;    // CPUID 7.0 EBX bit 5, and bAVX
+    bool bAVX512F = false; // CPUID 7.0 EBX bit 16, and the OS saves the opmask and ZMM state
+    bool b3DNow = false;   // "AuthenticAMD" only: CPUID 0x80000001 EDX bit 31
+    bool bMMXExt = false;  // "AuthenticAMD" only: CPUID 0x80000001 EDX bit 22
 };
 
 // The features of this processor. Any thread; the first call detects them

@@ -167,8 +167,12 @@ void CGrainFit::Fade(const Target& to, LONGLONG nStart, LONGLONG j0, LONGLONG j1
         jobB.dIncR = r[3].d;
         jobB.dInc2L = r[2].e;
         jobB.dInc2R = r[3].e;
-        kernel(&jobA);
-        kernel(&jobB);
+        if (to.nSrc == 2 && to.nDst == 2) {
+            MixCrossfadeStereo(&jobA, &jobB);
+        } else {
+            kernel(&jobA);
+            kernel(&jobB);
+        }
         j = je;
     }
 }

@@ -33,3 +33,14 @@ MixKernel SelectMixKernel(int nSrcBits, int nSrcChannels, int nDstChannels, bool
 inline MixKernel SelectFloatMixKernel(int nSrcChannels, int nDstChannels, bool bRamp) {
     return SelectMixKernel(32, nSrcChannels, nDstChannels, false, bRamp, 0, 2);
 }
+
+// Both halves of a stereo crossfade in one pass: ramped stereo float jobs a
+// and b over the same destination and frame count. The floats are those of
+// running a and then b with the ramped stereo kernel; the two gain ramps run
+// side by side and the destination is read and written once. Final gains are
+// written back to both jobs.
+void MixCrossfadeStereo(MixJob* a, MixJob* b);
+// Its two paths (MixCrossfadeStereo picks one once): two-wide, and four-wide
+// for processors with AVX.
+void MixCrossfadeStereoSse2(MixJob* a, MixJob* b);
+void MixCrossfadeStereoAvx(MixJob* a, MixJob* b);

@@ -1,5 +1,6 @@
 #include "engine/MixKernelsVector.h"
 #include "engine/CpuFeatures.h"
+#include "engine/MixKernelsWide.h"
 #include <cstdint>
 #include <xmmintrin.h>
 
@@ -14,9 +15,16 @@ inline bool Aligned16(const void* p) {
     return (reinterpret_cast<uintptr_t>(p) & 15u) == 0;
 }
 
-// The vector path applies when SSE is present and both runs are 16-byte aligned.
-inline bool TakeVectorPath(const MixJob* job) {
-    return GetCpuFeatures().bSSE && Aligned16(job->pDst) && Aligned16(job->pSrc);
+// The vector path applies when SSE is present and both runs are 16-byte
+// aligned, or, for a plain sum (bUnitySum), at any alignment: a sum of two
+// floats rounded once is the same in single precision as in double, so both
+// rules give the same floats and the path may follow the split points freely.
+inline bool TakeVectorPath(const MixJob* job, bool bUnitySum = false) {
+    return GetCpuFeatures().bSSE && (bUnitySum || (Aligned16(job->pDst) && Aligned16(job->pSrc)));
+}
+
+inline bool UnityGains(const MixJob* job) {
+    return job->dGainL == 1.0 && job->dGainR == 1.0;
 }
 
 // Flush-to-zero stays set for the thread: denormal results cost far more than
@@ -32,7 +40,7 @@ inline void Prefetch(const float* d, const float* s, int dScale = 1) {
     _mm_prefetch(reinterpret_cast<const char*>(d) + dScale * kPrefetchBytes, _MM_HINT_T0);
 }
 
-// d[i] += s[i] * g over n aligned floats; plain addition when bUnity. g is
+// d[i] += s[i] * g over n aligned floats; plain addition (at any alignment) when bUnity. g is
 // (gA, gB, gA, gB), so the tail alternates gA, gB from an even start.
 void AddRun(float* d, const float* s, long n, bool bUnity, float gA, float gB) {
     const __m128 g = _mm_setr_ps(gA, gB, gA, gB);
@@ -40,11 +48,11 @@ void AddRun(float* d, const float* s, long n, bool bUnity, float gA, float gB) {
     if (bUnity) {
         for (; i + 8 <= n; i += 8) {
             Prefetch(d + i, s + i);
-            _mm_store_ps(d + i, _mm_add_ps(_mm_load_ps(d + i), _mm_load_ps(s + i)));
-            _mm_store_ps(d + i + 4, _mm_add_ps(_mm_load_ps(d + i + 4), _mm_load_ps(s + i + 4)));
+            _mm_storeu_ps(d + i, _mm_add_ps(_mm_loadu_ps(d + i), _mm_loadu_ps(s + i)));
+            _mm_storeu_ps(d + i + 4, _mm_add_ps(_mm_loadu_ps(d + i + 4), _mm_loadu_ps(s + i + 4)));
         }
         if (i + 4 <= n) {
-            _mm_store_ps(d + i, _mm_add_ps(_mm_load_ps(d + i), _mm_load_ps(s + i)));
+            _mm_storeu_ps(d + i, _mm_add_ps(_mm_loadu_ps(d + i), _mm_loadu_ps(s + i)));
             i += 4;
         }
         for (; i < n; ++i)
@@ -66,36 +74,8 @@ void AddRun(float* d, const float* s, long n, bool bUnity, float gA, float gB) {
         d[i] += s[i] * ((i & 1) == 0 ? gA : gB);
 }
 
-// Index 4: dst += src × gL.
-void MixMonoToMono(MixJob* job) {
-    if (job->nFrames < 1) return;
-    if (!TakeVectorPath(job)) return ScalarFloatMixKernel(kIndexMonoToMono)(job);
-    SetFlushToZero();
-    const float g = static_cast<float>(job->dGainL);
-    AddRun(static_cast<float*>(job->pDst), static_cast<const float*>(job->pSrc), job->nFrames,
-           job->dGainL == 1.0 && job->dGainR == 1.0, g, g);
-}
-
-// Index 14: dstL += srcL × gL; dstR += srcR × gR, over 2 × count floats.
-void MixStereoToStereo(MixJob* job) {
-    if (job->nFrames < 1) return;
-    if (!TakeVectorPath(job)) return ScalarFloatMixKernel(kIndexStereoToStereo)(job);
-    SetFlushToZero();
-    AddRun(static_cast<float*>(job->pDst), static_cast<const float*>(job->pSrc), 2L * job->nFrames,
-           job->dGainL == 1.0 && job->dGainR == 1.0, static_cast<float>(job->dGainL),
-           static_cast<float>(job->dGainR));
-}
-
-// Index 6: dstL += src × gL; dstR += src × gR. Four source floats make eight
-// destination floats per step.
-void MixMonoToStereo(MixJob* job) {
-    if (job->nFrames < 1) return;
-    if (!TakeVectorPath(job)) return ScalarFloatMixKernel(kIndexMonoToStereo)(job);
-    SetFlushToZero();
-    float* d = static_cast<float*>(job->pDst);
-    const float* s = static_cast<const float*>(job->pSrc);
-    const long n = job->nFrames;
-    const float gL = static_cast<float>(job->dGainL), gR = static_cast<float>(job->dGainR);
+// Four source floats make eight destination floats per step.
+void SpreadRun(float* d, const float* s, long n, float gL, float gR) {
     const __m128 vL = _mm_set1_ps(gL), vR = _mm_set1_ps(gR);
     auto step = [&](long i) {
         const __m128 v = _mm_load_ps(s + i);
@@ -120,18 +100,68 @@ void MixMonoToStereo(MixJob* job) {
     }
 }
 
-} // namespace
+using AddRunFn = void (*)(float*, const float*, long, bool, float, float);
+using SpreadRunFn = void (*)(float*, const float*, long, float, float);
 
-MixKernel VectorFloatMixKernel(int nIndex) {
-    if (!GetCpuFeatures().bSSE) return nullptr;
+// Index 4: dst += src × gL.
+template <AddRunFn Run> void MixMonoToMono(MixJob* job) {
+    if (job->nFrames < 1) return;
+    if (!TakeVectorPath(job, UnityGains(job))) return ScalarFloatMixKernel(kIndexMonoToMono)(job);
+    SetFlushToZero();
+    const float g = static_cast<float>(job->dGainL);
+    Run(static_cast<float*>(job->pDst), static_cast<const float*>(job->pSrc), job->nFrames,
+        UnityGains(job), g, g);
+}
+
+// Index 14: dstL += srcL × gL; dstR += srcR × gR, over 2 × count floats.
+template <AddRunFn Run> void MixStereoToStereo(MixJob* job) {
+    if (job->nFrames < 1) return;
+    if (!TakeVectorPath(job, UnityGains(job)))
+        return ScalarFloatMixKernel(kIndexStereoToStereo)(job);
+    SetFlushToZero();
+    Run(static_cast<float*>(job->pDst), static_cast<const float*>(job->pSrc), 2L * job->nFrames,
+        UnityGains(job), static_cast<float>(job->dGainL), static_cast<float>(job->dGainR));
+}
+
+// Index 6: dstL += src × gL; dstR += src × gR.
+template <SpreadRunFn Run> void MixMonoToStereo(MixJob* job) {
+    if (job->nFrames < 1) return;
+    if (!TakeVectorPath(job)) return ScalarFloatMixKernel(kIndexMonoToStereo)(job);
+    SetFlushToZero();
+    Run(static_cast<float*>(job->pDst), static_cast<const float*>(job->pSrc), job->nFrames,
+        static_cast<float>(job->dGainL), static_cast<float>(job->dGainR));
+}
+
+template <AddRunFn Add, SpreadRunFn Spread> MixKernel Kernel(int nIndex) {
     switch (nIndex) {
     case kIndexMonoToMono:
-        return &MixMonoToMono;
+        return &MixMonoToMono<Add>;
     case kIndexMonoToStereo:
-        return &MixMonoToStereo;
+        return &MixMonoToStereo<Spread>;
     case kIndexStereoToStereo:
-        return &MixStereoToStereo;
+        return &MixStereoToStereo<Add>;
     default:
         return nullptr;
     }
+}
+
+} // namespace
+
+MixKernel FourWideFloatMixKernel(int nIndex) {
+    return GetCpuFeatures().bSSE ? Kernel<&AddRun, &SpreadRun>(nIndex) : nullptr;
+}
+
+MixKernel EightWideFloatMixKernel(int nIndex) {
+    return GetCpuFeatures().bAVX2 ? Kernel<&AddRunEightWide, &SpreadRunEightWide>(nIndex) : nullptr;
+}
+
+MixKernel SixteenWideFloatMixKernel(int nIndex) {
+    return GetCpuFeatures().bAVX512F ? Kernel<&AddRunSixteenWide, &SpreadRunSixteenWide>(nIndex)
+                                     : nullptr;
+}
+
+MixKernel VectorFloatMixKernel(int nIndex) {
+    if (MixKernel k = SixteenWideFloatMixKernel(nIndex)) return k;
+    if (MixKernel k = EightWideFloatMixKernel(nIndex)) return k;
+    return FourWideFloatMixKernel(nIndex);
 }

@@ -2,6 +2,7 @@
 // interleaved 32-bit float, 1 or 2 channels, with a guard frame after the last
 // frame and an optional min/max overview.
 #pragma once
+#include "engine/WaveMemBlock.h"
 #include "platform/com/HResult.h"
 #include "platform/mmio/WaveFormat.h"
 
@@ -44,6 +45,9 @@ public:
     LONG m_nPeakValues = 0;
     LONGLONG m_nDataBytes = 0;
     double m_dRateRatio = 1.0;
+
+private:
+    CWaveMemBlock m_block; // owns m_pData
 };
 
 // Float capacity of the data of nFrames frames: channels x (frames + 1) + 3,

@@ -48,6 +48,10 @@ TEST(CpuFeatures, FlagsMatchTheCompilersDetection) {
     EXPECT_EQ(f.bSSE42, __builtin_cpu_supports("sse4.2") != 0);
     // libgcc, too, counts AVX only when the OS saves the YMM state.
     EXPECT_EQ(f.bAVX, __builtin_cpu_supports("avx") != 0);
+    EXPECT_EQ(f.bAVX2, __builtin_cpu_supports("avx2") != 0);
+    EXPECT_EQ(f.bAVX512F, __builtin_cpu_supports("avx512f") != 0);
+    EXPECT_TRUE(f.bAVX || !f.bAVX2) << "AVX2 without the YMM state";
+    EXPECT_TRUE(f.bAVX || !f.bAVX512F) << "AVX-512F without the YMM state";
 }
 
 TEST(CpuFeatures, AmdExtendedBitsOnlyForAmd) {

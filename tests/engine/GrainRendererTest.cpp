@@ -2,6 +2,7 @@
 // every target frame, which copies of the source sound and with which
 // crossfade weight, computed from positions alone.
 #include "engine/GrainRenderer.h"
+#include "RandomSignal.h"
 #include "engine/GrainFit.h"
 #include "support/AllocCounter.h"
 #include <climits>
@@ -16,15 +17,6 @@ namespace {
 
 constexpr DWORD kRate = 44100;
 
-std::vector<float> Signal(size_t n, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
-    std::vector<float> v(n);
-    for (float& f : v)
-        f = d(rng);
-    return v;
-}
-
 // A grain over a fresh wave of random frames; nLen < 0 means the whole wave.
 struct TestGrain {
     CGrooveEvent g;
@@ -33,7 +25,7 @@ struct TestGrain {
         auto* w = new CWaveMem();
         EXPECT_EQ(w->Allocate(static_cast<WORD>(nChannels), nRate, nFrames), S_OK);
         const auto v =
-            Signal(static_cast<size_t>(nFrames * nChannels), static_cast<uint32_t>(nFrames));
+            RandomSignal(static_cast<size_t>(nFrames * nChannels), static_cast<uint32_t>(nFrames));
         std::memcpy(w->m_pData, v.data(), v.size() * sizeof(float));
         w->SetGuardFrame();
         g.SetWave(w);
@@ -285,7 +277,7 @@ TEST_F(GrainRendererTest, PiecesAreBitIdenticalToOneCall) {
         m.g.m_dRate = c.rate;
         m.g.m_dPan = 0.4; // unequal gains below unity, as most grains have
         // Rendered over other sound, as in a mix: the rounding of each sum shows.
-        const auto mix = Signal(size_t(c.T * c.dst), 99);
+        const auto mix = RandomSignal(size_t(c.T * c.dst), 99);
         auto whole = mix;
         r.RenderSegment(m.g, 0, 0, c.T, c.T, whole.data(), MakeFloatFormat(WORD(c.dst), kRate),
                         0.9f, 0.55f, c.tr);

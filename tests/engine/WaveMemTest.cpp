@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace {
 CWaveMem* MakeWave(int channels, DWORD rate, const std::vector<float>& samples) {
@@ -67,6 +69,52 @@ TEST(WaveMem, SampleRateConversionUsesTheCubicWeights) {
     }
     EXPECT_FLOAT_EQ(w->m_pData[32], w->m_pData[31]); // guard
     w->Release();
+}
+
+// Short stereo waves, where most output frames have taps in the silence
+// before or after the data: every frame follows the cubic rule over the data
+// padded with two silent frames at each end, channels kept apart, and the
+// floats after the guard frame are zero.
+TEST(WaveMem, ConversionEdgesReadSilenceBeyondTheData) {
+    const double s = std::sqrt(2.0);
+    for (LONGLONG nOld : {1, 2, 3, 4, 5, 9}) {
+        for (auto [from, to] : {std::pair<DWORD, DWORD>{22050, 44100},
+                                {44100, 48000},
+                                {48000, 16000},
+                                {8000, 24000}}) {
+            std::vector<float> in(static_cast<size_t>(2 * nOld));
+            for (size_t i = 0; i < in.size(); ++i)
+                in[i] = (i % 2 == 0 ? 1.0f : -0.5f) * static_cast<float>(i / 2 + 1);
+            CWaveMem* w = MakeWave(2, from, in);
+            ASSERT_EQ(w->ConvertSampleRate(to), S_OK);
+            const double ratio = static_cast<double>(to) / from;
+            const LONGLONG nNew = w->m_nFrames;
+            ASSERT_EQ(nNew, static_cast<LONGLONG>(std::floor(nOld * ratio + 0.5)));
+            auto at = [&](LONGLONG f, int c) {
+                return f >= 0 && f < nOld ? in[static_cast<size_t>(2 * f + c)] : 0.0f;
+            };
+            for (LONGLONG i = 0; i < nNew; ++i) {
+                const double x = i / ratio;
+                const LONGLONG k = std::min(static_cast<LONGLONG>(std::floor(x)), nOld);
+                const double t = x - std::floor(x), t2 = t * t;
+                const double wt[4] = {s * t2 - t2 - s * t + t, s / 2 - s * t2 + t2,
+                                      2 * s * t + t2 - s / 2 - 2 * t - s * t2 + 1,
+                                      s * t2 - t2 - s * t + t};
+                for (int c = 0; c < 2; ++c) {
+                    double expect = 0;
+                    for (int j = 0; j < 4; ++j)
+                        expect += wt[j] * at(k - 2 + j, c);
+                    ASSERT_NEAR(w->Frame(i)[c], expect, 1e-5)
+                        << nOld << " frames " << from << "->" << to << " i=" << i;
+                }
+            }
+            for (int c = 0; c < 2; ++c)
+                EXPECT_EQ(w->Frame(nNew)[c], nNew > 0 ? w->Frame(nNew - 1)[c] : 0.0f);
+            for (LONGLONG f = 2 * (nNew + 1); f < w->m_nDataBytes / 4; ++f)
+                EXPECT_EQ(w->m_pData[f], 0.0f) << f;
+            w->Release();
+        }
+    }
 }
 
 TEST(WaveMem, WeightsSumToOneSoDcIsKept) {
