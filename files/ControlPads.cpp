@@ -2,6 +2,7 @@
 // ignore a pad outside the pads and still succeed; every other pad setting
 // answers E_INVALIDARG. Getters check their out-pointer first.
 #include "files/ControlInterface.h"
+#include "files/ProjectRecords.h"
 #include <algorithm>
 #include <cmath>
 
@@ -147,13 +148,21 @@ HRESULT CControlInterface::SetPadLength(LONG nKind, LONG nIndex, LONGLONG nTicks
                                               : nullptr;
     if (p == nullptr) return E_INVALIDARG;
     if (nTicks < 0) return S_OK; // lengths are never negative
-    p->m_nLenTicks = nTicks;
+    if (nTicks > kInfiniteTime) return E_INVALIDARG; // beyond what a project stores
     if (nKind == kKindPad) {
         const double dBeats = static_cast<double>(nTicks) / static_cast<double>(kTicksPerBeat);
         const double dMinutes = p->m_dTempo > 0.0 ? dBeats / p->m_dTempo : dBeats * 0.01;
-        p->m_nLenSamples = static_cast<LONGLONG>(
-            std::trunc(static_cast<double>(p->SampleRate()) * dMinutes * 60.0 + 0.5));
+        const double dSamples = std::trunc(static_cast<double>(p->SampleRate()) * dMinutes * 60.0 + 0.5);
+        // Longer than a project stores: the save would not load again.
+        if (dSamples > static_cast<double>(kMaxTrackSamples)) return E_INVALIDARG;
+        p->m_nLenTicks = nTicks;
+        p->m_nLenSamples = static_cast<LONGLONG>(dSamples);
+    } else {
+        p->m_nLenTicks = nTicks; // an entry keeps its samples
     }
+    // The tempo follows the lengths (rounded to whole samples) exactly as a
+    // reload of the project derives it.
+    p->RecomputeTempo();
     return S_OK;
 }
 

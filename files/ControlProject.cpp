@@ -1,12 +1,17 @@
 // Project files: clearing, saving (through a temporary file that replaces the
-// target only once complete) and loading (staged, so that a failed load
-// leaves the project as it was).
+// target only once complete; those of killed saves are swept by later ones)
+// and loading (staged, so that a failed load leaves the project as it was).
 #include "files/ControlInterface.h"
 #include "files/ProjectWriter.h"
 #include "platform/kernel/TextConvert.h"
 #include <atomic>
 #include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
 #include <cwctype>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +42,32 @@ std::string Narrow(const std::wstring& path) {
     std::string out(path.size() * 4 + 1, '\0');
     out.resize(WideToMultiByte(path.c_str(), out.data(), out.size()));
     return out;
+}
+
+// Removes the temporaries that saves killed part-way left in the target's
+// folder: only those of processes that no longer run, and not touched for a
+// minute, so that a save in progress elsewhere keeps its file.
+void RemoveStaleTemporaries(const std::wstring& target) {
+    constexpr time_t kStaleSeconds = 60;
+    const size_t slash = target.find_last_of(L'/');
+    const std::string folder = slash == std::wstring::npos ? "." : Narrow(target.substr(0, slash + 1));
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(dir)) {
+        int pid = 0;
+        unsigned n = 0;
+        char tail[8] = {};
+        if (std::sscanf(e->d_name, ".pandrel-save-%d-%u.%4s", &pid, &n, tail) != 3 ||
+            std::strcmp(tail, "tmp") != 0 || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue; // still running, or not ours to ask
+        const std::string path = folder + (folder.back() == '/' ? "" : "/") + e->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kStaleSeconds)
+            std::remove(path.c_str());
+    }
+    ::closedir(dir);
 }
 } // namespace
 
@@ -98,6 +129,7 @@ HRESULT CControlInterface::SaveProject(const char*, const char* pszPath) {
     CAutoLock lock(this);
     std::wstring target = WideFromUtf8(pszPath);
     if (!EndsWithProjectExtension(target)) target += kProjectExtension;
+    RemoveStaleTemporaries(target);
     const std::wstring temp = TemporaryPathFor(target);
     HMMIO h = mmioOpenW(temp.c_str(), nullptr, MMIO_CREATE | MMIO_READWRITE);
     if (h == nullptr) return E_FAIL;

@@ -124,6 +124,17 @@ private:
     LONGLONG m_nBudget = 65536;
 };
 
+// Stored floats go straight into rate conversion, tails and the mix: a
+// non-finite one would poison them and a huge one overflow them. Decoded
+// data never comes near the limit (+120 dB), so real projects are kept.
+void ClampStoredSamples(CWaveMem* pWave) {
+    constexpr float kMaxStoredSample = 1.0e6f;
+    for (LONGLONG i = 0; i < pWave->m_nDataBytes / 4; ++i) {
+        float& v = pWave->m_pData[i];
+        v = std::isfinite(v) ? std::clamp(v, -kMaxStoredSample, kMaxStoredSample) : 0.0f;
+    }
+}
+
 HRESULT ReadWave(HMMIO h, const MMCKINFO& form, LONGLONG nFrames, DWORD nRate, CWaveMem** ppWave) {
     MMCKINFO wave{};
     wave.fccType = kFormWave;
@@ -151,16 +162,12 @@ HRESULT ReadWave(HMMIO h, const MMCKINFO& form, LONGLONG nFrames, DWORD nRate, C
     if (pWave->m_nDataBytes != nBytes || !c.Read(pWave->m_pData, static_cast<DWORD>(nBytes)) ||
         !c.Ascend())
         return E_FAIL;
-    // Stored floats go straight into rate conversion, tails and the mix: a
-    // non-finite one would poison them and a huge one overflow them. Decoded
-    // data never comes near the limit (+120 dB), so real projects are kept.
-    constexpr float kMaxStoredSample = 1.0e6f;
-    for (LONGLONG i = 0; i < nBytes / 4; ++i) {
-        float& v = pWave->m_pData[i];
-        v = std::isfinite(v) ? std::clamp(v, -kMaxStoredSample, kMaxStoredSample) : 0.0f;
-    }
+    ClampStoredSamples(pWave);
     pWave->SetGuardFrame();
     if (FAILED(hr = pWave->ConvertSampleRate(nRate))) return hr;
+    // The interpolator may overshoot the limit; clamped again, the wave saves
+    // as it is held, and a saved project loads back the same.
+    ClampStoredSamples(pWave);
     if (FAILED(hr = pWave->BuildOverview(kOverviewBlocks))) return hr;
     if (mmioAscend(h, &wave, 0) != MMSYSERR_NOERROR) return E_FAIL;
     *ppWave = hold.release();
@@ -187,6 +194,9 @@ HRESULT ReadEntry(HMMIO h, const MMCKINFO& form, DWORD nRate, CTailCache& tails,
     // The entry's length follows its wave to the new rate, so that it still
     // describes the data (and a saved copy of it loads again).
     pEntry->m_nLenSamples = Scale(r, pEntry->m_nLenSamples);
+    // Longer than a project can store at the new rate, it could not be saved
+    // and loaded again.
+    if (static_cast<ULONGLONG>(pEntry->m_nLenSamples) > kMaxTrackSamples) return E_FAIL;
     pEntry->RecomputeTempo();
     tails.AddBudget(pWave->m_nFrames);
 
@@ -260,6 +270,7 @@ HRESULT ReadPads(HMMIO h, const MMCKINFO& form, CTailCache& tails, CProjectImage
         // The pad's length in samples was counted at the rate its grains were
         // saved at; it follows them to the new rate.
         pPad->m_nLenSamples = Scale(dPadRatio, pPad->m_nLenSamples);
+        if (static_cast<ULONGLONG>(pPad->m_nLenSamples) > kMaxTrackSamples) return E_FAIL;
         pPad->RecomputeTempo();
     }
     return S_OK;

@@ -36,13 +36,19 @@ bool WriteText(HMMIO h, const std::wstring& text) {
     return WriteDword(h, static_cast<DWORD>(n)) && Write(h, buffer, n);
 }
 
+// Grains marked for removal are left out: the next commit deletes them, and a
+// saved copy must not bring them back.
 bool WriteGrains(HMMIO h, DWORD nIndex, const CGrooveTrack& track) {
-    if (!WriteDword(h, nIndex) || !WriteDword(h, static_cast<DWORD>(track.GetSize()))) return false;
+    DWORD nKept = 0;
+    for (int i = 0; i < track.GetSize(); ++i)
+        if (!track.GetAt(i)->m_bDeleteMark) ++nKept;
+    if (!WriteDword(h, nIndex) || !WriteDword(h, nKept)) return false;
     uint8_t record[kGrainRecordBytes];
+    DWORD nOrdinal = 0;
     for (int i = 0; i < track.GetSize(); ++i) {
+        if (track.GetAt(i)->m_bDeleteMark) continue;
         EncodeGrainRecord(*track.GetAt(i), record);
-        if (!WriteDword(h, static_cast<DWORD>(i)) || !Write(h, record, sizeof(record)))
-            return false;
+        if (!WriteDword(h, nOrdinal++) || !Write(h, record, sizeof(record))) return false;
     }
     return true;
 }

@@ -33,7 +33,7 @@ IBaseFilter* CFilterOutputPin::UpdateFilterHold() {
 }
 
 ULONG CFilterOutputPin::AddRef() {
-    CAutoLock lock(m_pLock);
+    CAutoLock lock(&m_refLock);
     const ULONG n = ++m_cRef;
     UpdateFilterHold();
     return n;
@@ -43,7 +43,7 @@ ULONG CFilterOutputPin::Release() {
     IBaseFilter* pDrop = nullptr;
     ULONG n;
     {
-        CAutoLock lock(m_pLock);
+        CAutoLock lock(&m_refLock);
         n = --m_cRef;
         pDrop = UpdateFilterHold();
     }
@@ -57,7 +57,7 @@ void CFilterOutputPin::SetInList(bool bInList) {
     IBaseFilter* pDrop = nullptr;
     ULONG n;
     {
-        CAutoLock lock(m_pLock);
+        CAutoLock lock(&m_refLock);
         m_bInList = bInList;
         n = bInList ? ++m_cRef : --m_cRef;
         pDrop = UpdateFilterHold();

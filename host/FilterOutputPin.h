@@ -45,11 +45,15 @@ public:
     void ForceDisconnect();
 
 private:
-    // Holds or lets go of the filter as outside references come and go (lock held).
+    // Holds or lets go of the filter as outside references come and go (m_refLock held).
     IBaseFilter* UpdateFilterHold();
 
     CFilter* m_pOwner;
     DWORD m_dwId;
+    // The count has a lock of its own, not the filter's: a peer pin releases
+    // this one while holding its own lock (a disconnect), the reverse of the
+    // order a connection takes them in.
+    CCritSec m_refLock;
     std::atomic<ULONG> m_cRef{0};
     bool m_bInList = false;
     bool m_bHoldsFilter = false;

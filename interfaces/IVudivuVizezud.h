@@ -22,7 +22,7 @@ struct GrainSummary {
     LONGLONG nEndTicks;   // start + m_nLenTicks
     LONG nTranspose;      // m_nTranspose
     float fVolume;        // m_dVolume
-    const float* pPeaks;  // the grain's first overview block, null without one
+    const float* pPeaks;  // a copy of the grain's overview blocks, in the same block; null without one
     DWORD nPeakCount;     // overview blocks the grain covers
     DWORD nChannels;      // channels of the grain's wave
     BOOL bUseTail;        // pad grains: m_bUseTail; slices: 0

@@ -67,7 +67,20 @@ HRESULT CPersistStream::Save(IStream* pStm, BOOL fClearDirty) {
 
 HRESULT CPersistStream::GetSizeMax(ULARGE_INTEGER* pcbSize) {
     if (pcbSize == nullptr) return E_POINTER;
-    pcbSize->QuadPart =
-        static_cast<ULONGLONG>(static_cast<LONGLONG>(GetStateSizeMax()) + kVersionTextBytes);
+    // A host sizes its stream from this, so an object that names no size of
+    // its own is measured by writing its state into a stream that keeps nothing.
+    LONGLONG nState = GetStateSizeMax();
+    if (nState <= 0) {
+        IStream* pCount = nullptr;
+        HRESULT hr = CreateCountingStream(&pCount);
+        if (FAILED(hr)) return hr;
+        hr = WriteState(pCount);
+        STATSTG st{};
+        if (SUCCEEDED(hr)) hr = pCount->Stat(&st, STATFLAG_NONAME);
+        pCount->Release();
+        if (FAILED(hr)) return hr;
+        nState = static_cast<LONGLONG>(st.cbSize.QuadPart);
+    }
+    pcbSize->QuadPart = static_cast<ULONGLONG>(nState + kVersionTextBytes);
     return S_OK;
 }

@@ -75,6 +75,9 @@ protected:
 
 // A growable stream over memory, position 0, reference count 1.
 HRESULT CreateMemoryStream(IStream** ppstm);
+// A stream that keeps nothing and measures: its size (Stat) is the furthest
+// byte written. Position 0, reference count 1.
+HRESULT CreateCountingStream(IStream** ppstm);
 // A stream over a file (UTF-8 path): STGM_READ, STGM_WRITE or STGM_READWRITE,
 // with STGM_CREATE creating or truncating it. Reference count 1.
 HRESULT CreateFileStream(const char* pszPath, DWORD grfMode, IStream** ppstm);

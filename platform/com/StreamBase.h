@@ -61,6 +61,24 @@ protected:
         return n < 0 ? -1 : n;
     }
 
+    // Seek and Stat of a stream that keeps its position and size itself.
+    static HRESULT SeekWithin(LONGLONG* pnPos, LONGLONG nSize, LARGE_INTEGER dlibMove,
+                              DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) {
+        const LONGLONG n = SeekTarget(dlibMove.QuadPart, dwOrigin, *pnPos, nSize);
+        if (n < 0) return dwOrigin > STREAM_SEEK_END ? STG_E_INVALIDFUNCTION : STG_E_SEEKERROR;
+        *pnPos = n;
+        if (plibNewPosition != nullptr) plibNewPosition->QuadPart = static_cast<ULONGLONG>(n);
+        return S_OK;
+    }
+    static HRESULT StatOfSize(STATSTG* pstatstg, LONGLONG nSize) {
+        if (pstatstg == nullptr) return STG_E_INVALIDPOINTER;
+        *pstatstg = STATSTG{};
+        pstatstg->type = STGTY_STREAM;
+        pstatstg->cbSize.QuadPart = static_cast<ULONGLONG>(nSize);
+        pstatstg->grfMode = STGM_READWRITE;
+        return S_OK;
+    }
+
 private:
     std::atomic<ULONG> m_nRefs{1};
 };

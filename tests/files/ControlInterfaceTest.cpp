@@ -3,6 +3,7 @@
 // (existing paths, a full bin, deleting with renumbering), grain moves and
 // copies, summaries, and the dispatch slots.
 #include "ControlTestSupport.h"
+#include <algorithm>
 #include "platform/com/Stream.h"
 #include "platform/com/TaskMem.h"
 #include "platform/com/TypeLib.h"
@@ -210,6 +211,19 @@ TEST_F(Control, DeletingAnEntryRemovesItsGrainsAndRenumbersTheRest) {
     EXPECT_EQ(api.GetGrainSource(0, 1, &entry, &slice), E_INVALIDARG);
 }
 
+TEST_F(Control, AGrainAddedWithoutAStartKeepsItsSliceStart) {
+    // A negative start places the grain where the slice sits in its file; the
+    // growth check and the stored start must agree on that place.
+    WriteFile(dir.File("a.wav"), SlicedLoop(4000, 4));
+    Load(c, dir.File("a.wav"));
+    const LONGLONG sliceStart = c.BinEntry(0)->GetAt(2)->m_nStartTicks;
+    ASSERT_GT(sliceStart, 0);
+    EXPECT_EQ(api.AddGrain(0, 2, 0, -1), S_OK);
+    ASSERT_EQ(c.Pad(0)->GetSize(), 1);
+    EXPECT_EQ(c.Pad(0)->GetAt(0)->m_nStartTicks, sliceStart);
+    EXPECT_GE(c.Pad(0)->m_nLenTicks, sliceStart + c.Pad(0)->GetAt(0)->m_nLenTicks);
+}
+
 TEST_F(Control, InsertingAnEntryKeepsPadsOnTheirFiles) {
     WriteFile(dir.File("a.wav"), SlicedLoop(4000, 4));
     WriteFile(dir.File("b.wav"), SlicedLoop(2000, 2));
@@ -289,10 +303,18 @@ TEST_F(Control, SummariesDescribeGrainsWithinTheOverview) {
     EXPECT_EQ(p[1].fVolume, 0.25f);
     EXPECT_EQ(p[1].nChannels, 2u);
     EXPECT_EQ(p[1].bUseTail, 1);
-    EXPECT_EQ(p[1].pPeaks, w->m_pPeaks + 2 * 136 * 2); // slice 1 starts at block 544 / 4
-    EXPECT_EQ(p[1].nPeakCount, 136u);
+    // Slice 1 starts at block 544 / 4; its peaks are a copy inside the block
+    // returned, so a wave replaced meanwhile by another thread cannot pull
+    // them away from the editor.
+    ASSERT_EQ(p[1].nPeakCount, 136u);
+    const float* peaks = w->m_pPeaks + 2 * 136 * 2;
+    EXPECT_TRUE(std::equal(peaks, peaks + 136 * 2 * 2, p[1].pPeaks));
+    const auto* block = reinterpret_cast<const unsigned char*>(p);
+    EXPECT_GE(reinterpret_cast<const unsigned char*>(p[1].pPeaks), block + 4 * sizeof(GrainSummary));
     EXPECT_EQ(p[2].pPeaks, nullptr);
     EXPECT_EQ(p[3].nPeakCount, static_cast<DWORD>(544 - 408));
+    // Clipped to the overview: the copy holds exactly the blocks that exist.
+    EXPECT_TRUE(std::equal(w->m_pPeaks + 2 * 408 * 2, w->m_pPeaks + 2 * 544 * 2, p[3].pPeaks));
     CoTaskMemFree(p);
     ASSERT_EQ(api.GetFileSlices(0, &p, &n), S_OK);
     EXPECT_EQ(p[0].bUseTail, 0);
