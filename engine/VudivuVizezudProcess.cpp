@@ -1,5 +1,6 @@
 // The render entry: one buffer of audio for every output, from the active
 // notes, the pad buttons, the Loop Bin previews and the audition pad.
+#include "engine/DenormalGuard.h"
 #include "engine/MixKernels.h"
 #include "engine/VudivuVizezud.h"
 #include "interfaces/SynthEventList.h"
@@ -45,6 +46,7 @@ HRESULT CVudivuVizezud::Process(LONGLONG llStreamPos, PinBuffer* pInput, PinBuff
     if (pInput == nullptr) return S_FALSE;
     if (m_pSynthContext == nullptr) return E_FAIL;
     CAutoLock lock(this);
+    const CDenormalGuard ftz; // declared after the lock: restored before it is left
     const LONG nFrames = pInput->nFrames;
     if (nFrames < 1) return S_OK;
     const float* pInData = pInput->IsSilent() ? nullptr : pInput->GetFloats();

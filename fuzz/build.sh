@@ -29,7 +29,7 @@ build_binload() {
 
 # The project form, the control interface and persistence (project, control,
 # reader, engine and platform sources); FakeSynthContext comes from tests/.
-com_sources=(platform/com/Guid.cpp platform/com/HResult.cpp platform/com/TaskMem.cpp platform/com/MemoryStream.cpp
+com_sources=(platform/com/Guid.cpp platform/com/HResult.cpp platform/com/TaskMem.cpp platform/com/MemoryStream.cpp platform/com/CountingStream.cpp
   platform/com/FileStream.cpp platform/com/PersistStream.cpp platform/com/TypeLib.cpp)
 control_sources=(files/Project*.cpp files/Control*.cpp files/StreamIOProc.cpp files/BinLoader.cpp
   files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp
