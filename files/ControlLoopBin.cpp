@@ -60,7 +60,11 @@ HRESULT CControlInterface::LoadFileToBin(const char* pszName, const char* pszPat
 HRESULT CControlInterface::LoadFileToPad(LONG nPad, const char* pszName, const char* pszPath,
                                          LONG* pnIndex, LONG* pnStatus) {
     if (pnIndex == nullptr || pnStatus == nullptr || pszPath == nullptr) return E_POINTER;
-    if (PadAt(nPad) == nullptr) return E_INVALIDARG;
+    {
+        // Under the lock: a project load on another thread replaces the pads.
+        CAutoLock lock(this);
+        if (PadAt(nPad) == nullptr) return E_INVALIDARG;
+    }
     const HRESULT hr = LoadFileToBin(pszName, pszPath, pnIndex, pnStatus);
     if (FAILED(hr)) return hr;
     if (hr == S_FALSE && *pnStatus != kLoadStatusFormatChanged) return hr;
