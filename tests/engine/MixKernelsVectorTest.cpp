@@ -9,12 +9,6 @@
 
 namespace {
 
-struct Shape {
-    int nIndex;
-    int nSC;
-    int nDC;
-};
-constexpr Shape kShapes[] = {{4, 1, 1}, {6, 1, 2}, {14, 2, 2}};
 const Gains kGainSets[] = {{1.0, 1.0}, {0.5, 0.25}, {0.1, -0.7}, {1.0, 0.3}, {0.0, 1.0}};
 
 // The vector kernels leave flush-to-zero set; keep it from leaking into other tests.

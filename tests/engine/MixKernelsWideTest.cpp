@@ -12,12 +12,6 @@
 
 namespace {
 
-struct Shape {
-    int nIndex;
-    int nSC;
-    int nDC;
-};
-constexpr Shape kShapes[] = {{4, 1, 1}, {6, 1, 2}, {14, 2, 2}};
 
 struct Width {
     const char* pszName;

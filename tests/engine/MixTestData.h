@@ -43,6 +43,14 @@ private:
     std::size_t m_nSize = 0;
 };
 
+// The kernels with a vector path: index, source and destination channels.
+struct Shape {
+    int nIndex;
+    int nSC;
+    int nDC;
+};
+constexpr Shape kShapes[] = {{4, 1, 1}, {6, 1, 2}, {14, 2, 2}};
+
 struct Gains {
     double gL = 1.0, gR = 1.0, dL = 0.0, dR = 0.0, eL = 0.0, eR = 0.0;
 };
