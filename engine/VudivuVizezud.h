@@ -139,9 +139,18 @@ protected:
     void CollectSegments(const CGrooveTrack& pad, const PlayState& state, bool bSynced, LONGLONG nS, LONGLONG nE,
                          LONGLONG nOrigin, LONGLONG nEnd, LONGLONG nRef);
     void CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y, LONGLONG nOffset);
-    // Renders output frames [x0, x1) of one segment, with the trigger's fades.
+    static LONGLONG CutPoint(const StreamEventInfo& seg, bool bTicks, LONGLONG nPadLen);
+    // Where a segment's fades fall, in output samples: the trigger's start
+    // (1 ms fade-in), its end (20 ms fade-out, infinite while open) and the
+    // pad's loop end when it cuts the grain short (1 ms fade-out, else infinite).
+    struct SegmentFades {
+        LONGLONG nTrigger = 0;
+        LONGLONG nEnd = kInfiniteTime;
+        LONGLONG nCut = kInfiniteTime;
+    };
+    // Renders output frames [x0, x1) of one segment, with its fades.
     void RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad, LONGLONG nStart,
-                     LONGLONG nTarget, LONGLONG x0, LONGLONG x1, LONGLONG nP, LONGLONG nE, float* pDst,
+                     LONGLONG nTarget, LONGLONG x0, LONGLONG x1, const SegmentFades& fades, float* pDst,
                      LONG nTranspose);
     PinBuffer* FindOutput(const BufferWindow& w, DWORD dwPin) const;
     // Puts a copy of the grain on the audition pad at time 0 and starts it.

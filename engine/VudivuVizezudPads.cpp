@@ -15,6 +15,14 @@ LONGLONG FloorDiv(LONGLONG a, LONGLONG b) { return a / b - ((a % b != 0 && (a < 
 LONGLONG FloorMod(LONGLONG a, LONGLONG b) { return a - FloorDiv(a, b) * b; }
 } // namespace
 
+// Where the pad's loop end cuts a segment's grain short (in the segment's
+// unit), or infinite time when the grain ends within its pass.
+LONGLONG CVudivuVizezud::CutPoint(const StreamEventInfo& seg, bool bTicks, LONGLONG nPadLen) {
+    const CGrooveEvent& g = *seg.pGrain;
+    const LONGLONG nPassEnd = seg.nStart - (bTicks ? g.m_nStartTicks : g.m_nStartSamples) + nPadLen;
+    return seg.nEnd > nPassEnd ? nPassEnd : kInfiniteTime;
+}
+
 LONG CVudivuVizezud::KeyShift(const CGrooveTrack& pad) const {
     if (!pad.m_bFollowKey || pad.m_nKey < 0 || m_dwHostKey == 0xFFFFFFFF || m_dwHostKey > 127) return 0;
     LONG d = static_cast<LONG>(m_dwHostKey) - pad.m_nKey;
@@ -95,18 +103,29 @@ CVudivuVizezud::PadResult CVudivuVizezud::RenderPad(const BufferWindow& w, PlayS
     float* pDst = pOut->GetFloats();
     if (pDst == nullptr) return PadResult::Sounded;
     const LONG nShift = KeyShift(pad) + info.nTranspose;
+    SegmentFades fades;
+    fades.nTrigger = nP;
+    fades.nEnd = nE;
+    // A release fades what sounds when it begins; a grain that would start
+    // inside it (the downbeat after a note-off on the loop boundary) is not
+    // started, unless it starts with the trigger itself.
+    const LONGLONG nReleaseStart = nE < kInfiniteTime ? nE - m_nReleaseSamples : kInfiniteTime;
     for (const StreamEventInfo& seg : m_segments) {
         LONGLONG s = seg.nStart, e = seg.nEnd, cs = seg.nClipStart, ce = seg.nClipEnd;
+        LONGLONG cut = CutPoint(seg, bSynced, nPadLen);
         if (bSynced) {
             s = Samples(s);
             e = Samples(e);
             cs = Samples(cs);
             ce = Samples(ce);
+            cut = Samples(cut);
         }
         if (ce - cs > w.nFrames || ce <= w.nPos || ce > w.nPos + w.nFrames) continue;
         cs = std::max(cs, w.nPos); // conversion rounding must never reach before the buffer
         if (ce <= cs) continue;
-        RenderFaded(w, *seg.pGrain, pad, s, e - s, cs, ce, nP, nE, pDst, seg.pGrain->m_nTranspose + nShift);
+        if (s >= nReleaseStart && s > nP) continue;
+        fades.nCut = cut;
+        RenderFaded(w, *seg.pGrain, pad, s, e - s, cs, ce, fades, pDst, seg.pGrain->m_nTranspose + nShift);
     }
     return PadResult::Sounded;
 }
@@ -160,20 +179,25 @@ void CVudivuVizezud::CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG 
 }
 
 void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad,
-                                 LONGLONG nStart, LONGLONG nTarget, LONGLONG x0, LONGLONG x1, LONGLONG nP, LONGLONG nE,
-                                 float* pDst, LONG nTranspose) {
+                                 LONGLONG nStart, LONGLONG nTarget, LONGLONG x0, LONGLONG x1,
+                                 const SegmentFades& fades, float* pDst, LONG nTranspose) {
     const WAVEFORMATEX fmt = MakeFloatFormat(static_cast<WORD>(w.nChannels), m_wfxOut.nSamplesPerSec);
+    const LONGLONG nP = fades.nTrigger, nE = fades.nEnd, nC = fades.nCut;
     const LONGLONG nIn = m_nSamplesPerMs, nOut = m_nReleaseSamples;
-    const bool bOutFade = nE < kInfiniteTime && nOut > 0;
+    const bool bOutFade = nE < kInfiniteTime && nOut > 0, bCutFade = nC < kInfiniteTime && nIn > 0;
     const LONGLONG nInEnd = nIn > 0 ? nP + nIn : nP, nOutStart = bOutFade ? nE - nOut : kInfiniteTime;
+    // The cut's fade is 1 ms, like the fade-in: short enough to keep the
+    // grain's sound up to the cut, long enough that the jump does not click.
+    const LONGLONG nCutStart = bCutFade ? nC - nIn : kInfiniteTime;
     // Gain of the fades at output frame x.
     auto gain = [&](LONGLONG x) {
         double g = 1.0;
         if (x < nInEnd) g *= static_cast<double>(std::max<LONGLONG>(0, x - nP)) / static_cast<double>(nIn);
         if (x >= nOutStart) g *= static_cast<double>(std::max<LONGLONG>(0, nE - x)) / static_cast<double>(nOut);
+        if (x >= nCutStart) g *= static_cast<double>(std::max<LONGLONG>(0, nC - x)) / static_cast<double>(nIn);
         return g;
     };
-    const LONGLONG cuts[2] = {nInEnd, nOutStart};
+    const LONGLONG cuts[3] = {nInEnd, nOutStart, nCutStart};
     const LONGLONG nChunk = static_cast<LONGLONG>(kScratchFloats) / w.nChannels;
     const MixKernel ramp = SelectFloatMixKernel(w.nChannels, w.nChannels, true);
     LONGLONG a = x0;
@@ -181,7 +205,7 @@ void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grai
         LONGLONG b = x1;
         for (LONGLONG c : cuts)
             if (c > a && c < b) b = c;
-        const bool bFaded = a < nInEnd || a >= nOutStart;
+        const bool bFaded = a < nInEnd || a >= nOutStart || a >= nCutStart;
         if (!bFaded) {
             m_renderer.RenderSegment(grain, a - nStart, a - w.nPos, b - a, nTarget, pDst, fmt, pad.m_fVolume,
                                      pad.m_fPan, nTranspose);
