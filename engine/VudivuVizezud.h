@@ -11,19 +11,14 @@
 #include "engine/PlayStatePool.h"
 #include "engine/PreAllocArray.h"
 #include "interfaces/DXi.h"
+#include "interfaces/PandrelConstants.h"
 #include "interfaces/PinBuffer.h"
 
-constexpr int kPadCount = 16;
-constexpr int kLoopBinCapacity = 16;
 constexpr int kPlayListCapacity = 16;
 constexpr int kSegmentListCapacity = 100;
 constexpr size_t kScratchBytes = 384000;
 constexpr size_t kScratchFloats = kScratchBytes / sizeof(float);
 constexpr int kUndoSlots = 129;
-
-// Status of a load into the Loop Bin (S_FALSE results).
-constexpr LONG kLoadStatusBinFull = 1;
-constexpr LONG kLoadStatusFormatChanged = 2;
 
 // Ownership of a latched pad by the note that started it.
 struct PadOwnership {
