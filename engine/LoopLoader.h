@@ -4,7 +4,7 @@
 // caller's thread, outside the engine lock (the entry is not shared yet).
 #pragma once
 #include "engine/GrooveTrack.h"
-#include "engine/LoopSource.h"
+#include "interfaces/LoopSource.h"
 
 constexpr LONG kOverviewBlocks = 544;
 constexpr DWORD kMaxLoopBeats = 64;

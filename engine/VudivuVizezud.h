@@ -6,7 +6,7 @@
 #include "engine/GrainRenderer.h"
 #include "engine/GrooveTrack.h"
 #include "engine/KeyMap.h"
-#include "engine/LoopSource.h"
+#include "interfaces/LoopSource.h"
 #include "engine/PlayInfo.h"
 #include "engine/PlayStatePool.h"
 #include "engine/PreAllocArray.h"

@@ -2,17 +2,15 @@
 // `acid` and `strc` chunks (turned into a list of slice segments), its INFO
 // tags, and then its sample bytes. One reader per file, used by one thread.
 #pragma once
+#include "interfaces/LoopSource.h"
 #include "platform/mmio/Mmio.h"
 #include "platform/mmio/WaveFormat.h"
 #include <array>
 #include <string>
 #include <vector>
 
-// One slice of the file, in frames.
-struct AcidSegment {
-    DWORD nStart = 0;
-    DWORD nLength = 0;
-};
+// One slice of the file, in frames: the record the Loop Bin loader takes.
+using AcidSegment = LoopSegment;
 
 // One INFO tag as read: its chunk record, the known id's label and the text.
 struct AcidInfoEntry {

@@ -36,10 +36,7 @@ HRESULT CAcidWaveSource::Load(const char* pszPath) {
         return E_FAIL;
     }
     std::fill(m_data.begin() + static_cast<std::ptrdiff_t>(frameBytes), m_data.end(), 0);
-    for (int i = 0; i < wave.GetSegmentCount(); ++i) {
-        AcidSegment segment = wave.GetSegment(i);
-        m_segments.push_back(LoopSegment{segment.nStart, segment.nLength});
-    }
+    for (int i = 0; i < wave.GetSegmentCount(); ++i) m_segments.push_back(wave.GetSegment(i));
     m_source.wfx = wfx;
     m_source.pData = m_data.data();
     m_source.nFrames = wave.GetFrames();

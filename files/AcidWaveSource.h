@@ -3,7 +3,7 @@
 // record points into. Load runs on the thread that loads files, never on the
 // audio thread (it reads the file system and allocates).
 #pragma once
-#include "engine/LoopSource.h"
+#include "interfaces/LoopSource.h"
 #include "platform/com/Types.h"
 #include <cstdint>
 #include <vector>

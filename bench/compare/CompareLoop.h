@@ -2,7 +2,7 @@
 // (the demo's two-bar pattern, repeated), cut into one slice per beat, as
 // float frames, 16-bit frames, a complete WAV file in memory and a loop source.
 #pragma once
-#include "engine/LoopSource.h"
+#include "interfaces/LoopSource.h"
 #include <cstdint>
 #include <vector>
 

@@ -1,6 +1,6 @@
 // Builds in-memory loop sources: PCM or float frames with optional loop data.
 #pragma once
-#include "engine/LoopSource.h"
+#include "interfaces/LoopSource.h"
 #include <cstring>
 #include <vector>
 
