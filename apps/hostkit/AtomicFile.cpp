@@ -1,4 +1,5 @@
 #include "apps/hostkit/AtomicFile.h"
+#include "apps/hostkit/TempFiles.h"
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,7 @@ bool CAtomicFile::Open(const std::string& strPath) {
     m_nFd = mkstemp(name.data());
     if (m_nFd < 0) return Failed("cannot create file");
     m_strTempPath = name.data();
+    m_nTempSlot = CTempFiles::Add(m_strTempPath.c_str());
     // mkstemp makes the file private; give it the usual permissions instead.
     const mode_t mask = umask(0);
     umask(mask);
@@ -92,6 +94,8 @@ bool CAtomicFile::Commit() {
     if (std::rename(m_strTempPath.c_str(), m_strPath.c_str()) != 0)
         return Failed("cannot replace file");
     m_strTempPath.clear();
+    CTempFiles::Remove(m_nTempSlot);
+    m_nTempSlot = -1;
     return true;
 }
 
@@ -101,5 +105,8 @@ void CAtomicFile::Discard() {
     m_nFd = -1;
     if (!m_strTempPath.empty()) ::unlink(m_strTempPath.c_str());
     m_strTempPath.clear();
+    // Only once the file is gone, so that a signal in between still removes it.
+    CTempFiles::Remove(m_nTempSlot);
+    m_nTempSlot = -1;
     errno = saved;
 }

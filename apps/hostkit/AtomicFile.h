@@ -1,6 +1,7 @@
 // A file that appears whole or not at all: bytes go to a temporary file in the
 // target's folder, and Commit renames it over the target. A file that is never
-// committed is removed when the object goes away.
+// committed is removed when the object goes away, or by a signal that ends the
+// program (see CTempFiles).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -36,4 +37,5 @@ private:
     std::string m_strTempPath;
     std::string m_strError;
     int m_nFd = -1;
+    int m_nTempSlot = -1; // in CTempFiles while the temporary file exists
 };
