@@ -7,6 +7,7 @@
 #include "apps/cli/DemoLoop.h"
 #include "apps/cli/DemoPattern.h"
 #include "apps/cli/DemoProject.h"
+#include "apps/cli/FileIdentity.h"
 #include "apps/cli/HostSession.h"
 #include "apps/cli/WaveformPicture.h"
 #include "apps/hostkit/WavWriter.h"
@@ -30,8 +31,14 @@ int Run(const CCommandArgs& args) {
     const std::string strLoop = Stem(strOut) + "-loop.wav";
     const std::string strPicture = Stem(strOut) + ".png";
     const std::string strProject = Stem(strOut) + ".pnd";
-    if (strOut == strPicture || strOut == strProject)
-        throw CCliError(strOut, "the rendering would overwrite the demo's picture or project");
+    // Of the four files none may be another, nor the library that plays them.
+    const std::string strModule = args.Value("--module", CInstrumentModule::DefaultPath());
+    RefuseOverwrite(strOut, {{"the demo's picture", strPicture},
+                             {"the demo's project", strProject},
+                             {"the demo's loop", strLoop},
+                             {"the instrument library", strModule}});
+    for (const std::string& strFile : {strLoop, strPicture, strProject})
+        RefuseOverwrite(strFile, {{"the instrument library", strModule}});
 
     // The library first: when it cannot load, nothing is written.
     CHostSession session(args);

@@ -1,12 +1,21 @@
 // `pandrel gallery`: the skin and the controls in a window, or as a PNG.
+#include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
+#include "apps/cli/FileProblem.h"
 #include "apps/gallery/Gallery.h"
 
 namespace {
 int RunGalleryCommand(const CCommandArgs& args) {
     args.ExpectPositional(0, 0, "no file names");
     std::vector<std::string> own;
-    if (args.Has("--png")) own = {"--png", args.Value("--png")};
+    if (args.Has("--png")) {
+        // The picture is drawn only into a place that can take it, and the
+        // cause is told in the command's own words.
+        const std::string strPng = args.Value("--png");
+        if (const std::string strWhy = WriteProblem(strPng); !strWhy.empty())
+            throw CCliError(strPng, "cannot write the picture: " + strWhy);
+        own = {"--png", strPng};
+    }
     return RunGallery(own);
 }
 } // namespace

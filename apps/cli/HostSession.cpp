@@ -1,10 +1,8 @@
 #include "apps/cli/HostSession.h"
 #include "apps/cli/CliError.h"
+#include "apps/cli/FileProblem.h"
 #include "interfaces/IVudivuVizezud.h"
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
 
 CHostSession::CHostSession(const CCommandArgs& args) {
@@ -46,9 +44,8 @@ void CHostSession::Render(const std::vector<MidiNoteEvent>& notes, LONGLONG nFra
 void CHostSession::LoadProject(const std::string& strPath) {
     // The library reports only that loading failed; the system says why a
     // file cannot be opened.
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) != 0) throw CCliError(strPath, std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) throw CCliError(strPath, "is a directory");
+    if (const std::string strWhy = ReadProblem(strPath); !strWhy.empty())
+        throw CCliError(strPath, strWhy);
     const std::string strName = strPath.substr(strPath.find_last_of('/') + 1);
     if (HRESULT hr = m_pHost->Control()->LoadProject(strName.c_str(), strPath.c_str()); FAILED(hr))
         throw CCliError::FromHResult(strPath, "cannot load the project", hr);

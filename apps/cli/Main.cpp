@@ -2,6 +2,7 @@
 // every failure into one line on stderr and a non-zero exit status.
 #include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
+#include "apps/hostkit/TempFiles.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +27,8 @@ std::string Overview() {
         std::snprintf(line, sizeof(line), "  %-12s %s\n", c->pszName, c->pszSummary);
         s += line;
     }
-    return s + "\n'pandrel COMMAND --help' describes a command.\n";
+    return s + "\n'pandrel COMMAND --help' describes a command; 'pandrel --version' tells the "
+               "version.\n";
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -36,6 +38,10 @@ int Run(const std::vector<std::string>& args) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         WriteStdout(Overview());
+        return 0;
+    }
+    if (args[0] == "--version") {
+        WriteStdout("pandrel " PANDREL_VERSION "\n");
         return 0;
     }
     for (const CommandEntry* c : AllCommands()) {
@@ -61,6 +67,8 @@ void WriteStdout(const std::string& strText) {
 }
 
 int main(int argc, char** argv) {
+    // Ctrl-C or a kill during a render leaves no half-written files behind.
+    CTempFiles::RemoveOnSignals();
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const CCliError& e) {

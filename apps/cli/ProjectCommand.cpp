@@ -3,12 +3,17 @@
 // change loads the project, applies the change and saves it whole.
 #include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
+#include "apps/cli/FileProblem.h"
 #include "apps/cli/HostSession.h"
+#include "apps/cli/NoteName.h"
+#include "apps/cli/WaveInfo.h"
 #include "interfaces/IVudivuVizezud.h"
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 constexpr LONG kLoadStatusBinFull = 1; // LoadFileToBin's status with S_FALSE
@@ -37,6 +42,17 @@ LONGLONG Beats(const std::string& strWhat, const std::string& strText) {
     return std::llround(d * kTicksPerBeat);
 }
 
+// A MIDI key by number (0 to 127) or by name ("C5" is 60).
+LONG Key(const std::string& strWhat, const std::string& strText) {
+    int nKey = 0;
+    if (!ParseNote(strText, &nKey))
+        throw CCliError::Usage("project", strWhat +
+                                              " must be a key from 0 to 127 or a name from C0 "
+                                              "to G10 (C5 is 60), not '" +
+                                              strText + "'");
+    return nKey;
+}
+
 BOOL OnOff(const std::string& strName, const std::string& strValue) {
     if (strValue == "on" || strValue == "yes" || strValue == "1") return TRUE;
     if (strValue == "off" || strValue == "no" || strValue == "0") return FALSE;
@@ -55,7 +71,13 @@ public:
         if (FAILED(hr)) throw CCliError::FromHResult(m_strPath, pszWhat, hr);
     }
     void Save() const {
-        Check(m_pControl->SaveProject("project", m_strPath.c_str()), "cannot save the project");
+        const HRESULT hr = m_pControl->SaveProject("project", m_strPath.c_str());
+        if (FAILED(hr)) {
+            // The file system says why, when it can.
+            const std::string strWhy = WriteProblem(m_strPath);
+            if (!strWhy.empty()) throw CCliError(m_strPath, "cannot save the project: " + strWhy);
+            Check(hr, "cannot save the project");
+        }
     }
     // A grain of the pad, numbered from 0 in the order 'pandrel info' lists them.
     LONG Grain(LONG nPad, const std::string& strText) const {
@@ -98,19 +120,17 @@ void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
         range.nPad = nPad;
         edit.Check(edit->GetPadKeyRange(&range), "cannot read the key map");
         if (args.Has("--keys")) {
-            // "LOW" or "LOW-HIGH", MIDI note numbers.
+            // "LOW" or "LOW-HIGH", MIDI key numbers or names.
             const std::string keys = args.Value("--keys");
             const size_t dash = keys.find('-');
-            range.nLowKey = Integer("project", "--keys", keys.substr(0, dash), 0, 127);
-            range.nHighKey = dash == std::string::npos
-                                 ? range.nLowKey
-                                 : Integer("project", "--keys", keys.substr(dash + 1), 0, 127);
+            range.nLowKey = Key("--keys", keys.substr(0, dash));
+            range.nHighKey =
+                dash == std::string::npos ? range.nLowKey : Key("--keys", keys.substr(dash + 1));
             if (range.nHighKey < range.nLowKey)
                 throw CCliError::Usage("project", "--keys: the high key is below the low key");
             if (!args.Has("--root")) range.nRootKey = range.nLowKey;
         }
-        if (args.Has("--root"))
-            range.nRootKey = Integer("project", "--root", args.Value("--root"), 0, 127);
+        if (args.Has("--root")) range.nRootKey = Key("--root", args.Value("--root"));
         edit.Check(edit->SetPadKeyRange(&range), "cannot change the key map");
     }
 }
@@ -121,8 +141,18 @@ int Run(const CCommandArgs& args) {
     const std::string& strVerb = pos[0];
     if (pos.size() < 2) throw CCliError::Usage("project", "missing PROJECT.pnd");
     const std::string& strPath = pos[1];
+    if (strVerb != "new" && args.Has("--force"))
+        throw CCliError::Usage("project", "--force is for 'project new'");
     if (strVerb == "new") {
         args.ExpectPositional(2, 2, "");
+        // Replacing a project loses its work: only when asked.
+        struct stat st {};
+        if (stat(strPath.c_str(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) throw CCliError(strPath, "is a folder");
+            if (!args.Has("--force"))
+                throw CCliError(strPath,
+                                "already exists; 'pandrel project new --force' replaces it");
+        }
         CProjectEdit edit(args, strPath, false);
         edit.Check(edit->ClearProject(), "cannot clear the project");
         edit.Save();
@@ -136,10 +166,26 @@ int Run(const CCommandArgs& args) {
             args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
         LONG nEntry = -1;
         LONG nStatus = 0;
+        LONG nBefore = 0, nAfter = 0;
+        edit.Check(edit->GetFileCount(&nBefore), "cannot count the Loop Bin");
         const HRESULT hr = edit->LoadFileToBin(strName.c_str(), strLoop.c_str(), &nEntry, &nStatus);
-        if (FAILED(hr)) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
+        if (FAILED(hr)) {
+            // The instrument gives only a code; the file itself says why.
+            const std::string strWhy = LoopProblem(pos[2]);
+            if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
+            char code[16];
+            std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
+            throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + code + ")");
+        }
         if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
             throw CCliError(strPath, "the Loop Bin is full (16 files)");
+        edit.Check(edit->GetFileCount(&nAfter), "cannot count the Loop Bin");
+        // A file the Loop Bin holds already (by its full path) is not loaded again.
+        if (nAfter == nBefore) {
+            WriteStdout(pos[2] + " is already in the Loop Bin of " + strPath + " as file " +
+                        std::to_string(nEntry) + "; nothing changed\n");
+            return 0;
+        }
         edit.Save();
         WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) +
                     "\n");
@@ -212,34 +258,35 @@ const CommandEntry& ProjectCommand() {
     static const CommandEntry entry{
         "project",
         "make and change a project (new, add, assign, set, and grain edits)",
-        "usage: pandrel project new PROJECT.pnd\n"
+        "usage: pandrel project new PROJECT.pnd [--force]\n"
         "       pandrel project add PROJECT.pnd LOOP.wav [--name NAME]\n"
         "       pandrel project assign PROJECT.pnd PAD FILE [pad options]\n"
         "       pandrel project set PROJECT.pnd PAD [pad options]\n"
         "       pandrel project add-grain PROJECT.pnd PAD FILE SLICE BEAT\n"
         "       pandrel project move-grain PROJECT.pnd PAD GRAIN BEAT [--to PAD]\n"
         "       pandrel project remove-grain PROJECT.pnd PAD GRAIN\n\n"
-        "Makes an empty project, loads a loop into its Loop Bin, lays a Loop Bin file\n"
-        "(numbered from 0, as 'pandrel info' shows) on a pad (1 to 16), or changes a\n"
-        "pad. Grain edits put a slice of a file on a pad at a beat from the pad's\n"
-        "start (a number, 1.5 say), and move or remove a pad's grain (numbered from\n"
-        "0 in the order 'pandrel info' lists them). The project is saved whole after\n"
-        "each change.\n\n"
+        "Makes an empty project (an existing file only with --force), loads a loop\n"
+        "into its Loop Bin, lays a Loop Bin file (numbered from 0, as 'pandrel info'\n"
+        "shows) on a pad (1 to 16), or changes a pad. Grain edits put a slice of a\n"
+        "file on a pad at a beat from the pad's start (a number, 1.5 say), and move or\n"
+        "remove a pad's grain (numbered from 0 in the order 'pandrel info' lists\n"
+        "them). The project is saved whole after each change.\n\n"
         "pad options:\n"
         "  --synced on|off    follow the song's tempo, or count in samples\n"
         "  --looping on|off   loop, or play once\n"
         "  --latch on|off     latched (a note starts and stops it) or gated\n"
         "  --mute on|off\n"
-        "  --keys LOW[-HIGH]  the MIDI keys that play the pad (root: LOW)\n"
+        "  --keys LOW[-HIGH]  the MIDI keys that play the pad (root: LOW), as numbers\n"
+        "                     or names (C5 is 60, C#5 61; octaves 0 to 10)\n"
         "  --root KEY         the key that plays it untransposed\n"
-        "  --output N         0 the mix, 1 to 16 \"Chan N\"\n"
+        "  --output N         0 the mix, 1 to 16 \"Chan N\" (heard in the mix too)\n"
         "  --volume V         0 to 2\n"
         "  --pan P            0 (left) to 1 (right)\n"
         "  --to PAD           move-grain: the pad the grain goes to (default: its own)\n"
         "  --module FILE      the instrument library (default: next to this program)\n",
         {"--name", "--synced", "--looping", "--latch", "--mute", "--keys", "--root", "--output",
          "--volume", "--pan", "--to", "--module"},
-        {},
+        {"--force"},
         &Run};
     return entry;
 }

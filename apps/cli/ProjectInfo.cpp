@@ -1,5 +1,6 @@
 #include "apps/cli/ProjectInfo.h"
 #include "apps/cli/CliError.h"
+#include "apps/cli/NoteName.h"
 #include "apps/cli/TextEscape.h"
 #include "interfaces/IVudivuVizezud.h"
 #include "platform/com/TaskMem.h"
@@ -11,11 +12,11 @@ constexpr double kTicksPerBeat = 62914560.0;
 constexpr int kTextLength = 260; // the interface's text buffers
 
 std::string KeyName(long nKey) {
-    static const char* const names[] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                        "F#", "G",  "G#", "A",  "A#", "B"};
-    if (nKey < 0 || nKey > 127) return std::to_string(nKey);
-    return std::string(names[nKey % 12]) + std::to_string(nKey / 12 - 1) + " (" +
-           std::to_string(nKey) + ")";
+    return NoteLabel(static_cast<int>(nKey));
+}
+
+std::string Count(size_t n, const char* pszOne, const char* pszMany) {
+    return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
 }
 
 std::string Printf(const char* pszFormat, double a, double b = 0, double c = 0) {
@@ -92,13 +93,13 @@ void CProjectInfo::Read(IVudivuVizezud* pControl, const std::string& strPath) {
 
 std::string CProjectInfo::Text() const {
     std::string s = "Project:     " + PrintableText(m_strPath) + "\n";
-    s += "Loop Bin:    " + std::to_string(m_entries.size()) +
-         (m_entries.size() == 1 ? " file\n" : " files\n");
+    s += "Loop Bin:    " + Count(m_entries.size(), "file", "files") + "\n";
     for (size_t e = 0; e < m_entries.size(); ++e)
         s += "  " + std::to_string(e) + "  " + PrintableText(m_entries[e].strName) + "  " +
-             std::to_string(m_entries[e].nSlices) + " slices  " +
+             Count(static_cast<size_t>(m_entries[e].nSlices), "slice", "slices") + "  " +
              PrintableText(m_entries[e].strPath) + "\n";
     s += "Pads:\n";
+    bool bRouted = false;
     for (size_t p = 0; p < m_pads.size(); ++p) {
         const Pad& pad = m_pads[p];
         s += "  Pad " + std::to_string(p + 1) + ": keys " + KeyName(pad.nLowKey) + " to " +
@@ -113,7 +114,9 @@ std::string CProjectInfo::Text() const {
              Printf("%.3f beats", pad.nLengthTicks / kTicksPerBeat) +
              (pad.bSynced ? ", synced" : ", free") + (pad.bLooping ? ", looping" : ", once") +
              (pad.bLatch ? ", latched" : ", gated") + (pad.bMute ? ", muted" : "") +
-             (pad.bSolo ? ", solo" : "") + ", output " + std::to_string(pad.nOutput) +
+             (pad.bSolo ? ", solo" : "") +
+             (pad.nOutput > 0 ? ", output Chan " + std::to_string(pad.nOutput) + " and the mix"
+                              : ", output the mix") +
              Printf(", volume %.2f, pan %.2f\n", pad.fVolume, pad.fPan);
         for (const Grain& g : pad.grains)
             s += "           " +
@@ -122,7 +125,12 @@ std::string CProjectInfo::Text() const {
                  "  file " + std::to_string(g.nEntry) + " slice " + std::to_string(g.nSlice) +
                  (g.nTranspose ? "  transpose " + std::to_string(g.nTranspose) : "") +
                  Printf("  gain %.2f  pan %.2f\n", g.fVolume, g.fPan);
+        bRouted = bRouted || pad.nOutput > 0;
     }
+    // The instrument adds every "Chan" output into the mix as well.
+    if (bRouted)
+        s += "Note: a pad routed to a \"Chan\" output sounds in the mix too; when you use the\n"
+             "      separate outputs, leave the mix unconnected or muted.\n";
     return s;
 }
 

@@ -2,8 +2,27 @@
 #include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
 #include "apps/cli/HostSession.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
+// A registry file that holds no value any more (only the bare keys that the
+// removed entries lived under) is removed, so that unregistering the only
+// library registered leaves nothing behind.
+void RemoveEmptyRegistry() {
+    const std::string strPath = RegistryFilePath();
+    CRegistryStore store;
+    if (access(strPath.c_str(), F_OK) != 0 || !store.Load(strPath)) return;
+    for (const auto& entry : store.keys)
+        if (!entry.second.values.empty()) return;
+    if (unlink(strPath.c_str()) != 0)
+        throw CCliError(strPath,
+                        "cannot remove the empty registry: " + std::string(strerror(errno)));
+}
+
 int RunRegistration(const CCommandArgs& args, bool bRegister) {
     args.ExpectPositional(0, 0, "");
     CHostSession session(args);
@@ -12,6 +31,7 @@ int RunRegistration(const CCommandArgs& args, bool bRegister) {
         throw CCliError::FromHResult(session.Module().Path(),
                                      bRegister ? "registration failed" : "unregistration failed",
                                      hr);
+    if (!bRegister) RemoveEmptyRegistry();
     WriteStdout((bRegister ? "registered " : "unregistered ") + session.Module().Path() + "\n");
     return 0;
 }
@@ -40,7 +60,8 @@ const CommandEntry& UnregisterCommand() {
         "unregister",
         "remove the instrument library's registration",
         "usage: pandrel unregister [--module pandrel.so]\n\n"
-        "Removes the library's registration entries (DllUnregisterServer).\n",
+        "Removes the library's registration entries (DllUnregisterServer), and the\n"
+        "registry file when nothing else is registered in it.\n",
         {"--module"},
         {},
         &RunUnregister};

@@ -1,11 +1,15 @@
 #include "apps/cli/WaveInfo.h"
 #include "apps/cli/CliError.h"
+#include "apps/cli/FileProblem.h"
+#include "apps/cli/NoteName.h"
 #include "apps/cli/TextEscape.h"
-#include <cerrno>
+#include <algorithm>
+#include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
+#include <vector>
 
 namespace {
 std::string Format(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
@@ -31,24 +35,76 @@ const char* YesNo(BOOL b) {
 const char* JsonBool(BOOL b) {
     return b ? "true" : "false";
 }
+
+// The body of the first chunk with the id at the top level of a RIFF WAVE
+// file, at most nMax bytes; empty when there is none. Read apart from the
+// wave reader for the fields it does not keep.
+std::vector<uint8_t> TopChunk(const std::string& strPath, const char* pszId, size_t nMax) {
+    std::vector<uint8_t> body;
+    FILE* f = std::fopen(strPath.c_str(), "rb");
+    if (f == nullptr) return body;
+    uint8_t head[12];
+    if (std::fread(head, 1, 12, f) == 12 && std::memcmp(head, "RIFF", 4) == 0 &&
+        std::memcmp(head + 8, "WAVE", 4) == 0) {
+        uint8_t ck[8];
+        while (std::fread(ck, 1, 8, f) == 8) {
+            const uint32_t n = ck[4] | ck[5] << 8 | ck[6] << 16 | uint32_t(ck[7]) << 24;
+            if (std::memcmp(ck, pszId, 4) == 0) {
+                body.resize(std::min<size_t>(n, nMax));
+                body.resize(std::fread(body.data(), 1, body.size(), f));
+                break;
+            }
+            if (fseeko(f, static_cast<off_t>(n) + (n & 1), SEEK_CUR) != 0) break;
+        }
+    }
+    std::fclose(f);
+    return body;
+}
+
+unsigned Word(const std::vector<uint8_t>& v, size_t n) {
+    return n + 2 <= v.size() ? v[n] | v[n + 1] << 8 : 0;
+}
+
+// The encodings the instrument decodes, as the user reads them.
+constexpr const char* kEncodingsRead =
+    "loops are read as 8-, 16-, 24- or 32-bit PCM or 32- or 64-bit float, mono or stereo";
+
+std::string EncodingName(unsigned nTag, unsigned nBits) {
+    switch (nTag) {
+    case 1:
+        return std::to_string(nBits) + "-bit PCM";
+    case 2:
+        return "Microsoft ADPCM";
+    case 3:
+        return std::to_string(nBits) + "-bit float";
+    case 6:
+        return "A-law";
+    case 7:
+        return "u-law";
+    case 0x11:
+        return "IMA ADPCM";
+    case 0x55:
+        return "MP3";
+    default:
+        return Format("encoding 0x%04X", nTag);
+    }
+}
 } // namespace
 
 std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
     // The reader only knows that opening failed; the system says why.
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (const std::string strWhy = ReadProblem(strPath); !strWhy.empty()) return strWhy;
     switch (nError) {
     case MMIOERR_CANNOTOPEN:
         if (strPath.size() > static_cast<size_t>(CAcidWave::kMaxPath))
             return "path longer than 255 characters";
-        if (FILE* f = std::fopen(strPath.c_str(), "rb"))
-            std::fclose(f);
-        else
-            return std::strerror(errno);
         return "cannot open";
-    case MMIOERR_INVALIDFILE:
+    case MMIOERR_INVALIDFILE: {
+        const std::vector<uint8_t> fmt = TopChunk(strPath, "fmt ", 16);
+        if (fmt.size() >= 16 && (Word(fmt, 2) == 0 || Word(fmt, 2) > 2))
+            return std::to_string(Word(fmt, 2)) + " channels; " + kEncodingsRead;
         return "not a RIFF WAVE file, or it holds no sample data";
+    }
     case MMIOERR_CANNOTREAD:
         return "file is truncated or a chunk is damaged";
     case MMIOERR_CANNOTSEEK:
@@ -60,6 +116,34 @@ std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
     }
 }
 
+std::string LoopProblem(const std::string& strPath) {
+    CAcidWave wave;
+    if (wave.Open(strPath.c_str()) != S_OK) return WaveErrorCause(strPath, wave.GetError());
+    const WAVEFORMATEX& f = wave.GetFormat();
+    const unsigned nBits = f.wBitsPerSample;
+    const bool bPcm =
+        f.wFormatTag == WAVE_FORMAT_PCM && nBits % 8 == 0 && nBits >= 8 && nBits <= 32;
+    const bool bFloat = f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (nBits == 32 || nBits == 64);
+    if (!bPcm && !bFloat)
+        return EncodingName(f.wFormatTag, nBits) + " is not read; " + kEncodingsRead;
+    // The limits of the instrument's loader: a file with loop metadata plays
+    // as a sliced loop, any other as one grain.
+    const double dSeconds = static_cast<double>(wave.GetFrames()) / f.nSamplesPerSec;
+    if (wave.HasAcid() && wave.IsLooping()) {
+        if (wave.GetBeats() > 64)
+            return Format("a loop of %u beats; loops may hold at most 64 beats",
+                          static_cast<unsigned>(wave.GetBeats()));
+        if (dSeconds > 128.0)
+            return Format("a loop of %.1f s; loops with loop metadata may last at most 128 s",
+                          dSeconds);
+    } else if (dSeconds > 30.0) {
+        return Format("%.1f s long; a plain file may last at most 30 s (loops with loop "
+                      "metadata up to 128 s)",
+                      dSeconds);
+    }
+    return {};
+}
+
 void CWaveInfo::Read(const std::string& strPath) {
     m_strPath = strPath;
     const HRESULT hr = m_wave.Open(strPath.c_str());
@@ -69,22 +153,30 @@ void CWaveInfo::Read(const std::string& strPath) {
         throw CCliError(strPath, WaveErrorCause(strPath, m_wave.GetError()) + " (" +
                                      HResultText(hr) + ", " + code + ")");
     }
+    // The reader keeps the root note only as a key index; the field itself
+    // is a MIDI key.
+    if (m_wave.HasAcid()) {
+        const std::vector<uint8_t> acid = TopChunk(strPath, "acid", 6);
+        if (acid.size() >= 6) m_nRootNote = static_cast<int16_t>(Word(acid, 4));
+    }
+}
+
+double CWaveInfo::Seconds() const {
+    const double dRate = m_wave.GetFormat().nSamplesPerSec;
+    return dRate > 0 ? m_wave.GetFrames() / dRate : 0.0;
 }
 
 std::string CWaveInfo::FormatName() const {
     const WAVEFORMATEX& f = m_wave.GetFormat();
     if (f.wFormatTag == 1) return "PCM";
     if (f.wFormatTag == 3) return "IEEE float";
-    return Format("format tag 0x%04X", f.wFormatTag);
+    const std::string strName = EncodingName(f.wFormatTag, f.wBitsPerSample);
+    if (strName.compare(0, 9, "encoding ") == 0) return Format("format tag 0x%04X", f.wFormatTag);
+    return strName + Format(" (format tag 0x%04X)", f.wFormatTag);
 }
 
 std::string CWaveInfo::SliceUnitName() const {
     const char* psz = m_wave.GetNoteValueName(static_cast<int>(m_wave.GetSliceUnit()));
-    return psz ? psz : "unknown";
-}
-
-std::string CWaveInfo::KeyName() const {
-    const char* psz = m_wave.GetKeyName(m_wave.GetKeyIndex());
     return psz ? psz : "unknown";
 }
 
@@ -96,9 +188,8 @@ std::string CWaveInfo::Text() const {
                 FormatName().c_str(), f.wBitsPerSample, f.nChannels, f.nChannels == 1 ? "" : "s",
                 static_cast<unsigned>(f.nSamplesPerSec), f.nBlockAlign,
                 static_cast<unsigned>(f.nAvgBytesPerSec));
-    s += Format("Length:      %u frames, %.3f s (%u ms), %u data bytes\n",
-                static_cast<unsigned>(m_wave.GetFrames()), m_wave.GetSeconds(),
-                static_cast<unsigned>(m_wave.GetLength(CAcidWave::kUnitMilliseconds)),
+    s += Format("Length:      %u frames, %.3f s, %u data bytes\n",
+                static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
                 static_cast<unsigned>(m_wave.GetDataBytes()));
     if (!m_wave.HasAcid()) {
         s += "ACID:        none (plays as one grain)\n";
@@ -106,8 +197,7 @@ std::string CWaveInfo::Text() const {
         s += Format("ACID:        %s; root note valid: %s; stretch: %s; disk-based: %s\n",
                     m_wave.IsLooping() ? "loop" : "one-shot", YesNo(m_wave.IsRootNoteValid()),
                     YesNo(m_wave.IsStretch()), YesNo(m_wave.IsDiskBased()));
-        s += Format("Root key:    %s (key index %d)\n", KeyName().c_str(),
-                    static_cast<int>(m_wave.GetKeyIndex()));
+        s += "Root note:   " + NoteLabel(m_nRootNote) + "\n";
         s += Format("Beats:       %u\n", static_cast<unsigned>(m_wave.GetBeats()));
         s += Format("Tempo:       %.3f BPM\n", m_wave.GetTempo());
         s += Format("Slice unit:  %s (%u)%s\n", SliceUnitName().c_str(),
@@ -144,23 +234,25 @@ std::string CWaveInfo::Json() const {
         "\"bitsPerSample\": %u, \"blockAlign\": %u, \"bytesPerSecond\": %u},\n",
         f.wFormatTag, FormatName().c_str(), f.nChannels, static_cast<unsigned>(f.nSamplesPerSec),
         f.wBitsPerSample, f.nBlockAlign, static_cast<unsigned>(f.nAvgBytesPerSec));
-    s += Format("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %u, "
+    s += Format("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %lld, "
                 "\"dataBytes\": %u},\n",
-                static_cast<unsigned>(m_wave.GetFrames()), m_wave.GetSeconds(),
-                static_cast<unsigned>(m_wave.GetLength(CAcidWave::kUnitMilliseconds)),
+                static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
+                static_cast<long long>(std::llround(Seconds() * 1000.0)),
                 static_cast<unsigned>(m_wave.GetDataBytes()));
     if (m_wave.HasAcid()) {
         s += Format(
             "  \"acid\": {\"looping\": %s, \"rootNoteValid\": %s, \"stretch\": %s, \"diskBased\": "
             "%s, "
-            "\"keyIndex\": %d, \"rootKey\": %s, \"beats\": %u, \"tempo\": %.6g, \"sliceUnit\": %u, "
+            "\"keyIndex\": %d, \"rootNote\": %d, \"rootNoteName\": %s, \"beats\": %u, \"tempo\": "
+            "%.6g, \"sliceUnit\": %u, "
             "\"sliceUnitName\": %s, \"strc\": %s, \"markers\": %u},\n",
             JsonBool(m_wave.IsLooping()), JsonBool(m_wave.IsRootNoteValid()),
             JsonBool(m_wave.IsStretch()), JsonBool(m_wave.IsDiskBased()),
-            static_cast<int>(m_wave.GetKeyIndex()), JsonString(KeyName()).c_str(),
-            static_cast<unsigned>(m_wave.GetBeats()), m_wave.GetTempo(),
-            static_cast<unsigned>(m_wave.GetSliceUnit()), JsonString(SliceUnitName()).c_str(),
-            JsonBool(m_wave.HasStrc()), static_cast<unsigned>(m_wave.GetMarkerCount()));
+            static_cast<int>(m_wave.GetKeyIndex()), m_nRootNote,
+            JsonString(NoteName(m_nRootNote)).c_str(), static_cast<unsigned>(m_wave.GetBeats()),
+            m_wave.GetTempo(), static_cast<unsigned>(m_wave.GetSliceUnit()),
+            JsonString(SliceUnitName()).c_str(), JsonBool(m_wave.HasStrc()),
+            static_cast<unsigned>(m_wave.GetMarkerCount()));
     } else {
         s += "  \"acid\": null,\n";
     }

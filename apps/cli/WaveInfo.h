@@ -16,11 +16,16 @@ public:
 private:
     std::string FormatName() const;
     std::string SliceUnitName() const;
-    std::string KeyName() const;
+    double Seconds() const;
 
     std::string m_strPath;
     CAcidWave m_wave;
+    int m_nRootNote = -1; // the loop metadata's MIDI key; -1 without it
 };
 
 // The reader's error code as a cause a user understands.
 std::string WaveErrorCause(const std::string& strPath, MMRESULT nError);
+// Why the instrument would refuse the file as a loop: the file system's
+// answer, the reader's, an encoding it does not decode, or a length past its
+// limits. Empty when none of these is found.
+std::string LoopProblem(const std::string& strPath);
