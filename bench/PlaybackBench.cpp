@@ -18,7 +18,7 @@ void BuildGroove(PlaybackRig& rig) {
     CWaveMem* w = MakeWave(2, kRate, nFrames, [](LONGLONG i, int c) {
         return static_cast<float>(((i * 7919 + c * 104729) % 2001 - 1000) * 1e-3);
     });
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         CGrooveTrack* pad = rig.engine.Pad(p);
         for (int k = 0; k < kSlices; ++k) {
             const LONGLONG len = nFrames / kSlices;
@@ -45,10 +45,10 @@ void BM_BusyGroove(benchmark::State& state) {
     BuildGroove(rig);
     const int voices = static_cast<int>(state.range(0));
     for (int v = 0; v < voices; ++v)
-        for (int p = 0; p < 16; ++p) rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
+        for (int p = 0; p < kPadCount; ++p) rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
     rig.RenderFor(kRate); // past the fade-ins
     for (auto _ : state) rig.Render(kBuffer);
-    state.counters["voices"] = 16.0 * voices;
+    state.counters["voices"] = static_cast<double>(kPadCount * voices);
     state.counters["audio_s_per_cpu_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * kBuffer / kRate, benchmark::Counter::kIsRate);
 }

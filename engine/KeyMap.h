@@ -4,8 +4,9 @@
 #include "engine/PlayInfo.h"
 #include "engine/PreAllocArray.h"
 #include "interfaces/DXiSynthContext.h"
+#include "interfaces/PandrelConstants.h"
 
-constexpr int kKeyMapCapacity = 16;
+constexpr int kKeyMapCapacity = kPadCount;
 
 class CKeyMap {
 public:

@@ -90,7 +90,7 @@ void CControlInterface::ClearProjectState() {
 void CControlInterface::InstallImage(CProjectImage& image) {
     CAutoLock lock(this);
     ClearProjectState();
-    for (int i = 0; i < kPadCount && i < kImagePads; ++i) {
+    for (int i = 0; i < kPadCount; ++i) {
         CGrooveTrack* pPad = image.TakePad(i);
         if (pPad == nullptr) continue;
         delete m_pads[i];

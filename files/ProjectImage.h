@@ -6,10 +6,9 @@
 #pragma once
 #include "engine/GrooveTrack.h"
 #include "engine/KeyMap.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/mmio/Mmio.h"
 #include <vector>
-
-constexpr int kImagePads = 16;
 
 class CProjectImage {
 public:
@@ -53,7 +52,7 @@ private:
     BOOL m_bGrainAudition = 0;
     CKeyMap m_keys;
     std::vector<StagedEntry> m_entries;
-    CGrooveTrack* m_apPads[kImagePads] = {};
+    CGrooveTrack* m_apPads[kPadCount] = {};
 };
 
 // Reads a form at the handle's position into pImage (empty on entry), with

@@ -179,9 +179,10 @@ HRESULT ReadEntry(HMMIO h, const MMCKINFO& form, DWORD nRate, CTailCache& tails,
     ChunkIn c{h};
     uint32_t nIndex = 0;
     uint8_t track[kTrackRecordBytes];
-    if (!c.Find(kChunkEntryTrack, form) || !c.ReadDword(&nIndex) || nIndex > 15 ||
-        !c.Read(track, sizeof(track)) || !CheckTrackRecord(track) ||
-        !c.ReadText(&pEntry->m_strName) || !c.ReadText(&pEntry->m_strPath) || !c.Ascend())
+    if (!c.Find(kChunkEntryTrack, form) || !c.ReadDword(&nIndex) ||
+        nIndex >= static_cast<uint32_t>(kLoopBinCapacity) || !c.Read(track, sizeof(track)) ||
+        !CheckTrackRecord(track) || !c.ReadText(&pEntry->m_strName) ||
+        !c.ReadText(&pEntry->m_strPath) || !c.Ascend())
         return E_FAIL;
     const LONGLONG nFrames = Get<int64_t>(track, 0);
     CWaveMem* pWave = nullptr;
@@ -211,7 +212,7 @@ HRESULT ReadEntry(HMMIO h, const MMCKINFO& form, DWORD nRate, CTailCache& tails,
         DecodeGrainRecord(record, g);
         // A slice must lie inside its own wave; it is the source every pad
         // grain cut from it plays.
-        if (g->m_nSourceIndex < 0 || g->m_nSourceIndex > 15 || !TimesInRange(*g) ||
+        if (g->m_nSourceIndex < 0 || g->m_nSourceIndex >= kLoopBinCapacity || !TimesInRange(*g) ||
             !RunInWave(*g, nFrames))
             return E_FAIL;
         Rescale(g, r, pWave->m_nFrames);
@@ -224,7 +225,7 @@ HRESULT ReadEntry(HMMIO h, const MMCKINFO& form, DWORD nRate, CTailCache& tails,
 }
 HRESULT ReadPads(HMMIO h, const MMCKINFO& form, CTailCache& tails, CProjectImage* pImage) {
     ChunkIn c{h};
-    for (int p = 0; p < kImagePads; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         uint32_t nIndex = 0;
         uint8_t track[kTrackRecordBytes];
         if (!c.Find(kChunkPadTrack, form) || !c.ReadDword(&nIndex) ||
@@ -245,7 +246,8 @@ HRESULT ReadPads(HMMIO h, const MMCKINFO& form, CTailCache& tails, CProjectImage
             std::unique_ptr<CGrooveEvent> g(new (std::nothrow) CGrooveEvent());
             if (g == nullptr) return E_OUTOFMEMORY;
             DecodeGrainRecord(record, g.get());
-            if (g->m_nSourceIndex < 0 || g->m_nSourceIndex > 15 || !TimesInRange(*g)) return E_FAIL;
+            if (g->m_nSourceIndex < 0 || g->m_nSourceIndex >= kLoopBinCapacity || !TimesInRange(*g))
+                return E_FAIL;
             // Grains of a missing entry or slice, or beyond the source, are dropped.
             if (g->m_nSourceIndex >= pImage->EntryCount()) continue;
             const CGrooveTrack* pEntry = pImage->Entry(g->m_nSourceIndex);
@@ -288,13 +290,15 @@ HRESULT ReadProject(HMMIO h, DWORD nRate, CProjectImage* pImage) {
     if (!c.Find(kChunkCommon, form) || !c.ReadDword(&nVersion) || !c.ReadDword(&nAudition) ||
         !c.ReadDword(&nEntries) || !c.ReadDword(&nPads) || !c.Ascend())
         return E_FAIL;
-    if (nVersion != kProjectVersion || nEntries > 16 ||
-        nPads != static_cast<uint32_t>(kProjectPads))
+    if (nVersion != kProjectVersion || nEntries > static_cast<uint32_t>(kLoopBinCapacity) ||
+        nPads != static_cast<uint32_t>(kPadCount))
         return E_FAIL;
     pImage->SetGrainAudition(static_cast<BOOL>(nAudition));
 
     uint32_t nKeys = 0;
-    if (!c.Find(kChunkKeyMap, form) || !c.ReadDword(&nKeys) || nKeys > 16) return E_FAIL;
+    if (!c.Find(kChunkKeyMap, form) || !c.ReadDword(&nKeys) ||
+        nKeys > static_cast<uint32_t>(kKeyMapCapacity))
+        return E_FAIL;
     for (uint32_t i = 0; i < nKeys; ++i) {
         uint8_t record[kKeyMapRecordBytes];
         TrackKeyInfoImp entry;

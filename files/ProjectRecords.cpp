@@ -107,7 +107,7 @@ bool DecodeKeyMapRecord(const uint8_t in[kKeyMapRecordBytes], TrackKeyInfoImp* e
     // its keys swapped into order, so a one-sided check would let a low key
     // of 200 come back as a high key that no longer loads.
     auto midi = [](int32_t v) { return v >= 0 && v <= 127; };
-    if (nPad < 0 || nPad >= kProjectPads || !midi(nLow) || !midi(nHigh) || !midi(nLowVel) ||
+    if (nPad < 0 || nPad >= kPadCount || !midi(nLow) || !midi(nHigh) || !midi(nLowVel) ||
         !midi(nHighVel))
         return false;
     *e = TrackKeyInfoImp{};

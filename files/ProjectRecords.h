@@ -5,6 +5,7 @@
 #pragma once
 #include "engine/GrooveTrack.h"
 #include "engine/PlayInfo.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/mmio/Mmio.h"
 #include <cstdint>
 #include <cstring>
@@ -21,7 +22,6 @@ constexpr FOURCC kChunkFormat = mmioFOURCC('f', 'm', 't', ' ');
 constexpr FOURCC kChunkData = mmioFOURCC('d', 'a', 't', 'a');
 
 constexpr DWORD kProjectVersion = 1;
-constexpr LONG kProjectPads = 16;
 constexpr size_t kTrackRecordBytes = 64;
 constexpr size_t kGrainRecordBytes = 112;
 constexpr size_t kKeyMapRecordBytes = 40;

@@ -82,7 +82,7 @@ bool WriteKeyMap(HMMIO h, CKeyMap& keys) {
     // One record per mapped pad, in ascending pad order.
     TrackKeyInfoImp entries[kKeyMapCapacity];
     DWORD n = 0;
-    for (DWORD pad = 0; pad < static_cast<DWORD>(kProjectPads); ++pad)
+    for (DWORD pad = 0; pad < static_cast<DWORD>(kPadCount); ++pad)
         if (keys.GetEntry(pad, &entries[n]) != 0) ++n;
     if (!WriteDword(h, n)) return false;
     uint8_t record[kKeyMapRecordBytes];
@@ -98,8 +98,8 @@ bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
     if (!form.Begin(h, FOURCC_RIFF, MMIO_CREATERIFF, kFormProject)) return false;
     if (!c.Begin(h, kChunkCommon) || !WriteDword(h, kProjectVersion) ||
         !WriteDword(h, static_cast<DWORD>(engine.GetGrainAudition())) ||
-        !WriteDword(h, static_cast<DWORD>(engine.BinCount())) || !WriteDword(h, kProjectPads) ||
-        !c.End(h))
+        !WriteDword(h, static_cast<DWORD>(engine.BinCount())) ||
+        !WriteDword(h, static_cast<DWORD>(kPadCount)) || !c.End(h))
         return false;
     if (!c.Begin(h, kChunkKeyMap) || !WriteKeyMap(h, engine.KeyMap()) || !c.End(h)) return false;
     for (int i = 0; i < engine.BinCount(); ++i) {
@@ -111,7 +111,7 @@ bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
         if (!WriteWave(h, entry.m_pWave)) return false;
         if (!c.Begin(h, kChunkEntryGrains) || !WriteGrains(h, n, entry) || !c.End(h)) return false;
     }
-    for (int i = 0; i < kProjectPads; ++i) {
+    for (int i = 0; i < kPadCount; ++i) {
         const CGrooveTrack* pPad = engine.Pad(i);
         if (pPad == nullptr) return false;
         const DWORD n = static_cast<DWORD>(i);

@@ -1,5 +1,6 @@
 #include "bench/compare/CompareInstrument.h"
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/com/Persist.h"
 #include "platform/com/Stream.h"
 
@@ -22,7 +23,7 @@ HRESULT CCompareInstrument::BuildBusyGroove(LONG nEntry) {
     auto step = [&hr](HRESULT r) {
         if (FAILED(r) && SUCCEEDED(hr)) hr = r;
     };
-    for (LONG p = 0; p < 16 && SUCCEEDED(hr); ++p) {
+    for (LONG p = 0; p < kPadCount && SUCCEEDED(hr); ++p) {
         step(c->AssignFileToPad(p, nEntry));
         LONG nGrains = 0;
         step(c->GetPadGrainCount(kKindPad, p, &nGrains));

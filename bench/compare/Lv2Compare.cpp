@@ -6,6 +6,7 @@
 #include "bench/compare/Comparisons.h"
 #include "bench/compare/CpuClock.h"
 #include "bench/compare/Lv2BenchHost.h"
+#include "interfaces/PandrelConstants.h"
 #include <cstdio>
 #include <unistd.h>
 
@@ -64,7 +65,7 @@ double BusyLoad(CLv2BenchHost& host, const std::vector<uint8_t>& state) {
         return -1.0;
     }
     std::vector<CLv2BenchHost::Midi> notes;
-    for (uint8_t p = 0; p < 16; ++p)
+    for (uint8_t p = 0; p < kPadCount; ++p)
         notes.push_back({0x90, static_cast<uint8_t>(36 + p), 100});
     host.QueueStart(CDemoLoop::kTempo * 0.8, notes);
     double sound = 0.0;

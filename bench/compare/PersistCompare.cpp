@@ -8,6 +8,7 @@
 #include "bench/compare/Comparisons.h"
 #include "bench/compare/CpuClock.h"
 #include "engine/WaveMemBlock.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/com/Persist.h"
 #include "platform/com/Stream.h"
 #include <algorithm>
@@ -47,7 +48,7 @@ struct StreamHolder {
 IPersistStream* BuildProject(const CCompareLoop& loop, CCompareInstrument& inst) {
     // Sixteen files of their own: the Loop Bin keeps one entry per file.
     bool bLoaded = inst.Ok();
-    for (int e = 0; e < 16 && bLoaded; ++e) {
+    for (int e = 0; e < kLoopBinCapacity && bLoaded; ++e) {
         const std::string strLoop = "/dev/shm/pandrel-compare-" + std::to_string(getpid()) + "-" +
                                     std::to_string(e) + ".wav";
         const std::vector<uint8_t>& wav = loop.WavFile();

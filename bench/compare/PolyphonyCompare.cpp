@@ -27,7 +27,7 @@ std::unique_ptr<PlaybackRig> PolyRig(int nVoicesPerPad) {
     w->ConvertSampleRate(kRate);
     const LONGLONG frames = w->m_nFrames, len = frames / CDemoLoop::kSlices;
     const LONGLONG ticks = CDemoLoop::kBeats * kTicksPerBeat / CDemoLoop::kSlices;
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         CGrooveTrack* pad = rig->engine.Pad(p);
         for (int k = 0; k < CDemoLoop::kSlices; ++k) {
             CGrooveEvent* g = AddGrain(pad, w, k * len, len, k * ticks, ticks, k * len, 1);
@@ -44,7 +44,7 @@ std::unique_ptr<PlaybackRig> PolyRig(int nVoicesPerPad) {
     }
     w->Release();
     for (int v = 0; v < nVoicesPerPad; ++v)
-        for (int p = 0; p < 16; ++p)
+        for (int p = 0; p < kPadCount; ++p)
             rig->NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
     rig->RenderFor(kRate / 2); // past the fade-ins
     return rig;
@@ -56,8 +56,8 @@ double Load(int nVoicesPerPad) {
     const double t = BestOf(
         kReps, [&] { rig = PolyRig(nVoicesPerPad); },
         [&] { rig->RenderFor(kTimedFrames, kBuffer); });
-    if (rig->active.GetCount() != 16 * nVoicesPerPad)
-        std::fprintf(stderr, "compare: %d voices asked, %d sounding\n", 16 * nVoicesPerPad,
+    if (rig->active.GetCount() != kPadCount * nVoicesPerPad)
+        std::fprintf(stderr, "compare: %d voices asked, %d sounding\n", kPadCount * nVoicesPerPad,
                      static_cast<int>(rig->active.GetCount()));
     return t / (static_cast<double>(kTimedFrames) / kRate);
 }
@@ -66,7 +66,7 @@ double Load(int nVoicesPerPad) {
 void ComparePolyphony(CCompareTable& table, const char* pszPlotData) {
     std::vector<std::pair<double, double>> points; // voices, load
     for (int perPad : {1, 2, 4, 8, 12, 16})
-        points.emplace_back(16.0 * perPad, Load(perPad));
+        points.emplace_back(static_cast<double>(kPadCount * perPad), Load(perPad));
     // Least-squares line through the points: load = a + b * voices.
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (auto [x, y] : points) {

@@ -1,9 +1,6 @@
 #include "concurrency/ControlHammer.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/com/TaskMem.h"
-
-namespace {
-constexpr LONGLONG kBeatTicks = 62914560; // the instrument's ticks per quarter note
-} // namespace
 
 LONG CControlHammer::Entry() {
     LONG n = 0;
@@ -64,16 +61,16 @@ HRESULT CControlHammer::EditGrain() {
     LONG nOut = -1;
     switch (Pick(10)) {
     case 0:
-        return m_pControl->AddGrain(Entry(), Pick(17), nPad, Pick(16) * kBeatTicks / 2);
+        return m_pControl->AddGrain(Entry(), Pick(17), nPad, Pick(16) * kTicksPerBeat / 2);
     case 1:
         return m_pControl->RemoveGrain(nPad, nGrain, Pick(2));
     case 2:
         return m_pControl->CommitGrainEdits();
     case 3:
-        return m_pControl->MoveGrain(nPad, nGrain, Pad(), Pick(16) * kBeatTicks / 4, &nOut,
+        return m_pControl->MoveGrain(nPad, nGrain, Pad(), Pick(16) * kTicksPerBeat / 4, &nOut,
                                      Pick(2));
     case 4:
-        return m_pControl->CopyGrain(nPad, nGrain, Pad(), Pick(16) * kBeatTicks / 4, &nOut);
+        return m_pControl->CopyGrain(nPad, nGrain, Pad(), Pick(16) * kTicksPerBeat / 4, &nOut);
     case 5:
         return m_pControl->SetGrainSource(nPad, nGrain, Entry(), Pick(17));
     case 6:
@@ -108,7 +105,7 @@ HRESULT CControlHammer::SetPad() {
     case 6:
         return m_pControl->SetPadPan(nPad, static_cast<float>(Pick(201) - 100) / 100.0f);
     case 7:
-        return m_pControl->SetPadOutput(nPad, Pick(17));
+        return m_pControl->SetPadOutput(nPad, Pick(kOutputCount));
     case 8:
         return m_pControl->SetPadRoot(nPad, 36 + Pick(48));
     case 9:
@@ -117,7 +114,7 @@ HRESULT CControlHammer::SetPad() {
         return m_pControl->SetPadLatch(nPad, b);
     case 11:
         return m_pControl->SetPadLength(Pick(2) ? kKindPad : kKindLoopBin, Pick(2) ? nPad : Entry(),
-                                        (1 + Pick(16)) * kBeatTicks / 2);
+                                        (1 + Pick(16)) * kTicksPerBeat / 2);
     case 12: {
         const LONG nKey = 36 + Pick(48);
         const PadKeyRange range{nPad, nKey, nKey + Pick(3), nKey, 0, 127};
@@ -130,7 +127,7 @@ HRESULT CControlHammer::SetPad() {
 
 bool CControlHammer::ReadBack() {
     bool bOk = true;
-    for (LONG nPad = 0; nPad < 16; ++nPad) {
+    for (LONG nPad = 0; nPad < kPadCount; ++nPad) {
         GrainSummary* p = nullptr;
         LONG n = 0;
         if (FAILED(m_pControl->GetPadGrains(nPad, &p, &n))) continue;

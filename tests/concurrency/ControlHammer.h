@@ -5,6 +5,7 @@
 // then); what counts is that each returns and leaves a consistent instrument.
 #pragma once
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 #include <cstdint>
 #include <random>
 #include <string>
@@ -27,7 +28,7 @@ private:
     LONG Pick(LONG n) {
         return n <= 0 ? 0 : static_cast<LONG>(m_random() % static_cast<uint32_t>(n));
     }
-    LONG Pad() { return Pick(16); }
+    LONG Pad() { return Pick(kPadCount); }
     LONG Entry();
     LONG Grain(LONG nPad);
     HRESULT EditGrain();

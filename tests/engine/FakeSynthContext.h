@@ -2,12 +2,16 @@
 // recorded by name, and tick/sample conversion at the fixed tempo.
 #pragma once
 #include "interfaces/DXiSynthContext.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/com/HResult.h"
 #include <cmath>
 #include <string>
 #include <vector>
 
 class FakeSynthContext : public CDXiSynthContext {
+    static constexpr double kMidiBeat = kMidiTicksPerBeat;
+    static constexpr double kBeat = static_cast<double>(kTicksPerBeat);
+
 public:
     explicit FakeSynthContext(DWORD rate = 44100, double tempo = 120.0) : m_rate(rate), m_tempo(tempo) {
         m_pins.push_back(L"Mix Output");
@@ -25,16 +29,16 @@ public:
     DWORD GetOutputPinCount() override { return static_cast<DWORD>(m_pins.size()); }
     DWORD GetOutputPinId(DWORD i) override { return i < m_pins.size() ? i + 1 : 0xFFFFFFFF; }
     LONGLONG MidiTicksToSamples(LONG t) override {
-        return static_cast<LONGLONG>(t / 960.0 / m_tempo * 60.0 * m_rate);
+        return static_cast<LONGLONG>(t / kMidiBeat / m_tempo * 60.0 * m_rate);
     }
     LONG SamplesToMidiTicks(LONGLONG s) override {
-        return static_cast<LONG>(static_cast<double>(s) / m_rate / 60.0 * m_tempo * 960.0);
+        return static_cast<LONG>(static_cast<double>(s) / m_rate / 60.0 * m_tempo * kMidiBeat);
     }
     LONGLONG TicksToSamples(LONGLONG b) override {
-        return static_cast<LONGLONG>(m_rate * (b / 62914560.0 / m_tempo * 60.0) + 0.5);
+        return static_cast<LONGLONG>(m_rate * (b / kBeat / m_tempo * 60.0) + 0.5);
     }
     LONGLONG SamplesToTicks(LONGLONG s) override {
-        return static_cast<LONGLONG>(m_tempo * (static_cast<double>(s) / m_rate / 60.0) * 62914560.0 + 0.5);
+        return static_cast<LONGLONG>(m_tempo * (static_cast<double>(s) / m_rate / 60.0) * kBeat + 0.5);
     }
     DWORD QueryPosition(LONGLONG) override { return m_hostKey; }
     BOOL IsPlaying() override { return m_playing; }

@@ -41,7 +41,7 @@ TEST_F(EngineTest, ConstructionGivesSixteenDefaultPadsAndTheDefaultKeyMap) {
         EXPECT_EQ(e.pTrack, pad);
         EXPECT_EQ(e.nLowKey, CKeyMap::DefaultKey(i));
     }
-    EXPECT_EQ(engine.Pad(16), nullptr);
+    EXPECT_EQ(engine.Pad(kPadCount), nullptr);
     EXPECT_EQ(engine.BinCount(), 0);
     EXPECT_EQ(engine.KeyMap().GetCount(), 16);
 }
@@ -65,16 +65,16 @@ TEST_F(EngineTest, ResetRestoresPadSettingsAndKeys) {
 
 TEST_F(EngineTest, InitializeCreatesTheSixteenChannelOutputsOnce) {
     ASSERT_EQ(engine.Initialize(), S_OK);
-    ASSERT_EQ(ctx.m_pins.size(), 17u);
-    for (int n = 1; n <= 16; ++n) {
+    ASSERT_EQ(ctx.m_pins.size(), static_cast<size_t>(kOutputCount));
+    for (int n = 1; n <= kPadCount; ++n) {
         EXPECT_EQ(ctx.m_pins[static_cast<size_t>(n)], L"Chan " + std::to_wstring(n));
         EXPECT_EQ(engine.m_adwOutputPins[n - 1], static_cast<DWORD>(n + 1));
     }
     EXPECT_EQ(engine.m_dwMixPin, 1u);
     EXPECT_EQ(engine.CreateOutput(3), S_FALSE);
     EXPECT_EQ(engine.CreateOutput(0), E_INVALIDARG);
-    EXPECT_EQ(engine.CreateOutput(17), E_INVALIDARG);
-    EXPECT_EQ(ctx.m_pins.size(), 17u);
+    EXPECT_EQ(engine.CreateOutput(kPadCount + 1), E_INVALIDARG);
+    EXPECT_EQ(ctx.m_pins.size(), static_cast<size_t>(kOutputCount));
 }
 
 TEST_F(EngineTest, OnlyFloatFormatsAreAccepted) {

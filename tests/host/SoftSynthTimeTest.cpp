@@ -2,11 +2,8 @@
 // or from tempo and rate: without host interfaces, with the tempo map only,
 // and with the time-format converter; playing and stopped.
 #include "FakeEngine.h"
+#include "interfaces/PandrelConstants.h"
 #include <gtest/gtest.h>
-
-namespace {
-constexpr LONGLONG kBeat = 62914560; // ticks per quarter note
-} // namespace
 
 TEST(Time, WithoutHostAtOwnTempo) {
     TestSynth synth; // 120 BPM: a quarter note is 0.5 s
@@ -17,15 +14,15 @@ TEST(Time, WithoutHostAtOwnTempo) {
     EXPECT_EQ(synth.SamplesToMidiTicks(22050), 960);
     EXPECT_EQ(synth.SamplesToMidiTicks(100), 4); // 4.35
     EXPECT_EQ(synth.SamplesToMidiTicks(-100), -4);
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 22050);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 22050);
     EXPECT_EQ(synth.TicksToSamples(65536), 23); // one MIDI tick rounds: 22.97 + 0.5
     EXPECT_EQ(synth.TicksToSamples(1), 0);
-    EXPECT_EQ(synth.SamplesToTicks(22050), kBeat);
+    EXPECT_EQ(synth.SamplesToTicks(22050), kTicksPerBeat);
     EXPECT_EQ(synth.SamplesToTicks(1), 2853); // 2853.27 + 0.5
     EXPECT_EQ(synth.SamplesToTicks(2), 5707); // 5706.54 + 0.5
-    EXPECT_EQ(synth.QueryPosition(kBeat), 0u);
+    EXPECT_EQ(synth.QueryPosition(kTicksPerBeat), 0u);
     synth.TransportStart(0); // playing changes nothing without a converter
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 22050);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 22050);
     synth.SetTempo(90.0);
     EXPECT_EQ(synth.MidiTicksToSamples(960), 29400); // 2/3 s
     // No input format yet: 44100 keeps the divisions defined.
@@ -50,20 +47,20 @@ TEST(Time, WithTempoMapOnly) {
     EXPECT_EQ(ctx.tempoMap.lastMs, 0);
     EXPECT_EQ(synth.SamplesToMidiTicks(96), 3); // 2 ms -> 16/5
     // Stopped: the map's tempo at time 0 (hundredths of a BPM).
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 28800);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 28800);
     EXPECT_EQ(ctx.tempoMap.lastTempoTime, 0);
     EXPECT_EQ(synth.TicksToSamples(65536), 30); // 30.0 + 0.5
-    EXPECT_EQ(synth.SamplesToTicks(28800), kBeat);
+    EXPECT_EQ(synth.SamplesToTicks(28800), kTicksPerBeat);
     ctx.tempoMap.tempo100 = 12345;
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 23329);    // 48000 * 60 / 123.45 = 23329.28
-    EXPECT_EQ(synth.SamplesToTicks(28800), 77668024); // 1.2345 * kBeat = 77668024.3
-    ctx.tempoMap.tempo100 = 0;                        // unusable: own tempo, 120
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 24000);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 23329); // 48000 * 60 / 123.45 = 23329.28
+    EXPECT_EQ(synth.SamplesToTicks(28800), 77668024);      // 1.2345 * kTicksPerBeat = 77668024.3
+    ctx.tempoMap.tempo100 = 0;                             // unusable: own tempo, 120
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 24000);
     ctx.tempoMap.tempo100 = 12345;
     // Playing without a converter: own tempo.
     synth.TransportStart(0);
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 24000);
-    EXPECT_EQ(synth.SamplesToTicks(24000), kBeat);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 24000);
+    EXPECT_EQ(synth.SamplesToTicks(24000), kTicksPerBeat);
 }
 
 TEST(Time, WithConverter) {
@@ -82,14 +79,14 @@ TEST(Time, WithConverter) {
     EXPECT_EQ(c.toFormat, MFX_TIME_MIDI_TICKS);
     // Stopped: the tempo map decides, the converter is not asked.
     c.inFormat = 0;
-    EXPECT_EQ(synth.TicksToSamples(kBeat), 28800);
-    EXPECT_EQ(synth.SamplesToTicks(28800), kBeat);
+    EXPECT_EQ(synth.TicksToSamples(kTicksPerBeat), 28800);
+    EXPECT_EQ(synth.SamplesToTicks(28800), kTicksPerBeat);
     EXPECT_EQ(c.inFormat, 0u);
     synth.TransportStart(0);
     c.answer = 12345;
-    EXPECT_EQ(synth.TicksToSamples(3 * kBeat), 12345);
+    EXPECT_EQ(synth.TicksToSamples(3 * kTicksPerBeat), 12345);
     EXPECT_EQ(c.inFormat, MFX_TIME_TICKS);
-    EXPECT_EQ(c.inValue, 3 * kBeat);
+    EXPECT_EQ(c.inValue, 3 * kTicksPerBeat);
     EXPECT_EQ(c.toFormat, MFX_TIME_SAMPLES);
     EXPECT_EQ(synth.SamplesToTicks(777), 12345);
     EXPECT_EQ(c.inFormat, MFX_TIME_SAMPLES);
@@ -116,8 +113,8 @@ TEST(Time, SampleRateAndPosition) {
     synth.SetInputFormatRecord(MakeFloatFormat(1, 48000)); // the stream's rate beats the default
     EXPECT_EQ(synth.GetSampleRate(), 48000u);
 
-    EXPECT_EQ(synth.QueryPosition(5 * kBeat), 7u);
+    EXPECT_EQ(synth.QueryPosition(5 * kTicksPerBeat), 7u);
     EXPECT_EQ(ctx.position.inFormat, MFX_TIME_TICKS);
-    EXPECT_EQ(ctx.position.inValue, 5 * kBeat);
+    EXPECT_EQ(ctx.position.inValue, 5 * kTicksPerBeat);
     EXPECT_EQ(ctx.position.answerOnEntry, 0u);
 }

@@ -6,6 +6,7 @@
 #include "../engine/LoopSourceBuilder.h"
 #include "../host/HostDoubles.h"
 #include "engine/VudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 #include "interfaces/SynthEventList.h"
 #include <memory>
 #include <vector>
@@ -21,11 +22,11 @@ struct PlaybackRig {
         engine.SetInputFormatRecord(MakeFloatFormat(static_cast<WORD>(channels), rate));
         engine.EnsureOutputFormat();
         engine.Initialize();
-        for (int i = 0; i < 17; ++i) {
+        for (int i = 0; i < kOutputCount; ++i) {
             samples.emplace_back(std::make_unique<TestSample>(kMaxFrames * 8));
             played.emplace_back();
         }
-        connected.assign(17, true);
+        connected.assign(kOutputCount, true);
     }
 
     // Renders one buffer of nFrames and appends every output's frames to played.
@@ -35,10 +36,10 @@ struct PlaybackRig {
         in.pSample = &input;
         in.dwSilent = 1;
         in.wBlockAlign = static_cast<WORD>(channels * 4);
-        PinBuffer outs[17];
+        PinBuffer outs[kOutputCount];
         DWORD n = 0;
-        int index[17];
-        for (int i = 0; i < 17; ++i) {
+        int index[kOutputCount];
+        for (int i = 0; i < kOutputCount; ++i) {
             if (!connected[static_cast<size_t>(i)]) continue;
             outs[n].nFrames = nFrames;
             outs[n].dwPinId = static_cast<DWORD>(i + 1);

@@ -45,7 +45,7 @@ TEST(AudioPath, BusyGrooveAsksNothingOfTheSystem) {
     rig.collect = false;
     busy_groove::Build(rig);
     for (int v = 0; v < 4; ++v)
-        for (int p = 0; p < 16; ++p)
+        for (int p = 0; p < kPadCount; ++p)
             rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
     rig.RenderFor(busy_groove::kRate / 2); // past the fade-ins; lazy set-up done
     size_t nNews = 0;
@@ -54,7 +54,7 @@ TEST(AudioPath, BusyGrooveAsksNothingOfTheSystem) {
             // Two seconds of the groove; notes released and struck again on the way.
             for (int b = 0; b < 750; ++b) {
                 if (b % 100 == 50)
-                    for (int p = 0; p < 16; p += 3) {
+                    for (int p = 0; p < kPadCount; p += 3) {
                         rig.NoteOff(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
                         rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
                     }

@@ -16,7 +16,7 @@ inline void Build(PlaybackRig& rig) {
     CWaveMem* w = MakeWave(2, kRate, nFrames, [](LONGLONG i, int c) {
         return static_cast<float>(((i * 7919 + c * 104729) % 2001 - 1000) * 1e-3);
     });
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         CGrooveTrack* pad = rig.engine.Pad(p);
         const LONGLONG len = nFrames / kSlices;
         for (int k = 0; k < kSlices; ++k) {

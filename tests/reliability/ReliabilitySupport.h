@@ -64,7 +64,7 @@ void RenderPads(CVudivuVizezud& engine, CDXiSynthContext& ctx, int nBuffers, LON
             ASSERT_EQ(engine.StartAudition(p, -1), S_OK);
         }
     }
-    const DWORD nOutputs = bAllOutputs ? kPadCount + 1 : 1;
+    const DWORD nOutputs = bAllOutputs ? kOutputCount : 1;
     MemorySample in(2 * static_cast<size_t>(nFrames));
     std::vector<MemorySample> out(nOutputs, MemorySample(2 * static_cast<size_t>(nFrames)));
     for (int b = 0; b < nBuffers; ++b) {
