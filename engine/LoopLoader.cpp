@@ -108,26 +108,12 @@ HRESULT DecodeFrames(const WAVEFORMATEX& wfx, const uint8_t* pData, DWORD nFrame
     return S_OK;
 }
 
-HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex,
-                          const wchar_t* pszPath) {
-    pEntry->Clear();
-    const DWORD nFileRate = src.wfx.nSamplesPerSec;
-    if (nFileRate == 0 || wfxOut.nSamplesPerSec == 0) {
-        ResetEntry(pEntry);
-        return E_FAIL;
-    }
-    const bool bSliced = src.bAcid && src.bLooping && src.nSegments >= 1 && src.pSegments != nullptr;
-    const double dSeconds = static_cast<double>(src.nFrames) / static_cast<double>(nFileRate);
-    if (bSliced ? (src.nBeats > kMaxLoopBeats || dSeconds > kMaxLoopSeconds) : dSeconds > kMaxPlainSeconds) {
-        ResetEntry(pEntry);
-        return E_UNEXPECTED;
-    }
-
+namespace {
+// Decodes src, builds its overview and converts it to nOutRate; the entry
+// holds the wave from then on (*ppWave is the entry's, without a reference).
+HRESULT LoadWave(CGrooveTrack* pEntry, const LoopSource& src, DWORD nOutRate, CWaveMem** ppWave) {
     auto* pWave = new (std::nothrow) CWaveMem();
-    if (pWave == nullptr) {
-        ResetEntry(pEntry);
-        return E_OUTOFMEMORY;
-    }
+    if (pWave == nullptr) return E_OUTOFMEMORY;
     HRESULT hr = DecodeFrames(src.wfx, src.pData, src.nFrames, pWave);
     if (SUCCEEDED(hr)) {
         pEntry->SetWave(pWave);
@@ -135,62 +121,89 @@ HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAV
         pEntry->RecomputeTempo();
         hr = pWave->BuildOverview(kOverviewBlocks);
     }
-    if (SUCCEEDED(hr)) hr = pWave->ConvertSampleRate(wfxOut.nSamplesPerSec);
+    if (SUCCEEDED(hr)) hr = pWave->ConvertSampleRate(nOutRate);
     pWave->Release(); // the entry holds it now (or nobody on failure)
-    if (FAILED(hr)) {
-        ResetEntry(pEntry);
-        return hr;
-    }
+    *ppWave = pWave;
+    return hr;
+}
 
+// A loop's slices as synced grains, placed on the time line by their share of
+// the loop's frames and beats; the entry loops, synced, at the loop's key.
+HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, double dBeats, LONG nEntryIndex) {
     const LONGLONG nTotal = pWave->m_nFrames;
-    const double dBlocks = pWave->m_nPeakBlocks;
+    const double dTotal = static_cast<double>(nTotal), dBlocks = pWave->m_nPeakBlocks;
+    const double dRatio = pWave->m_dRateRatio;
+    for (int k = 0; k < src.nSegments; ++k) {
+        const double s = src.pSegments[k].nStart, l = src.pSegments[k].nLength;
+        const LONGLONG nStart = RoundHalfUp(s * dRatio);
+        const LONGLONG nLength = RoundHalfUp((s + l) * dRatio) - nStart;
+        if (nStart + nLength > nTotal) break;
+        if (nLength < 1) continue; // an empty slice would be a silent, unplayable grain
+        CGrooveEvent* pGrain = MakeGrain(pWave, nStart, nLength, nEntryIndex, k);
+        if (pGrain == nullptr) return E_OUTOFMEMORY;
+        pGrain->m_bSynced = 1;
+        pGrain->m_nStartTicks = RoundHalfUp(nStart / dTotal * dBeats * kTicksPerBeat);
+        pGrain->m_nStartSamples = nStart;
+        pGrain->m_nLenTicks = RoundHalfUp(nLength / dTotal * dBeats * kTicksPerBeat);
+        pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * nStart / dTotal));
+        pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * nLength / dTotal));
+        pEntry->AddGrainAtEnd(pGrain);
+    }
+    pEntry->m_bLooping = 1;
+    pEntry->m_bSyncedPlayback = 1;
+    pEntry->SetKey((src.nKeyIndex + 3) % 12);
+    pEntry->m_bFollowKey = src.bRootNote ? 1 : 0;
+    return S_OK;
+}
+
+// A plain file as one grain over all its frames, played once and unsynced.
+HRESULT AddWholeFile(CGrooveTrack* pEntry, CWaveMem* pWave, double dSeconds, LONG nEntryIndex) {
+    if (pWave->m_nFrames < 1) return S_OK;
+    CGrooveEvent* pGrain = MakeGrain(pWave, 0, pWave->m_nFrames, nEntryIndex, 0);
+    if (pGrain == nullptr) return E_OUTOFMEMORY;
+    pGrain->m_nPeakFirst = 0;
+    pGrain->m_nPeakCount = pWave->m_nPeakBlocks;
+    pGrain->m_nLenTicks = PlainFileBeats(dSeconds) * kTicksPerBeat;
+    pEntry->AddGrainAtEnd(pGrain);
+    pEntry->m_bLooping = 0;
+    pEntry->m_bSyncedPlayback = 0;
+    pEntry->m_bFollowKey = 0;
+    return S_OK;
+}
+
+// Everything of LoadLoopIntoEntry that can fail; the caller empties the entry
+// on failure.
+HRESULT FillEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex) {
+    const DWORD nFileRate = src.wfx.nSamplesPerSec;
+    if (nFileRate == 0 || wfxOut.nSamplesPerSec == 0) return E_FAIL;
+    const bool bSliced = src.bAcid && src.bLooping && src.nSegments >= 1 && src.pSegments != nullptr;
+    const double dSeconds = static_cast<double>(src.nFrames) / static_cast<double>(nFileRate);
+    if (bSliced ? (src.nBeats > kMaxLoopBeats || dSeconds > kMaxLoopSeconds) : dSeconds > kMaxPlainSeconds)
+        return E_UNEXPECTED;
+
+    CWaveMem* pWave = nullptr;
+    HRESULT hr = LoadWave(pEntry, src, wfxOut.nSamplesPerSec, &pWave);
+    if (FAILED(hr)) return hr;
     if (bSliced) {
         // A loop that declares no beats gets the plain-file estimate, so that
         // its slices still have positions on the time line.
         const double dBeats = src.nBeats > 0 ? src.nBeats : static_cast<double>(PlainFileBeats(dSeconds));
-        const double dRatio = pWave->m_dRateRatio;
-        for (int k = 0; k < src.nSegments; ++k) {
-            const double s = src.pSegments[k].nStart, l = src.pSegments[k].nLength;
-            const LONGLONG nStart = RoundHalfUp(s * dRatio);
-            const LONGLONG nLength = RoundHalfUp((s + l) * dRatio) - nStart;
-            if (nStart + nLength > nTotal) break;
-            if (nLength < 1) continue; // an empty slice would be a silent, unplayable grain
-            CGrooveEvent* pGrain = MakeGrain(pWave, nStart, nLength, nEntryIndex, k);
-            if (pGrain == nullptr) {
-                ResetEntry(pEntry);
-                return E_OUTOFMEMORY;
-            }
-            const double dTotal = static_cast<double>(nTotal);
-            pGrain->m_bSynced = 1;
-            pGrain->m_nStartTicks = RoundHalfUp(nStart / dTotal * dBeats * kTicksPerBeat);
-            pGrain->m_nStartSamples = nStart;
-            pGrain->m_nLenTicks = RoundHalfUp(nLength / dTotal * dBeats * kTicksPerBeat);
-            pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * nStart / dTotal));
-            pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * nLength / dTotal));
-            pEntry->AddGrainAtEnd(pGrain);
-        }
-        pEntry->m_bLooping = 1;
-        pEntry->m_bSyncedPlayback = 1;
-        pEntry->SetKey((src.nKeyIndex + 3) % 12);
-        pEntry->m_bFollowKey = src.bRootNote ? 1 : 0;
-    } else if (nTotal >= 1) {
-        CGrooveEvent* pGrain = MakeGrain(pWave, 0, nTotal, nEntryIndex, 0);
-        if (pGrain == nullptr) {
-            ResetEntry(pEntry);
-            return E_OUTOFMEMORY;
-        }
-        pGrain->m_nPeakFirst = 0;
-        pGrain->m_nPeakCount = pWave->m_nPeakBlocks;
-        pGrain->m_nLenTicks = PlainFileBeats(dSeconds) * kTicksPerBeat;
-        pEntry->AddGrainAtEnd(pGrain);
-        pEntry->m_bLooping = 0;
-        pEntry->m_bSyncedPlayback = 0;
-        pEntry->m_bFollowKey = 0;
+        hr = AddSlices(pEntry, pWave, src, dBeats, nEntryIndex);
+    } else {
+        hr = AddWholeFile(pEntry, pWave, dSeconds, nEntryIndex);
     }
+    if (FAILED(hr)) return hr;
+    return pEntry->IsEmpty() ? E_UNEXPECTED : S_OK;
+}
+} // namespace
 
-    if (pEntry->IsEmpty()) {
+HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex,
+                          const wchar_t* pszPath) {
+    pEntry->Clear();
+    const HRESULT hr = FillEntry(pEntry, src, wfxOut, nEntryIndex);
+    if (FAILED(hr)) {
         ResetEntry(pEntry);
-        return E_UNEXPECTED;
+        return hr;
     }
     pEntry->SetTail(0);
     pEntry->m_strPath = pszPath != nullptr ? pszPath : L"";
