@@ -42,38 +42,3 @@ TEST(RiffWalk, WrittenFormsHaveSoundStructure) {
     WriteFile(dir.File("badsize.pnd"), b);
     EXPECT_NE(Walk(dir.File("badsize.pnd")), 0);
 }
-
-// Writes small projects as fuzzing seeds into fuzz/corpus (run by hand with
-// --gtest_also_run_disabled_tests --gtest_filter=*Seeds*).
-TEST(RiffWalk, DISABLED_WriteFuzzSeeds) {
-    FakeSynthContext ctx(44100);
-    TempDir dir;
-    TestControl c(&ctx);
-    IVudivuVizezud& api = c;
-    const std::string corpus = PANDREL_SOURCE_DIR "/fuzz/corpus/";
-    for (const char* d : {"projectfile", "projectstream", "versiontext"})
-        std::filesystem::create_directories(corpus + d);
-    api.SaveProject("e", (corpus + "projectfile/empty.pnd").c_str());
-    WriteFile(dir.File("l.wav"), SlicedLoop(64, 4));
-    WriteFile(dir.File("p.wav"), PlainWave(20));
-    Load(c, dir.File("l.wav"));
-    Load(c, dir.File("p.wav"));
-    api.AssignFileToPad(0, 0);
-    api.AddGrain(1, 0, 1, kTicksPerBeat);
-    api.CopyGrain(0, 2, 1, 0, nullptr);
-    api.SetPadTails(1, 1);
-    api.SaveProject("s", (corpus + "projectfile/small.pnd").c_str());
-    riff::Bytes form = ReadFile(corpus + "projectfile/small.pnd");
-    riff::Bytes text;
-    for (char ch : std::string("00000000000 "))
-        text.insert(text.end(), {static_cast<uint8_t>(ch), 0});
-    riff::Bytes state = text;
-    state.insert(state.end(), form.begin(), form.end());
-    WriteFile(corpus + "projectstream/small.state", state);
-    WriteFile(corpus + "projectfile/small-state", state);
-    WriteFile(corpus + "versiontext/zero", text);
-    riff::Bytes neg;
-    for (char ch : std::string("-12\t"))
-        neg.insert(neg.end(), {static_cast<uint8_t>(ch), 0});
-    WriteFile(corpus + "versiontext/negative", neg);
-}
