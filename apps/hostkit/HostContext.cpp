@@ -35,12 +35,6 @@ HRESULT CHostContext::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CHostContext::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
-
 LONG CHostContext::TicksToMsecs(LONG lMidiTicks) {
     return Round32(m_tempo.TicksToMs(lMidiTicks));
 }

@@ -3,10 +3,11 @@
 // and the position service, all answered from one CTempoMap and sample rate.
 #pragma once
 #include "apps/hostkit/TempoMap.h"
+#include "platform/com/RefCounted.h"
 #include "platform/mfx/MfxHostContext.h"
-#include <atomic>
 
-class CHostContext final : public IMfxTempoMap, public IMfxTimeConverter, public IMfxPosition {
+class CHostContext final
+    : public CRefCounted<IMfxTempoMap, IMfxTimeConverter, IMfxPosition> {
 public:
     static constexpr DWORD kNoHostKey = 0xFFFFFFFF;
 
@@ -14,8 +15,6 @@ public:
     CHostContext(const CTempoMap& tempo, DWORD dwRate);
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
 
     LONG TicksToMsecs(LONG lMidiTicks) override;
     LONG MsecsToTicks(LONG lMsecs) override;
@@ -46,10 +45,9 @@ public:
     LONGLONG MidiTicksToSamples(double dTicks) const;
 
 private:
-    ~CHostContext() = default; // through Release only
+    ~CHostContext() override = default; // through Release only
 
     CTempoMap m_tempo;
     double m_dRate;
     DWORD m_dwHostKey = kNoHostKey;
-    std::atomic<ULONG> m_cRef{1};
 };

@@ -52,11 +52,5 @@ void CHostSinkPin::Complete() {
 }
 
 CHostSink::CHostSink(WORD wChannels, DWORD dwRate)
-    : CBaseFilter(L"Host Sink", &m_lock, GUID_NULL),
+    : CRefCounted(L"Host Sink", &m_lock, GUID_NULL),
       m_pin(this, &m_lock, HostFloatType(wChannels, dwRate)) {}
-
-ULONG CHostSink::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}

@@ -4,9 +4,9 @@
 // output that stays silent costs no memory and writes nothing.
 #pragma once
 #include "apps/hostkit/SampleTarget.h"
+#include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseInputPin.h"
-#include <atomic>
 #include <vector>
 
 class CHostSink;
@@ -30,14 +30,12 @@ public:
     bool m_bSound = false;
 };
 
-class CHostSink : public CBaseFilter {
+class CHostSink : public CRefCounted<CBaseFilter> {
 public:
     CHostSink(WORD wChannels, DWORD dwRate);
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return QueryBaseFilterInterface(riid, ppv);
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
     IPin* Pin() { return &m_pin; }
@@ -57,5 +55,4 @@ public:
 private:
     CCritSec m_lock;
     CHostSinkPin m_pin;
-    std::atomic<ULONG> m_cRef{1};
 };

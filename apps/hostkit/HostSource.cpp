@@ -75,14 +75,8 @@ HRESULT CHostSourcePin::DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPER
 }
 
 CHostSource::CHostSource(WORD wChannels, DWORD dwRate, LONG lFrames)
-    : CBaseFilter(L"Host Source", &m_lock, GUID_NULL),
+    : CRefCounted(L"Host Source", &m_lock, GUID_NULL),
       m_pin(this, &m_lock, HostFloatType(wChannels, dwRate), lFrames) {}
-
-ULONG CHostSource::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
 
 HRESULT CHostSource::Push(LONG lFrames, bool bDiscontinuity, LONGLONG llAtFrame) {
     if (lFrames <= 0 || lFrames > m_pin.m_lFrames) return E_INVALIDARG;

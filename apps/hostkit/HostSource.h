@@ -1,10 +1,10 @@
 // The host's source filter: one output pin that pushes silent float buffers
 // into the instrument's "Input", each asking for one buffer of every output.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseOutputPin.h"
 #include "platform/mmio/WaveFormat.h"
-#include <atomic>
 
 // A float audio media type.
 CMediaType HostFloatType(WORD wChannels, DWORD dwRate);
@@ -28,15 +28,13 @@ public:
     LONG m_lFrames;
 };
 
-class CHostSource : public CBaseFilter {
+class CHostSource : public CRefCounted<CBaseFilter> {
 public:
     // Created with one reference.
     CHostSource(WORD wChannels, DWORD dwRate, LONG lFrames);
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return QueryBaseFilterInterface(riid, ppv);
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
     IPin* Pin() { return &m_pin; }
@@ -50,5 +48,4 @@ public:
 private:
     CCritSec m_lock;
     CHostSourcePin m_pin;
-    std::atomic<ULONG> m_cRef{1};
 };

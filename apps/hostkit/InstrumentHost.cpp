@@ -12,11 +12,6 @@
 #include <cstdio>
 
 namespace {
-template <class I> I* Query(IUnknown* p, REFIID riid) {
-    void* pv = nullptr;
-    return SUCCEEDED(p->QueryInterface(riid, &pv)) ? static_cast<I*>(pv) : nullptr;
-}
-
 std::string Why(const char* pszWhat, HRESULT hr) {
     char code[16];
     std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
@@ -41,8 +36,8 @@ bool CInstrumentHost::Open(const CInstrumentModule& module, const Options& optio
     pFactory->Release();
     if (FAILED(hr)) return *pstrError = Why("cannot create the instrument", hr), false;
     m_pFilter = static_cast<IBaseFilter*>(pv);
-    m_pSynth = Query<IMfxSoftSynth>(m_pFilter, IID_IMfxSoftSynth);
-    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud);
+    m_pSynth = Query<IMfxSoftSynth>(m_pFilter, IID_IMfxSoftSynth).Detach();
+    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud).Detach();
     if (m_pSynth == nullptr || m_pControl == nullptr)
         return *pstrError = "the instrument lacks its soft-synth or control interface", Close(),
                false;

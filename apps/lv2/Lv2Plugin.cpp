@@ -16,13 +16,6 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
-namespace {
-template <class I> I* Query(IUnknown* p, REFIID riid) {
-    void* pv = nullptr;
-    return SUCCEEDED(p->QueryInterface(riid, &pv)) ? static_cast<I*>(pv) : nullptr;
-}
-} // namespace
-
 CLv2Plugin::~CLv2Plugin() {
     Close();
 }
@@ -52,7 +45,7 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
     pFactory->Release();
     if (FAILED(hr)) return *pstrError = "cannot create the instrument", false;
     m_pFilter = static_cast<IBaseFilter*>(pv);
-    m_pSynth = Query<IMfxSoftSynth>(m_pFilter, IID_IMfxSoftSynth);
+    m_pSynth = Query<IMfxSoftSynth>(m_pFilter, IID_IMfxSoftSynth).Detach();
     if (m_pSynth == nullptr) return *pstrError = "the instrument is no soft synth", Close(), false;
 
     IEnumPins* pEnum = nullptr;
@@ -87,7 +80,7 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
         return *pstrError = "cannot attach the host context", Close(), false;
     }
     m_bAttached = true;
-    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud);
+    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud).Detach();
     m_idle.SetControl(m_pControl);
     const char* pszSkip = std::getenv("PANDREL_LV2_IDLE_SKIP");
     m_bIdleSkip = pszSkip == nullptr || std::strcmp(pszSkip, "0") != 0;
@@ -369,7 +362,7 @@ void CLv2Plugin::Relocate(const Lv2Position& pos, uint32_t nAt) {
 LV2_State_Status CLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pFilter == nullptr) return LV2_STATE_ERR_UNKNOWN;
-    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream);
+    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream).Detach();
     if (pPersist == nullptr) return LV2_STATE_ERR_UNKNOWN;
     IStream* pStream = nullptr;
     HRESULT hr = CreateMemoryStream(&pStream);
@@ -400,7 +393,7 @@ LV2_State_Status CLv2Plugin::Restore(LV2_State_Retrieve_Function retrieve,
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_pFilter == nullptr) return LV2_STATE_ERR_UNKNOWN;
     m_idle.Invalidate(); // whatever the load leaves, the next block renders
-    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream);
+    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream).Detach();
     if (pPersist == nullptr) return LV2_STATE_ERR_UNKNOWN;
     IStream* pStream = nullptr;
     HRESULT hr = CreateMemoryStream(&pStream);

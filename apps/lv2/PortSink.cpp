@@ -42,11 +42,5 @@ HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
 }
 
 CPortSink::CPortSink(DWORD dwRate)
-    : CBaseFilter(L"Port Sink", &m_lock, GUID_NULL),
+    : CRefCounted(L"Port Sink", &m_lock, GUID_NULL),
       m_pin(this, &m_lock, HostFloatType(2, dwRate)) {}
-
-ULONG CPortSink::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}

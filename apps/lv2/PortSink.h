@@ -2,9 +2,9 @@
 // receives straight into the host's two port buffers, at a frame offset set
 // before each buffer is pushed. Nothing is allocated while streaming.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseInputPin.h"
-#include <atomic>
 #include <cstdint>
 
 class CPortSink;
@@ -28,15 +28,13 @@ public:
     bool m_bSounded = false;  // one of them was not flagged silent
 };
 
-class CPortSink : public CBaseFilter {
+class CPortSink : public CRefCounted<CBaseFilter> {
 public:
     // Created with one reference; stereo float at dwRate.
     explicit CPortSink(DWORD dwRate);
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return QueryBaseFilterInterface(riid, ppv);
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &m_pin : nullptr; }
     IPin* Pin() { return &m_pin; }
@@ -61,5 +59,4 @@ public:
 private:
     CCritSec m_lock;
     CPortSinkPin m_pin;
-    std::atomic<ULONG> m_cRef{1};
 };

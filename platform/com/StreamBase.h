@@ -2,10 +2,10 @@
 // query, and the operations neither needs (copy, transactions, region locks,
 // clones). A stream is used by one thread at a time; nothing here locks.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/com/Stream.h"
-#include <atomic>
 
-class CStreamBase : public IStream {
+class CStreamBase : public CRefCounted<IStream> {
 public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr) return E_POINTER;
@@ -16,12 +16,6 @@ public:
         }
         *ppv = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++m_nRefs; }
-    ULONG Release() override {
-        const ULONG n = --m_nRefs;
-        if (n == 0) delete this;
-        return n;
     }
     HRESULT CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
         return E_NOTIMPL;
@@ -37,7 +31,7 @@ public:
     HRESULT Clone(IStream**) override { return E_NOTIMPL; }
 
 protected:
-    virtual ~CStreamBase() = default;
+    ~CStreamBase() override = default;
 
     // The position a seek asks for, or -1 when it would be negative or the
     // origin is unknown.
@@ -78,7 +72,4 @@ protected:
         pstatstg->grfMode = STGM_READWRITE;
         return S_OK;
     }
-
-private:
-    std::atomic<ULONG> m_nRefs{1};
 };

@@ -25,12 +25,6 @@ HRESULT CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CEnumMediaTypes::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
-
 HRESULT CEnumMediaTypes::Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes, ULONG* pcFetched) {
     if (ppMediaTypes == nullptr) return E_POINTER;
     if (pcFetched == nullptr && cMediaTypes > 1) return E_INVALIDARG;

@@ -3,17 +3,15 @@
 // change of the pin's type version puts it out of sync as the pin enumerator
 // is. Holds a reference on the pin. One thread at a time.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/BasePin.h"
-#include <atomic>
 
-class CEnumMediaTypes : public IEnumMediaTypes {
+class CEnumMediaTypes : public CRefCounted<IEnumMediaTypes> {
 public:
     CEnumMediaTypes(CBasePin* pPin, const CEnumMediaTypes* pClone);
-    virtual ~CEnumMediaTypes();
+    ~CEnumMediaTypes() override;
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
 
     HRESULT Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes, ULONG* pcFetched) override;
     HRESULT Skip(ULONG cMediaTypes) override;
@@ -23,7 +21,6 @@ public:
 private:
     bool OutOfSync() { return m_nVersion != m_pPin->GetMediaTypeVersion(); }
 
-    std::atomic<ULONG> m_cRef{1};
     CBasePin* m_pPin;
     int m_nPosition = 0;
     LONG m_nVersion;

@@ -30,12 +30,6 @@ HRESULT CEnumPins::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CEnumPins::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
-
 void CEnumPins::Refresh() {
     CAutoLock lock(m_pFilter->FilterLock());
     m_nVersion = m_pFilter->GetPinVersion();

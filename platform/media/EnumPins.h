@@ -4,19 +4,17 @@
 // a pin twice) and Skip answers VFW_E_ENUM_OUT_OF_SYNC. Holds a reference on
 // the filter. One thread at a time; reads the pins under the filter's lock.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
-#include <atomic>
 #include <vector>
 
-class CEnumPins : public IEnumPins {
+class CEnumPins : public CRefCounted<IEnumPins> {
 public:
     // pClone (optional): an enumerator whose position and history to copy.
     CEnumPins(CBaseFilter* pFilter, const CEnumPins* pClone);
-    virtual ~CEnumPins();
+    ~CEnumPins() override;
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
 
     HRESULT Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override;
     HRESULT Skip(ULONG cPins) override;
@@ -27,7 +25,6 @@ private:
     void Refresh();
     bool OutOfSync() const { return m_nVersion != m_pFilter->GetPinVersion(); }
 
-    std::atomic<ULONG> m_cRef{1};
     CBaseFilter* m_pFilter;
     int m_nPosition = 0;
     int m_nPinCount = 0;

@@ -28,12 +28,6 @@ HRESULT CFilterGraph::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CFilterGraph::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
-
 HRESULT CFilterGraph::AddFilter(IBaseFilter* pFilter, const WCHAR* pName) {
     if (pFilter == nullptr) return E_POINTER;
     if (std::find(m_filters.begin(), m_filters.end(), pFilter) != m_filters.end())

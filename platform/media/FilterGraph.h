@@ -3,8 +3,8 @@
 // receives the filters' events (kept in order for the host to read). Control
 // thread; events may arrive from any thread.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/MediaInterfaces.h"
-#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -14,15 +14,13 @@ struct GraphEvent {
     LONG_PTR lParam2;
 };
 
-class CFilterGraph : public IFilterGraph, public IMediaEventSink {
+class CFilterGraph : public CRefCounted<IFilterGraph, IMediaEventSink> {
 public:
     CFilterGraph() = default;
     CFilterGraph(const CFilterGraph&) = delete;
     CFilterGraph& operator=(const CFilterGraph&) = delete;
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
 
     HRESULT AddFilter(IBaseFilter* pFilter, const WCHAR* pName) override;
     // Disconnects the filter's pins, leaves the graph and drops the reference.
@@ -48,9 +46,8 @@ public:
     void RemoveAll();
 
 private:
-    virtual ~CFilterGraph();
+    ~CFilterGraph() override;
 
-    std::atomic<ULONG> m_cRef{1};
     std::vector<IBaseFilter*> m_filters;
     std::mutex m_eventLock;
     std::vector<GraphEvent> m_events;

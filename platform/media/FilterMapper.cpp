@@ -1,8 +1,8 @@
 #include "platform/media/FilterMapper.h"
 #include "platform/com/Activation.h"
+#include "platform/com/RefCounted.h"
 #include "platform/kernel/TextConvert.h"
 #include "platform/registry/Registry.h"
-#include <atomic>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -89,7 +89,7 @@ HRESULT RemoveFilter(REFCLSID clsid) {
 }
 
 // Serves both mapper versions; each object is used by one thread at a time.
-class CFilterMapper : public IFilterMapper2, public IFilterMapper {
+class CFilterMapper : public CRefCounted<IFilterMapper2, IFilterMapper> {
 public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr) return E_POINTER;
@@ -104,13 +104,6 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override {
-        const ULONG n = --m_cRef;
-        if (n == 0) delete this;
-        return n;
-    }
-
     HRESULT CreateCategory(REFCLSID, DWORD, const WCHAR*) override { return E_NOTIMPL; }
     HRESULT UnregisterFilter(const CLSID*, const WCHAR*, REFCLSID Filter) override {
         return RemoveFilter(Filter);
@@ -168,8 +161,7 @@ public:
     }
 
 private:
-    virtual ~CFilterMapper() = default;
-    std::atomic<ULONG> m_cRef{0};
+    ~CFilterMapper() override = default;
 };
 
 // The class object of both versions: static, never deleted.
@@ -192,7 +184,6 @@ public:
         if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
         auto* p = new (std::nothrow) CFilterMapper();
         if (p == nullptr) return E_OUTOFMEMORY;
-        p->AddRef();
         const HRESULT hr = static_cast<IFilterMapper2*>(p)->QueryInterface(riid, ppv);
         static_cast<IFilterMapper2*>(p)->Release();
         return hr;

@@ -18,16 +18,6 @@ HRESULT CMemAllocator::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CMemAllocator::AddRef() {
-    return ++m_cRef;
-}
-
-ULONG CMemAllocator::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
-
 HRESULT CMemAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest,
                                      ALLOCATOR_PROPERTIES* pActual) {
     if (pRequest == nullptr || pActual == nullptr) return E_POINTER;
@@ -125,7 +115,5 @@ HRESULT CreateMemoryAllocator(IMemAllocator** ppAllocator) {
     if (ppAllocator == nullptr) return E_POINTER;
     auto* p = new (std::nothrow) CMemAllocator();
     *ppAllocator = p;
-    if (p == nullptr) return E_OUTOFMEMORY;
-    p->AddRef();
-    return S_OK;
+    return p != nullptr ? S_OK : E_OUTOFMEMORY;
 }

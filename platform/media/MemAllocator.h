@@ -5,6 +5,7 @@
 // on it. Properties and commit: control thread; buffers: any thread.
 #pragma once
 #include "platform/com/ClassFactory.h"
+#include "platform/com/RefCounted.h"
 #include "platform/media/MediaSample.h"
 #include <memory>
 #include <mutex>
@@ -14,14 +15,12 @@
 constexpr CLSID CLSID_MemoryAllocator = {
     0x1E651CC0, 0xB199, 0x11D0, {0x82, 0x12, 0x00, 0xC0, 0x4F, 0xC3, 0x2C, 0x45}};
 
-class CMemAllocator : public CBaseObject, public IMemAllocator {
+class CMemAllocator : public CRefCounted<CBaseObject, IMemAllocator> {
 public:
     CMemAllocator();
-    virtual ~CMemAllocator();
+    ~CMemAllocator() override;
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     // VFW_E_ALREADY_COMMITTED while committed, VFW_E_BUFFERS_OUTSTANDING while
     // a buffer is out, VFW_E_BADALIGN for an alignment that is not a power of
@@ -43,7 +42,6 @@ public:
 private:
     void FreeMemory();
 
-    std::atomic<ULONG> m_cRef{0};
     std::mutex m_control; // properties, commit and decommit (control thread)
     ALLOCATOR_PROPERTIES m_props{0, 0, 1, 0};
     std::atomic<bool> m_bCommitted{false};

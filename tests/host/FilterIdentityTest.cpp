@@ -3,16 +3,12 @@
 #include "FilterRig.h"
 #include "host/ClassFactory.h"
 #include "host/ServerCounters.h"
+#include "platform/com/ComPtr.h"
 #include "interfaces/PandrelClasses.h"
 #include "platform/com/TaskMem.h"
 #include "platform/mfx/MfxSoftSynth.h"
 
 namespace {
-void* Query(IUnknown* p, REFIID riid) {
-    void* pv = nullptr;
-    return SUCCEEDED(p->QueryInterface(riid, &pv)) ? pv : nullptr;
-}
-
 // An outer object that counts its references and the queries delegated to it.
 struct Outer : IUnknown {
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
@@ -47,7 +43,7 @@ const CFactoryTemplate kNothing = {L"Nothing", &GUID_NULL, CreateNothing, nullpt
 
 TEST(FilterIdentityTest, EveryInterfaceLeadsToTheSameObject) {
     CFilter* f = NewFilter();
-    IUnknown* pUnk = static_cast<IUnknown*>(Query(f->AsBaseFilter(), IID_IUnknown));
+    ComPtr<IUnknown> pUnk = Query<IUnknown>(f->AsBaseFilter(), IID_IUnknown);
     ASSERT_NE(pUnk, nullptr);
     const IID iids[] = {IID_IVudivuVizezud,
                         IID_IMfxSoftSynth,
@@ -62,18 +58,11 @@ TEST(FilterIdentityTest, EveryInterfaceLeadsToTheSameObject) {
                         IID_IPersist,
                         IID_IAMovieSetup};
     for (const IID& iid : iids) {
-        auto* p = static_cast<IUnknown*>(Query(pUnk, iid));
+        ComPtr<IUnknown> p = Query<IUnknown>(pUnk, iid);
         ASSERT_NE(p, nullptr);
-        auto* pBack = static_cast<IUnknown*>(Query(p, IID_IUnknown));
-        EXPECT_EQ(pBack, pUnk);
-        pBack->Release();
-        p->Release();
+        EXPECT_EQ(Query<IUnknown>(p, IID_IUnknown), pUnk);
     }
-    void* p1 = Query(pUnk, IID_IMfxSoftSynth);
-    void* p2 = Query(pUnk, IID_IMfxSoftSynth2);
-    EXPECT_EQ(p1, p2);
-    static_cast<IUnknown*>(p1)->Release();
-    static_cast<IUnknown*>(p2)->Release();
+    EXPECT_EQ(Query<IUnknown>(pUnk, IID_IMfxSoftSynth), Query<IUnknown>(pUnk, IID_IMfxSoftSynth2));
     void* pv = reinterpret_cast<void*>(1);
     EXPECT_EQ(pUnk->QueryInterface(IID_IPin, &pv), E_NOINTERFACE);
     EXPECT_EQ(pv, nullptr);
@@ -92,7 +81,7 @@ TEST(FilterIdentityTest, EveryInterfaceLeadsToTheSameObject) {
     EXPECT_EQ(f->Unregister(), S_FALSE);
     WCHAR* pVendor = nullptr;
     EXPECT_EQ(f->QueryVendorInfo(&pVendor), E_NOTIMPL);
-    pUnk->Release();
+    pUnk.Reset();
     f->NonDelegatingRelease();
     EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
     EXPECT_EQ(AppLockCount(), 0);
@@ -108,14 +97,14 @@ TEST(FilterIdentityTest, AnAggregatedFilterDelegatesToItsOuterObject) {
     EXPECT_EQ(CBaseObject::ObjectsActive(), 1); // the factory only
     ASSERT_EQ(pFactory->CreateInstance(&outer, IID_IUnknown, &pv), S_OK);
     outer.pInner = static_cast<IUnknown*>(pv);
-    auto* pFilter = static_cast<IBaseFilter*>(Query(outer.pInner, IID_IBaseFilter));
+    ComPtr<IBaseFilter> pFilter = Query<IBaseFilter>(outer.pInner, IID_IBaseFilter);
     ASSERT_NE(pFilter, nullptr);
     EXPECT_EQ(outer.cRef, 2u); // the interface's reference is the outer object's
     const int nBefore = outer.nQueries;
-    void* pPersist = Query(pFilter, IID_IPersistStream);
+    ComPtr<IUnknown> pPersist = Query<IUnknown>(pFilter, IID_IPersistStream);
     EXPECT_EQ(outer.nQueries, nBefore + 1);
-    static_cast<IUnknown*>(pPersist)->Release();
-    pFilter->Release();
+    pPersist.Reset();
+    pFilter.Reset();
     EXPECT_EQ(outer.cRef, 1u);
     outer.pInner->Release();
     EXPECT_EQ(CBaseObject::ObjectsActive(), 1);

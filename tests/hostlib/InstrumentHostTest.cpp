@@ -6,6 +6,7 @@
 #include "interfaces/IVudivuVizezud.h"
 #include "interfaces/PandrelClasses.h"
 #include "platform/com/Activation.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/Persist.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/mfx/MfxSoftSynth.h"
@@ -20,11 +21,6 @@
 #endif
 
 namespace {
-template <class I> I* Query(IUnknown* p, REFIID riid) {
-    void* pv = nullptr;
-    return SUCCEEDED(p->QueryInterface(riid, &pv)) ? static_cast<I*>(pv) : nullptr;
-}
-
 std::vector<IPin*> Pins(IBaseFilter* pFilter) {
     std::vector<IPin*> pins;
     IEnumPins* pEnum = nullptr;
@@ -122,11 +118,11 @@ TEST_F(InstrumentHostTest, CreatesRunsPersistsAndUnloads) {
 
     // The host attaches its context and lays a loop on pad 0 (key 60).
     CTestHostContext ctx;
-    auto* pSynth = Query<IMfxSoftSynth>(pFilter, IID_IMfxSoftSynth);
+    auto pSynth = Query<IMfxSoftSynth>(pFilter, IID_IMfxSoftSynth);
     ASSERT_NE(pSynth, nullptr);
     ctx.AddRef();
     ASSERT_EQ(pSynth->Attach(static_cast<IMfxTempoMap*>(&ctx)), S_OK);
-    auto* pControl = Query<IVudivuVizezud>(pFilter, IID_IVudivuVizezud);
+    auto pControl = Query<IVudivuVizezud>(pFilter, IID_IVudivuVizezud);
     ASSERT_NE(pControl, nullptr);
     const std::string wave = WriteConstantWave(registry.path + ".wav", 48000, 48000, 0.5f);
     LONG nIndex = -1, nStatus = -1;
@@ -148,7 +144,7 @@ TEST_F(InstrumentHostTest, CreatesRunsPersistsAndUnloads) {
     ASSERT_EQ(pGraph->Stop(), S_OK);
 
     // Saved state loads into a second instance.
-    auto* pPersist = Query<IPersistStream>(pFilter, IID_IPersistStream);
+    auto pPersist = Query<IPersistStream>(pFilter, IID_IPersistStream);
     ASSERT_NE(pPersist, nullptr);
     IStream* pStream = nullptr;
     ASSERT_EQ(CreateMemoryStream(&pStream), S_OK);
@@ -159,20 +155,20 @@ TEST_F(InstrumentHostTest, CreatesRunsPersistsAndUnloads) {
     auto* pPersist2 = static_cast<IPersistStream*>(pv);
     ASSERT_EQ(pStream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
     EXPECT_TRUE(SUCCEEDED(pPersist2->Load(pStream)));
-    auto* pControl2 = Query<IVudivuVizezud>(pPersist2, IID_IVudivuVizezud);
+    auto pControl2 = Query<IVudivuVizezud>(pPersist2, IID_IVudivuVizezud);
     LONG nFiles = 0;
     pControl2->GetFileCount(&nFiles);
     EXPECT_EQ(nFiles, 1);
-    pControl2->Release();
+    pControl2.Reset();
     pPersist2->Release();
     pStream->Release();
 
     // Everything goes; the library may unload.
     EXPECT_EQ(module.canUnloadNow(), S_FALSE);
     pSynth->Detach();
-    pPersist->Release();
-    pControl->Release();
-    pSynth->Release();
+    pPersist.Reset();
+    pControl.Reset();
+    pSynth.Reset();
     for (IPin* p : pins)
         p->Release();
     pGraph->Release(); // disconnects and releases every filter

@@ -60,13 +60,7 @@ HRESULT CTestSourcePin::DecideBufferSize(IMemAllocator* pAlloc, ALLOCATOR_PROPER
     return pAlloc->SetProperties(pProp, &actual);
 }
 
-CTestSource::CTestSource() : CBaseFilter(L"Source", &lock, GUID_NULL), pin(this, &lock) {}
-
-ULONG CTestSource::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}
+CTestSource::CTestSource() : CRefCounted(L"Source", &lock, GUID_NULL), pin(this, &lock) {}
 
 HRESULT CTestSource::Push(float fValue, bool bDiscontinuity, REFERENCE_TIME rtStart, bool bSilent) {
     IMediaSample* pSample = nullptr;
@@ -135,10 +129,5 @@ HRESULT CTestSinkPin::EndOfStream() {
     return S_OK;
 }
 
-CTestSink::CTestSink() : CBaseFilter(L"Sink", &lock, GUID_NULL), pin(this, &lock) {}
+CTestSink::CTestSink() : CRefCounted(L"Sink", &lock, GUID_NULL), pin(this, &lock) {}
 
-ULONG CTestSink::Release() {
-    const ULONG n = --m_cRef;
-    if (n == 0) delete this;
-    return n;
-}

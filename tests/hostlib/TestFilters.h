@@ -2,11 +2,11 @@
 // only: a source filter with one output pin that pushes float audio, and a
 // sink filter with one input pin that records what arrives.
 #pragma once
+#include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseInputPin.h"
 #include "platform/media/BaseOutputPin.h"
 #include "platform/mmio/WaveFormat.h"
-#include <atomic>
 #include <vector>
 
 // An audio media type of the given wave format (float unless the tag says otherwise).
@@ -29,14 +29,12 @@ public:
     LONG cBuffers = 2;
 };
 
-class CTestSource : public CBaseFilter {
+class CTestSource : public CRefCounted<CBaseFilter> {
 public:
     CTestSource();
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return QueryBaseFilterInterface(riid, ppv);
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &pin : nullptr; }
 
@@ -47,9 +45,6 @@ public:
 
     CCritSec lock;
     CTestSourcePin pin;
-
-private:
-    std::atomic<ULONG> m_cRef{1};
 };
 
 class CTestSink;
@@ -72,20 +67,15 @@ public:
     BOOL bLastSilentFlag = FALSE;
 };
 
-class CTestSink : public CBaseFilter {
+class CTestSink : public CRefCounted<CBaseFilter> {
 public:
     CTestSink();
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return QueryBaseFilterInterface(riid, ppv);
     }
-    ULONG AddRef() override { return ++m_cRef; }
-    ULONG Release() override;
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? &pin : nullptr; }
 
     CCritSec lock;
     CTestSinkPin pin;
-
-private:
-    std::atomic<ULONG> m_cRef{1};
 };
