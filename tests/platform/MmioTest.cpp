@@ -1,6 +1,6 @@
 // The multimedia file I/O handle: chunk navigation, seeking, buffered reads and
 // direct buffer access, against offsets worked out from the file's layout.
-#include "RiffBuilder.h"
+#include "files/RiffBuilder.h"
 #include "platform/kernel/TextConvert.h"
 #include "platform/mmio/Mmio.h"
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The write side of the multimedia file I/O handle: chunks created with size
 // 0 get their true size and pad byte on ascent, forms nest, writes through a
 // read buffer are seen by later reads, and read handles refuse to write.
-#include "RiffBuilder.h"
+#include "files/RiffBuilder.h"
 #include "platform/kernel/TextConvert.h"
 #include "platform/mmio/Mmio.h"
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The platform's media-filter base: allocator and samples, and the base
 // pins' connection rules.
-#include "../hostlib/TestFilters.h"
+#include "hostlib/TestFilters.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/MemAllocator.h"
 #include "platform/mfx/MfxSilentBuffer.h"

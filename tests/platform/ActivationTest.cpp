@@ -1,7 +1,7 @@
 // Creating objects by class through the registry, and the registry-backed
 // filter mapper in both its versions.
 #include "platform/com/Activation.h"
-#include "../hostlib/HostModule.h"
+#include "hostlib/HostModule.h"
 #include "platform/media/FilterMapper.h"
 #include "platform/media/MediaType.h"
 #include "platform/registry/Registry.h"

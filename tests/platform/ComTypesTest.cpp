@@ -1,12 +1,11 @@
+// The COM base types: fixed HRESULT values, the registry text form of a GUID,
+// and the task allocator.
 #include "platform/com/Guid.h"
 #include "platform/com/HResult.h"
 #include "platform/com/TaskMem.h"
-#include "platform/kernel/CritSec.h"
-#include "platform/kernel/TextConvert.h"
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
-#include <thread>
 
 TEST(HResult, CodesHaveTheirFixedValues) {
     EXPECT_EQ(static_cast<uint32_t>(E_NOTIMPL), 0x80004001u);
@@ -49,62 +48,4 @@ TEST(TaskMem, AllocatesAndFreesAcrossTheBoundary) {
     void* z = CoTaskMemAlloc(0); // zero bytes still gives a block
     EXPECT_NE(z, nullptr);
     CoTaskMemFree(z);
-}
-
-TEST(CritSec, IsReentrantAndExcludesOtherThreads) {
-    CCritSec cs;
-    int counter = 0;
-    {
-        CAutoLock outer(&cs);
-        CAutoLock inner(&cs); // the same thread may enter again
-        ++counter;
-    }
-    std::thread t([&] {
-        for (int i = 0; i < 10000; ++i) {
-            CAutoLock l(&cs);
-            ++counter;
-        }
-    });
-    for (int i = 0; i < 10000; ++i) {
-        CAutoLock l(&cs);
-        ++counter;
-    }
-    t.join();
-    EXPECT_EQ(counter, 20001);
-}
-
-TEST(TextConvert, Utf8AndWideRoundTrip) {
-    const char* text = "Caf\xC3\xA9 \xE2\x99\xAA \xF0\x9F\xA5\x81.wav";
-    wchar_t wide[kTextBufferLength];
-    EXPECT_EQ(MultiByteToWide(text, wide), 12u);
-    EXPECT_EQ(wide[3], L'\u00E9');
-    EXPECT_EQ(static_cast<char32_t>(wide[7]), U'\U0001F941');
-    char back[kTextBufferLength];
-    WideToMultiByte(wide, back);
-    EXPECT_STREQ(back, text);
-    EXPECT_EQ(WideFromUtf8(nullptr), L"");
-}
-
-TEST(TextConvert, OverlongTextIsCutAndTheLastElementIsZero) {
-    const std::string longText(400, 'a');
-    wchar_t wide[kTextBufferLength];
-    std::wmemset(wide, L'x', kTextBufferLength);
-    EXPECT_EQ(MultiByteToWide(longText.c_str(), wide), kTextBufferLength - 1);
-    EXPECT_EQ(wide[kTextBufferLength - 1], 0);
-    // A multibyte character never gets split at the end of the buffer.
-    std::wstring many(200, L'\u00E9'); // two bytes each in UTF-8
-    char narrow[kTextBufferLength];
-    const size_t n = WideToMultiByte(many.c_str(), narrow);
-    EXPECT_EQ(n, 258u);
-    EXPECT_EQ(narrow[kTextBufferLength - 1], 0);
-    EXPECT_EQ(WideFromUtf8(narrow).size(), 129u);
-}
-
-TEST(TextConvert, MalformedUtf8BecomesReplacementCharacters) {
-    wchar_t wide[kTextBufferLength];
-    MultiByteToWide("a\xFF" "b\xC3", wide);
-    EXPECT_EQ(std::wstring(wide), L"a\uFFFDb\uFFFD");
-    MultiByteToWide("\xC0\xAF", wide); // overlong encoding of '/'
-    EXPECT_EQ(wide[0], 0xFFFD);
-    EXPECT_NE(wide[0], L'/');
 }

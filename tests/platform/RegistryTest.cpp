@@ -1,8 +1,7 @@
-// The file-backed registry, the settings key classes and the module path.
+// The file-backed registry: keys and values in the file, names compared
+// without case, and the choice of the file.
 #include "platform/registry/Registry.h"
-#include "../hostlib/HostModule.h"
-#include "host/RegKeyBase.h"
-#include "platform/kernel/ModulePath.h"
+#include "hostlib/HostModule.h"
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -94,70 +93,4 @@ TEST(RegistryTest, TheFileIsChosenByTheEnvironment) {
     EXPECT_EQ(RegistryFilePath(), "/tmp/home/.config/pandrel/registry");
     if (!keep.empty()) setenv("PANDREL_REGISTRY", keep.c_str(), 1);
     if (!keepHome.empty()) setenv("HOME", keepHome.c_str(), 1);
-}
-
-TEST(RegistryTest, ARegKeyReadsItsStringOrTheDefault) {
-    TempRegistry reg;
-    std::string text = "unchanged";
-    {
-        CRegKeyBase none("Software\\Pandrel", nullptr, TRUE, 0);
-        EXPECT_FALSE(none.HasKey());
-        none.GetString("InstallDirectory", "fallback", &text);
-        EXPECT_EQ(text, "fallback");
-        none.GetString("InstallDirectory", "fallback", nullptr); // does nothing
-    }
-    {
-        CPluginRegKey reader("Software\\Pandrel", "Help", FALSE, kRegRootCurrentUser);
-        EXPECT_FALSE(reader.HasKey()); // reading never creates
-    }
-    {
-        CPluginRegKey writer("Software\\Pandrel", "Help", TRUE, kRegRootCurrentUser);
-        ASSERT_TRUE(writer.HasKey());
-    }
-    HKEY h = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Pandrel\\Help", 0, KEY_ALL_ACCESS, &h),
-              ERROR_SUCCESS);
-    Set(h, "InstallDirectory", "/opt/pandrel");
-    const BYTE zero = 0;
-    RegSetValueExA(h, "Empty", 0, REG_SZ, &zero, 1);
-    RegCloseKey(h);
-    CPluginRegKey key("Software\\Pandrel", "Help", FALSE, kRegRootCurrentUser);
-    key.GetString("InstallDirectory", "fallback", &text);
-    EXPECT_EQ(text, "/opt/pandrel");
-    key.GetString("Empty", "fallback", &text);
-    EXPECT_EQ(text, ""); // one zero byte is an empty text, not a missing value
-    key.GetString("Missing", "fallback", &text);
-    EXPECT_EQ(text, "fallback");
-    CPluginRegKey other("Software\\Pandrel", "Help", FALSE, kRegRootLocalMachine);
-    other.GetString("InstallDirectory", "fallback", &text);
-    EXPECT_EQ(text, "fallback");
-}
-
-TEST(ModulePathTest, ReplacesOrCutsTheFilePart) {
-    char out[kMaxModulePath];
-    EXPECT_TRUE(ModulePathFromFileName("/usr/lib/pandrel/pandrel.so", out, "Pandrel.chm"));
-    EXPECT_STREQ(out, "/usr/lib/pandrel/Pandrel.chm");
-    EXPECT_TRUE(ModulePathFromFileName("/usr/lib/pandrel/pandrel.so", out, nullptr));
-    EXPECT_STREQ(out, "/usr/lib/pandrel");
-    EXPECT_TRUE(ModulePathFromFileName("/pandrel.so", out, nullptr));
-    EXPECT_STREQ(out, "/"); // the root keeps its slash
-    EXPECT_TRUE(ModulePathFromFileName("/pandrel.so", out, "x"));
-    EXPECT_STREQ(out, "/x");
-    // Folder and name together must fit with their terminating 0.
-    const std::string folder = "/" + std::string(200, 'd') + "/";
-    const std::string module = folder + "pandrel.so";
-    EXPECT_TRUE(
-        ModulePathFromFileName(module.c_str(), out, std::string(259 - folder.size(), 'n').c_str()));
-    EXPECT_FALSE(
-        ModulePathFromFileName(module.c_str(), out, std::string(260 - folder.size(), 'n').c_str()));
-    EXPECT_STREQ(out, "");
-    EXPECT_FALSE(ModulePathFromFileName(("/" + std::string(300, 'x')).c_str(), out, nullptr));
-    // The module of an address of this program is this program.
-    char self[kMaxModulePath];
-    ASSERT_GT(GetModuleFileNameA(reinterpret_cast<const void*>(&ModulePathFromFileName), self,
-                                 kMaxModulePath),
-              0u);
-    EXPECT_NE(std::string(self).find("HostRegistryTest"), std::string::npos);
-    EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<const void*>(&ModulePathFromFileName), self, 3),
-              0u);
 }
