@@ -49,8 +49,7 @@ void WriteWaveSeeds(const std::string& dir) {
         .Chunk("IART", {'M', 'e'})
         .Chunk("ZZZZ", {'x'})
         .Chunk("ICMT", {'o', 'd', 'd'});
-    write("info.wav",
-          Wave(16).List("INFO", info).Chunk("acid", AcidBody(1, 0, 1, 90.0f)).Form());
+    write("info.wav", Wave(16).List("INFO", info).Chunk("acid", AcidBody(1, 0, 1, 90.0f)).Form());
     Fmt mono24;
     mono24.channels = 1;
     mono24.bits = 24;
@@ -66,7 +65,8 @@ void WriteWaveSeeds(const std::string& dir) {
     ext.tag = 0xFFFE;
     ext.bits = 24;
     ext.extraSize = 22;
-    ext.extension = {24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    ext.extension = {24, 0,    3, 0,    0, 0, 1,    0, 0,    0,    0,
+                     0,  0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     write("extensible.wav",
           RiffBuilder().Chunk("fmt ", FmtBody(ext)).Chunk("data", Bytes(6 * 9, 1)).Form());
     write("acid-first.wav", RiffBuilder()
