@@ -1,6 +1,6 @@
 // Shared pieces of the control interface tests: a concrete engine object
-// (IUnknown answered here, as the filter will), wave fixtures on disk, and
-// comparisons of pads and entries field by field.
+// (IUnknown answered here, as the filter will), wave fixtures on disk,
+// comparisons of pads and entries field by field, and the tests' fixture.
 #pragma once
 #include "RiffBuilder.h"
 #include "engine/FakeSynthContext.h"
@@ -100,6 +100,14 @@ inline LONG Load(TestControl& c, const std::string& path) {
     EXPECT_EQ(c.LoadFileToBin(nullptr, path.c_str(), &index, &status), S_OK);
     return index;
 }
+
+// A fresh engine object and a folder of its own for each test.
+struct Control : ::testing::Test {
+    FakeSynthContext ctx{44100};
+    TestControl c{&ctx};
+    IVudivuVizezud& api = c;
+    TempDir dir;
+};
 } // namespace fixture
 
 // Every field a project stores, compared between two tracks.
