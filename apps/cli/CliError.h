@@ -14,11 +14,15 @@ public:
     CCliError(std::string strFile, const std::string& strCause, int nExit = kExitFailure)
         : std::runtime_error(strCause), m_strFile(std::move(strFile)), m_nExit(nExit) {}
 
-    // A failed HRESULT, with its code and text.
-    static CCliError FromHResult(std::string strFile, const std::string& strWhat, HRESULT hr) {
+    // "0x80004005": the code of an HRESULT, for the curious.
+    static std::string Code(HRESULT hr) {
         char code[16];
         std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
-        return CCliError(std::move(strFile), strWhat + ": " + HResultText(hr) + " (" + code + ")");
+        return code;
+    }
+    // A failed HRESULT, with its code and text.
+    static CCliError FromHResult(std::string strFile, const std::string& strWhat, HRESULT hr) {
+        return CCliError(std::move(strFile), strWhat + ": " + HResultText(hr) + " (" + Code(hr) + ")");
     }
     // A mistake on the command line; the text says how to get help.
     static CCliError Usage(const std::string& strCommand, const std::string& strCause) {

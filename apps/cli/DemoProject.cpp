@@ -2,10 +2,9 @@
 #include "apps/cli/DemoLoop.h"
 #include "apps/cli/DemoPattern.h"
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 
 namespace {
-constexpr LONGLONG kTicksPerBeat =
-    62914560; // the instrument's tick: 1/62,914,560 of a quarter note
 // Ticks (62,914,560 per beat) of one slice: the loop's beats over its slices.
 constexpr LONGLONG kSliceTicks = kTicksPerBeat * CDemoLoop::kBeats / CDemoLoop::kSlices;
 // The loop peaks at -1 dBFS; one-shots over a loop would clip at full volume.

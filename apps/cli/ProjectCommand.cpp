@@ -8,16 +8,16 @@
 #include "apps/cli/NoteName.h"
 #include "apps/cli/WaveInfo.h"
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
-constexpr LONG kLoadStatusBinFull = 1; // LoadFileToBin's status with S_FALSE
-
 long Integer(const std::string& strCommand, const std::string& strWhat, const std::string& strText,
              long nMin, long nMax) {
     char* pEnd = nullptr;
@@ -31,7 +31,6 @@ long Integer(const std::string& strCommand, const std::string& strWhat, const st
 
 // A position on a pad in beats (quarter notes), as the instrument's ticks.
 LONGLONG Beats(const std::string& strWhat, const std::string& strText) {
-    constexpr double kTicksPerBeat = 62914560.0;
     constexpr double kMaxBeats = 100000.0;
     char* pEnd = nullptr;
     const double d = std::strtod(strText.c_str(), &pEnd);
@@ -39,7 +38,7 @@ LONGLONG Beats(const std::string& strWhat, const std::string& strText) {
         throw CCliError::Usage("project", strWhat + " must be a number of beats from 0 to " +
                                               std::to_string(static_cast<long>(kMaxBeats)) +
                                               ", not '" + strText + "'");
-    return std::llround(d * kTicksPerBeat);
+    return std::llround(d * static_cast<double>(kTicksPerBeat));
 }
 
 // A MIDI key by number (0 to 127) or by name ("C5" is 60).
@@ -106,7 +105,7 @@ void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
         edit.Check(edit->SetPadMute(nPad, OnOff("--mute", args.Value("--mute"))), pszFail);
     if (args.Has("--output"))
         edit.Check(
-            edit->SetPadOutput(nPad, Integer("project", "--output", args.Value("--output"), 0, 16)),
+            edit->SetPadOutput(nPad, Integer("project", "--output", args.Value("--output"), 0, kPadCount)),
             pszFail);
     if (args.Has("--volume"))
         edit.Check(
@@ -135,121 +134,153 @@ void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
     }
 }
 
-int Run(const CCommandArgs& args) {
-    const std::vector<std::string>& pos = args.Positional();
-    if (pos.empty()) throw CCliError::Usage("project", "missing new, add, assign or set");
-    const std::string& strVerb = pos[0];
-    if (pos.size() < 2) throw CCliError::Usage("project", "missing PROJECT.pnd");
-    const std::string& strPath = pos[1];
-    if (strVerb != "new" && args.Has("--force"))
-        throw CCliError::Usage("project", "--force is for 'project new'");
-    if (strVerb == "new") {
-        args.ExpectPositional(2, 2, "");
-        // Replacing a project loses its work: only when asked.
-        struct stat st {};
-        if (stat(strPath.c_str(), &st) == 0) {
-            if (S_ISDIR(st.st_mode)) throw CCliError(strPath, "is a folder");
-            if (!args.Has("--force"))
-                throw CCliError(strPath,
-                                "already exists; 'pandrel project new --force' replaces it");
-        }
-        CProjectEdit edit(args, strPath, false);
-        edit.Check(edit->ClearProject(), "cannot clear the project");
-        edit.Save();
-        WriteStdout("wrote " + strPath + "\n");
-    } else if (strVerb == "add") {
-        args.ExpectPositional(3, 3, "LOOP.wav");
-        CProjectEdit edit(args, strPath, true);
-        char szFull[PATH_MAX];
-        const std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
-        const std::string strName =
-            args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
-        LONG nEntry = -1;
-        LONG nStatus = 0;
-        LONG nBefore = 0, nAfter = 0;
-        edit.Check(edit->GetFileCount(&nBefore), "cannot count the Loop Bin");
-        const HRESULT hr = edit->LoadFileToBin(strName.c_str(), strLoop.c_str(), &nEntry, &nStatus);
-        if (FAILED(hr)) {
-            // The instrument gives only a code; the file itself says why.
-            const std::string strWhy = LoopProblem(pos[2]);
-            if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
-            char code[16];
-            std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
-            throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + code + ")");
-        }
-        if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
-            throw CCliError(strPath, "the Loop Bin is full (16 files)");
-        edit.Check(edit->GetFileCount(&nAfter), "cannot count the Loop Bin");
-        // A file the Loop Bin holds already (by its full path) is not loaded again.
-        if (nAfter == nBefore) {
-            WriteStdout(pos[2] + " is already in the Loop Bin of " + strPath + " as file " +
-                        std::to_string(nEntry) + "; nothing changed\n");
-            return 0;
-        }
-        edit.Save();
-        WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) +
-                    "\n");
-    } else if (strVerb == "assign") {
-        args.ExpectPositional(4, 4, "PAD FILE");
-        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
-        CProjectEdit edit(args, strPath, true);
-        LONG nFiles = 0;
-        edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
-        if (nFiles == 0) throw CCliError(strPath, "the Loop Bin is empty");
-        const LONG nEntry = Integer("project", "FILE", pos[3], 0, nFiles - 1);
-        edit.Check(edit->AssignFileToPad(nPad, nEntry), "cannot assign the file");
-        SetPad(args, edit, nPad);
-        edit.Save();
-        WriteStdout("laid file " + pos[3] + " on pad " + pos[2] + " of " + strPath + "\n");
-    } else if (strVerb == "set") {
-        args.ExpectPositional(3, 3, "PAD");
-        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
-        CProjectEdit edit(args, strPath, true);
-        SetPad(args, edit, nPad);
-        edit.Save();
-        WriteStdout("changed pad " + pos[2] + " of " + strPath + "\n");
-    } else if (strVerb == "add-grain") {
-        args.ExpectPositional(6, 6, "PAD FILE SLICE BEAT");
-        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
-        const LONGLONG nAt = Beats("BEAT", pos[5]);
-        CProjectEdit edit(args, strPath, true);
-        LONG nFiles = 0, nSlices = 0;
-        edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
-        if (nFiles == 0) throw CCliError(strPath, "the Loop Bin is empty");
-        const LONG nEntry = Integer("project", "FILE", pos[3], 0, nFiles - 1);
-        edit.Check(edit->GetPadGrainCount(kKindLoopBin, nEntry, &nSlices),
-                   "cannot count the slices");
-        const LONG nSlice = Integer("project", "SLICE", pos[4], 0, std::max<LONG>(nSlices - 1, 0));
-        edit.Check(edit->AddGrain(nEntry, nSlice, nPad, nAt), "cannot add the grain");
-        edit.Save();
-        WriteStdout("added file " + pos[3] + " slice " + pos[4] + " to pad " + pos[2] + " of " +
-                    strPath + " at beat " + pos[5] + "\n");
-    } else if (strVerb == "move-grain") {
-        args.ExpectPositional(5, 5, "PAD GRAIN BEAT");
-        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
-        const LONG nTo =
-            args.Has("--to") ? Integer("project", "--to", args.Value("--to"), 1, 16) - 1 : nPad;
-        const LONGLONG nAt = Beats("BEAT", pos[4]);
-        CProjectEdit edit(args, strPath, true);
-        const LONG nGrain = edit.Grain(nPad, pos[3]);
-        LONG nOut = -1;
-        edit.Check(edit->MoveGrain(nPad, nGrain, nTo, nAt, &nOut, FALSE), "cannot move the grain");
-        edit.Save();
-        WriteStdout("moved grain " + pos[3] + " of pad " + pos[2] + " to pad " +
-                    std::to_string(nTo + 1) + " at beat " + pos[4] + " in " + strPath + "\n");
-    } else if (strVerb == "remove-grain") {
-        args.ExpectPositional(4, 4, "PAD GRAIN");
-        const LONG nPad = Integer("project", "PAD", pos[2], 1, 16) - 1;
-        CProjectEdit edit(args, strPath, true);
-        edit.Check(edit->RemoveGrain(nPad, edit.Grain(nPad, pos[3]), FALSE),
-                   "cannot remove the grain");
-        edit.Save();
-        WriteStdout("removed grain " + pos[3] + " of pad " + pos[2] + " from " + strPath + "\n");
-    } else {
-        throw CCliError::Usage("project", "unknown action '" + strVerb +
-                                              "' (new, add, assign, set, add-grain, move-grain or "
-                                              "remove-grain)");
+// The verbs: each loads (or makes) the project, changes it and saves it whole.
+// pos holds the verb, the project and the verb's own arguments.
+using Positional = std::vector<std::string>;
+
+LONG Pad(const std::string& strText) { return Integer("project", "PAD", strText, 1, kPadCount) - 1; }
+
+// A Loop Bin file of the project, numbered from 0.
+LONG FileIndex(CProjectEdit& edit, const std::string& strPath, const std::string& strText) {
+    LONG nFiles = 0;
+    edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
+    if (nFiles == 0) throw CCliError(strPath, "the Loop Bin is empty");
+    return Integer("project", "FILE", strText, 0, nFiles - 1);
+}
+
+void New(const CCommandArgs& args, const std::string& strPath, const Positional&) {
+    // Replacing a project loses its work: only when asked.
+    struct stat st {};
+    if (stat(strPath.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) throw CCliError(strPath, "is a folder");
+        if (!args.Has("--force"))
+            throw CCliError(strPath, "already exists; 'pandrel project new --force' replaces it");
     }
+    CProjectEdit edit(args, strPath, false);
+    edit.Check(edit->ClearProject(), "cannot clear the project");
+    edit.Save();
+    WriteStdout("wrote " + strPath + "\n");
+}
+
+void Add(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    CProjectEdit edit(args, strPath, true);
+    char szFull[PATH_MAX];
+    const std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
+    const std::string strName = args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
+    LONG nEntry = -1, nStatus = 0, nBefore = 0, nAfter = 0;
+    edit.Check(edit->GetFileCount(&nBefore), "cannot count the Loop Bin");
+    const HRESULT hr = edit->LoadFileToBin(strName.c_str(), strLoop.c_str(), &nEntry, &nStatus);
+    if (FAILED(hr)) {
+        // The instrument gives only a code; the file itself says why.
+        const std::string strWhy = LoopProblem(pos[2]);
+        if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
+        throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + CCliError::Code(hr) + ")");
+    }
+    if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
+        throw CCliError(strPath, "the Loop Bin is full (" + std::to_string(kLoopBinCapacity) +
+                                     " files)");
+    edit.Check(edit->GetFileCount(&nAfter), "cannot count the Loop Bin");
+    // A file the Loop Bin holds already (by its full path) is not loaded again.
+    if (nAfter == nBefore) {
+        WriteStdout(pos[2] + " is already in the Loop Bin of " + strPath + " as file " +
+                    std::to_string(nEntry) + "; nothing changed\n");
+        return;
+    }
+    edit.Save();
+    WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) + "\n");
+}
+
+void Assign(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    const LONG nPad = Pad(pos[2]);
+    CProjectEdit edit(args, strPath, true);
+    edit.Check(edit->AssignFileToPad(nPad, FileIndex(edit, strPath, pos[3])), "cannot assign the file");
+    SetPad(args, edit, nPad);
+    edit.Save();
+    WriteStdout("laid file " + pos[3] + " on pad " + pos[2] + " of " + strPath + "\n");
+}
+
+void Set(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    const LONG nPad = Pad(pos[2]);
+    CProjectEdit edit(args, strPath, true);
+    SetPad(args, edit, nPad);
+    edit.Save();
+    WriteStdout("changed pad " + pos[2] + " of " + strPath + "\n");
+}
+
+void AddGrain(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    const LONG nPad = Pad(pos[2]);
+    const LONGLONG nAt = Beats("BEAT", pos[5]);
+    CProjectEdit edit(args, strPath, true);
+    const LONG nEntry = FileIndex(edit, strPath, pos[3]);
+    LONG nSlices = 0;
+    edit.Check(edit->GetPadGrainCount(kKindLoopBin, nEntry, &nSlices), "cannot count the slices");
+    const LONG nSlice = Integer("project", "SLICE", pos[4], 0, std::max<LONG>(nSlices - 1, 0));
+    edit.Check(edit->AddGrain(nEntry, nSlice, nPad, nAt), "cannot add the grain");
+    edit.Save();
+    WriteStdout("added file " + pos[3] + " slice " + pos[4] + " to pad " + pos[2] + " of " +
+                strPath + " at beat " + pos[5] + "\n");
+}
+
+void MoveGrain(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    const LONG nPad = Pad(pos[2]);
+    const LONG nTo = args.Has("--to") ? Integer("project", "--to", args.Value("--to"), 1, kPadCount) - 1
+                                      : nPad;
+    const LONGLONG nAt = Beats("BEAT", pos[4]);
+    CProjectEdit edit(args, strPath, true);
+    const LONG nGrain = edit.Grain(nPad, pos[3]);
+    LONG nOut = -1;
+    edit.Check(edit->MoveGrain(nPad, nGrain, nTo, nAt, &nOut, FALSE), "cannot move the grain");
+    edit.Save();
+    WriteStdout("moved grain " + pos[3] + " of pad " + pos[2] + " to pad " + std::to_string(nTo + 1) +
+                " at beat " + pos[4] + " in " + strPath + "\n");
+}
+
+void RemoveGrain(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
+    const LONG nPad = Pad(pos[2]);
+    CProjectEdit edit(args, strPath, true);
+    edit.Check(edit->RemoveGrain(nPad, edit.Grain(nPad, pos[3]), FALSE), "cannot remove the grain");
+    edit.Save();
+    WriteStdout("removed grain " + pos[3] + " of pad " + pos[2] + " from " + strPath + "\n");
+}
+
+struct Verb {
+    const char* pszName;
+    size_t nArgs;         // after PROJECT.pnd
+    const char* pszArgs;  // their names, for the usage message
+    void (*pRun)(const CCommandArgs&, const std::string&, const Positional&);
+};
+constexpr Verb kVerbs[] = {
+    {"new", 0, "", &New},
+    {"add", 1, "LOOP.wav", &Add},
+    {"assign", 2, "PAD FILE", &Assign},
+    {"set", 1, "PAD", &Set},
+    {"add-grain", 4, "PAD FILE SLICE BEAT", &AddGrain},
+    {"move-grain", 3, "PAD GRAIN BEAT", &MoveGrain},
+    {"remove-grain", 2, "PAD GRAIN", &RemoveGrain},
+};
+
+// "new, add, ... or remove-grain": every verb, for messages.
+std::string VerbList() {
+    std::string s;
+    for (const Verb& v : kVerbs)
+        s += (s.empty() ? "" : &v == &kVerbs[std::size(kVerbs) - 1] ? " or " : ", ") +
+             std::string(v.pszName);
+    return s;
+}
+
+int Run(const CCommandArgs& args) {
+    const Positional& pos = args.Positional();
+    if (pos.empty()) throw CCliError::Usage("project", "missing " + VerbList());
+    const Verb* pVerb = nullptr;
+    for (const Verb& v : kVerbs)
+        if (pos[0] == v.pszName) pVerb = &v;
+    if (pVerb == nullptr)
+        throw CCliError::Usage("project", "unknown action '" + pos[0] + "' (" + VerbList() + ")");
+    if (pos.size() < 2) throw CCliError::Usage("project", "missing PROJECT.pnd");
+    if (pVerb->pRun != &New && args.Has("--force"))
+        throw CCliError::Usage("project", "--force is for 'project new'");
+    args.ExpectPositional(2 + pVerb->nArgs, 2 + pVerb->nArgs, pVerb->pszArgs);
+    pVerb->pRun(args, pos[1], pos);
     return 0;
 }
 } // namespace

@@ -3,12 +3,12 @@
 #include "apps/cli/NoteName.h"
 #include "apps/cli/TextEscape.h"
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/com/TaskMem.h"
 #include <cstdio>
 
 namespace {
-constexpr int kPads = 16;
-constexpr double kTicksPerBeat = 62914560.0;
+constexpr double kBeatTicks = static_cast<double>(kTicksPerBeat);
 constexpr int kTextLength = 260; // the interface's text buffers
 
 std::string KeyName(long nKey) {
@@ -45,7 +45,7 @@ void CProjectInfo::Read(IVudivuVizezud* pControl, const std::string& strPath) {
         CoTaskMemFree(pSlices);
         m_entries.push_back({szName, szPath, nSlices});
     }
-    for (LONG p = 0; p < kPads; ++p) {
+    for (LONG p = 0; p < kPadCount; ++p) {
         Pad pad{};
         PadKeyRange range{};
         range.nPad = p;
@@ -111,7 +111,7 @@ std::string CProjectInfo::Text() const {
         }
         s += "\n         " + std::to_string(pad.grains.size()) +
              (pad.grains.size() == 1 ? " grain, " : " grains, ") +
-             Printf("%.3f beats", pad.nLengthTicks / kTicksPerBeat) +
+             Printf("%.3f beats", pad.nLengthTicks / kBeatTicks) +
              (pad.bSynced ? ", synced" : ", free") + (pad.bLooping ? ", looping" : ", once") +
              (pad.bLatch ? ", latched" : ", gated") + (pad.bMute ? ", muted" : "") +
              (pad.bSolo ? ", solo" : "") +
@@ -120,8 +120,8 @@ std::string CProjectInfo::Text() const {
              Printf(", volume %.2f, pan %.2f\n", pad.fVolume, pad.fPan);
         for (const Grain& g : pad.grains)
             s += "           " +
-                 Printf("beat %7.3f to %7.3f", g.nStartTicks / kTicksPerBeat,
-                        g.nEndTicks / kTicksPerBeat) +
+                 Printf("beat %7.3f to %7.3f", g.nStartTicks / kBeatTicks,
+                        g.nEndTicks / kBeatTicks) +
                  "  file " + std::to_string(g.nEntry) + " slice " + std::to_string(g.nSlice) +
                  (g.nTranspose ? "  transpose " + std::to_string(g.nTranspose) : "") +
                  Printf("  gain %.2f  pan %.2f\n", g.fVolume, g.fPan);

@@ -148,10 +148,8 @@ void CWaveInfo::Read(const std::string& strPath) {
     m_strPath = strPath;
     const HRESULT hr = m_wave.Open(strPath.c_str());
     if (hr != S_OK) {
-        char code[16];
-        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
         throw CCliError(strPath, WaveErrorCause(strPath, m_wave.GetError()) + " (" +
-                                     HResultText(hr) + ", " + code + ")");
+                                     HResultText(hr) + ", " + CCliError::Code(hr) + ")");
     }
     // The reader keeps the root note only as a key index; the field itself
     // is a MIDI key.

@@ -171,6 +171,11 @@ TEST_F(CliTest, ProjectCommandsBuildAProject) {
     ExpectOneLineError(Run("project add p.pnd none.wav"), "none.wav: cannot load the file");
     ExpectOneLineError(Run("project add q.pnd d-loop.wav"), "q.pnd: does not exist");
     ExpectOneLineError(Run("project frob p.pnd"), "unknown action 'frob'");
+    // Every verb is named, and each verb names the arguments it misses.
+    ExpectOneLineError(Run("project"),
+                       "missing new, add, assign, set, add-grain, move-grain or remove-grain");
+    ExpectOneLineError(Run("project add-grain p.pnd 1"), "missing PAD FILE SLICE BEAT");
+    ExpectOneLineError(Run("project remove-grain p.pnd 1 0 9"), "unexpected argument '9'");
     EXPECT_EQ(Slurp(m_dir + "/p.pnd"), before);
 }
 
