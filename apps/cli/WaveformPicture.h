@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _cairo cairo_t;
+
 class CWaveformPicture {
 public:
     struct Region {
@@ -25,6 +27,11 @@ public:
     static constexpr int kWaveHeight = 260;
 
 private:
+    struct Layout;
+    void DrawLanes(cairo_t* c, const Layout& at) const;
+    void DrawWave(cairo_t* c, const Layout& at) const;
+    void DrawSlices(cairo_t* c, const Layout& at) const;
+
     const float* m_pSamples;
     uint32_t m_nFrames;
     int m_nChannels;
