@@ -5,6 +5,7 @@
 // float arrays or straight into files. Single-threaded: the caller's thread
 // is the streaming thread.
 #pragma once
+#include "apps/hostkit/InstrumentGraph.h"
 #include "apps/hostkit/InstrumentModule.h"
 #include "apps/hostkit/MidiSong.h"
 #include "apps/hostkit/TempoMap.h"
@@ -12,19 +13,12 @@
 #include <string>
 #include <vector>
 
-class CFilterGraph;
-class CHostContext;
 class CHostSink;
-class CHostSource;
-class IBaseFilter;
-class IMfxSoftSynth;
-class IPin;
 class ISampleTarget;
-class IVudivuVizezud;
 
 class CInstrumentHost {
 public:
-    static constexpr int kOutputs = 17; // "Mix Output", then "Chan 1".."Chan 16"
+    static constexpr int kOutputs = kOutputCount; // "Mix Output", then "Chan 1".."Chan 16"
 
     struct Options {
         DWORD dwRate = 44100;
@@ -42,7 +36,7 @@ public:
     bool Open(const CInstrumentModule& module, const Options& options, const CTempoMap& tempo,
               std::string* pstrError);
     // The control interface (no reference added), valid while open.
-    IVudivuVizezud* Control() const { return m_pControl; }
+    IVudivuVizezud* Control() const { return m_graph.Control(); }
 
     // Plays the notes (in song order) from song time 0 for nFrames frames and
     // keeps every output's samples. pfnProgress, when given, is told the
@@ -64,14 +58,7 @@ private:
     void Close();
 
     Options m_options;
-    IBaseFilter* m_pFilter = nullptr;
-    IMfxSoftSynth* m_pSynth = nullptr;
-    IVudivuVizezud* m_pControl = nullptr;
-    CFilterGraph* m_pGraph = nullptr;
-    CHostSource* m_pSource = nullptr;
-    CHostContext* m_pContext = nullptr; // the host's own reference
-    std::vector<IPin*> m_pins;
-    std::vector<CHostSink*> m_sinks; // per output; null when not connected
+    CInstrumentGraph m_graph;
+    std::vector<CHostSink*> m_sinks; // per output, held by the graph; null when not connected
     std::vector<bool> m_streamed;    // per output: sent to a target
-    bool m_bAttached = false;
 };

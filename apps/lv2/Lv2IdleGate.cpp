@@ -1,5 +1,6 @@
 #include "apps/lv2/Lv2IdleGate.h"
 #include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
 
 void CLv2IdleGate::Note(BYTE byStatus, BYTE byKey, BYTE byVelocity) {
     const unsigned kind = byStatus & 0xF0u;
@@ -23,12 +24,12 @@ void CLv2IdleGate::TransportReset() {
 bool CLv2IdleGate::Idle() {
     if (!m_bQuiet || m_nHeld > 0 || m_pControl == nullptr) return false;
     if (m_bIdle) return true;
-    for (LONG nPad = 0; nPad < kPads; ++nPad) {
+    for (LONG nPad = 0; nPad < kPadCount; ++nPad) {
         BOOL bActive = TRUE;
         if (FAILED(m_pControl->GetPadActive(nPad, &bActive)) || bActive) return false;
     }
     // A Loop Bin slot without a file is refused: it plays nothing.
-    for (LONG nEntry = 0; nEntry < kBinSlots; ++nEntry) {
+    for (LONG nEntry = 0; nEntry < kLoopBinCapacity; ++nEntry) {
         BOOL bActive = FALSE;
         if (SUCCEEDED(m_pControl->GetFilePreviewActive(nEntry, &bActive)) && bActive) return false;
     }

@@ -11,9 +11,6 @@ class IVudivuVizezud;
 
 class CLv2IdleGate {
 public:
-    static constexpr LONG kPads = 16;
-    static constexpr LONG kBinSlots = 16; // the Loop Bin's files
-
     // Instantiation thread: the control interface asked about (not owned; may be null,
     // and then no block is skipped).
     void SetControl(IVudivuVizezud* pControl) { m_pControl = pControl; }

@@ -4,8 +4,8 @@
 #include "apps/lv2/Lv2Uris.h"
 #include "apps/lv2/PortSink.h"
 #include "interfaces/IVudivuVizezud.h"
-#include "interfaces/PandrelClasses.h"
 #include "platform/com/Persist.h"
+#include "platform/com/RefCounted.h"
 #include "platform/com/Stream.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/mfx/MfxSoftSynth.h"
@@ -37,51 +37,23 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
     std::string strPath = pszBundle != nullptr ? pszBundle : "";
     if (!strPath.empty() && strPath.back() != '/') strPath += '/';
     if (!m_module.Load(strPath + "pandrel.so", pstrError)) return false;
-    HRESULT hr = S_OK;
-    IClassFactory* pFactory = m_module.Factory(CLSID_Pandrel, &hr);
-    if (pFactory == nullptr) return *pstrError = "no instrument class in the library", false;
-    void* pv = nullptr;
-    hr = pFactory->CreateInstance(nullptr, IID_IBaseFilter, &pv);
-    pFactory->Release();
-    if (FAILED(hr)) return *pstrError = "cannot create the instrument", false;
-    m_pFilter = static_cast<IBaseFilter*>(pv);
-    m_pSynth = Query<IMfxSoftSynth>(m_pFilter, IID_IMfxSoftSynth).Detach();
-    if (m_pSynth == nullptr) return *pstrError = "the instrument is no soft synth", Close(), false;
-
-    IEnumPins* pEnum = nullptr;
-    if (SUCCEEDED(m_pFilter->EnumPins(&pEnum))) {
-        IPin* p = nullptr;
-        while (pEnum->Next(1, &p, nullptr) == S_OK)
-            m_pins.push_back(p);
-        pEnum->Release();
+    // A port sink on every output; each writes straight into its pair of ports.
+    auto makeSink = [this, dwRate](int n) {
+        ComPtr<CPortSink> pSink = MakeCom<CPortSink>(dwRate);
+        m_sinks[static_cast<size_t>(n)] = pSink.Get();
+        CInstrumentGraph::Sink sink;
+        sink.pPin = pSink->Pin();
+        sink.pszName = L"Port";
+        sink.pFilter = std::move(pSink);
+        return sink;
+    };
+    ComPtr<CHostContext> pContext = MakeCom<CHostContext>(CTempoMap(), dwRate);
+    pContext->ReserveTempoChanges(kTempoChanges);
+    if (!m_graph.Open(m_module, {dwRate, 2, kBlockFrames}, pContext.Get(), makeSink, pstrError)) {
+        Close();
+        return false;
     }
-    if (m_pins.size() != 1 + kOutputs)
-        return *pstrError = "the instrument has an unexpected set of pins", Close(), false;
-
-    m_pGraph = new CFilterGraph();
-    m_pSource = new CHostSource(2, dwRate, kBlockFrames);
-    m_pGraph->AddFilter(m_pFilter, L"Pandrel");
-    m_pGraph->AddFilter(m_pSource, L"Host Source");
-    if (FAILED(m_pGraph->ConnectDirect(m_pSource->Pin(), m_pins[0], nullptr)))
-        return *pstrError = "cannot connect the instrument's input", Close(), false;
-    for (int n = 0; n < kOutputs; ++n) {
-        auto* pSink = new CPortSink(dwRate);
-        m_sinks[static_cast<size_t>(n)] = pSink;
-        m_pGraph->AddFilter(pSink, L"Port");
-        if (FAILED(
-                m_pGraph->ConnectDirect(m_pins[static_cast<size_t>(n) + 1], pSink->Pin(), nullptr)))
-            return *pstrError = "cannot connect an output", Close(), false;
-    }
-    m_pContext = new CHostContext(CTempoMap(), dwRate);
-    m_pContext->ReserveTempoChanges(kTempoChanges);
-    m_pContext->AddRef(); // the instrument takes over one reference
-    if (FAILED(m_pSynth->Attach(static_cast<IMfxTempoMap*>(m_pContext)))) {
-        m_pContext->Release();
-        return *pstrError = "cannot attach the host context", Close(), false;
-    }
-    m_bAttached = true;
-    m_pControl = Query<IVudivuVizezud>(m_pFilter, IID_IVudivuVizezud).Detach();
-    m_idle.SetControl(m_pControl);
+    m_idle.SetControl(m_graph.Control());
     const char* pszSkip = std::getenv("PANDREL_LV2_IDLE_SKIP");
     m_bIdleSkip = pszSkip == nullptr || std::strcmp(pszSkip, "0") != 0;
     return true;
@@ -89,29 +61,9 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
 
 void CLv2Plugin::Close() {
     Deactivate();
-    if (m_bAttached) m_pSynth->Detach();
-    m_bAttached = false;
     m_idle.SetControl(nullptr);
-    if (m_pControl != nullptr) m_pControl->Release();
-    m_pControl = nullptr;
-    if (m_pSynth != nullptr) m_pSynth->Release();
-    m_pSynth = nullptr;
-    for (IPin* p : m_pins)
-        p->Release();
-    m_pins.clear();
-    // The graph disconnects and releases every filter it holds.
-    if (m_pGraph != nullptr) m_pGraph->Release();
-    m_pGraph = nullptr;
-    if (m_pSource != nullptr) m_pSource->Release();
-    m_pSource = nullptr;
-    for (CPortSink*& p : m_sinks) {
-        if (p != nullptr) p->Release();
-        p = nullptr;
-    }
-    if (m_pFilter != nullptr) m_pFilter->Release();
-    m_pFilter = nullptr;
-    if (m_pContext != nullptr) m_pContext->Release();
-    m_pContext = nullptr;
+    m_graph.Close();
+    m_sinks.fill(nullptr);
 }
 
 void CLv2Plugin::Connect(uint32_t nPort, void* pData) {
@@ -125,12 +77,12 @@ void CLv2Plugin::Connect(uint32_t nPort, void* pData) {
 
 void CLv2Plugin::Activate() {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_bActive || m_pGraph == nullptr) return;
+    if (m_bActive || m_graph.Graph() == nullptr) return;
     m_midi.Clear();
     m_bHeld = false;
     m_held = {};
-    m_pGraph->Run(0);
-    m_pContext->ResetTempoBpm(m_dBpm);
+    m_graph.Graph()->Run(0);
+    m_graph.Context()->ResetTempoBpm(m_dBpm);
     TransportStart(0);
     m_idle.Invalidate();
     m_bResync = false;
@@ -145,8 +97,8 @@ void CLv2Plugin::Deactivate() {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_bActive) return;
     TransportStop();
-    m_pGraph->Pause();
-    m_pGraph->Stop();
+    m_graph.Graph()->Pause();
+    m_graph.Graph()->Stop();
     m_bActive = false;
 }
 
@@ -162,13 +114,13 @@ void CLv2Plugin::Run(uint32_t nFrames) {
     if (m_pHostKey != nullptr && *m_pHostKey != m_fHostKey) {
         m_fHostKey = *m_pHostKey;
         const long nKey = std::lround(m_fHostKey);
-        m_pContext->SetHostKey(nKey >= 0 && nKey <= 11 ? static_cast<DWORD>(nKey)
-                                                       : CHostContext::kNoHostKey);
+        m_graph.Context()->SetHostKey(nKey >= 0 && nKey <= 11 ? static_cast<DWORD>(nKey)
+                                                              : CHostContext::kNoHostKey);
         m_idle.Invalidate();
     }
     if (SkipIdle(nFrames)) return;
     if (m_bResync) Resync();
-    for (int n = 0; n < kOutputs; ++n) {
+    for (int n = 0; n < kOutputCount; ++n) {
         CPortSink* pSink = m_sinks[static_cast<size_t>(n)];
         pSink->Target(m_outputs[static_cast<size_t>(2 * n)],
                       m_outputs[static_cast<size_t>(2 * n + 1)], nFrames);
@@ -229,20 +181,20 @@ void CLv2Plugin::Resync() {
     m_bResync = false;
     if (m_transport != Transport::Stopped) {
         const double dTicks = std::clamp(
-            m_pContext->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate), 0.0,
-            2.0e9);
+            m_graph.Context()->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate),
+            0.0, 2.0e9);
         TransportStart(static_cast<LONG>(dTicks));
     }
     m_bDiscontinuity = true;
 }
 
 void CLv2Plugin::TransportStart(LONG lTicks) {
-    m_pSynth->TransportStart(lTicks);
+    m_graph.Synth()->TransportStart(lTicks);
     m_idle.TransportReset();
 }
 
 void CLv2Plugin::TransportStop() {
-    m_pSynth->TransportStop();
+    m_graph.Synth()->TransportStop();
     m_idle.TransportReset();
 }
 
@@ -290,7 +242,7 @@ bool CLv2Plugin::ReadPosition(const CLv2Sequence::Event& e, Lv2Position* pPositi
 
 void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
     if (!m_midi.Empty()) {
-        m_pSynth->QueueInput(0, &m_midi);
+        m_graph.Synth()->QueueInput(0, &m_midi);
         m_midi.Clear();
     }
     while (nFrom < nTo) {
@@ -298,7 +250,8 @@ void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
         for (CPortSink* pSink : m_sinks)
             pSink->SetOffset(nFrom);
         ++m_nPushed;
-        if (FAILED(m_pSource->Push(static_cast<LONG>(nLength), m_bDiscontinuity, m_llSongFrame))) {
+        if (FAILED(m_graph.Source()->Push(static_cast<LONG>(nLength), m_bDiscontinuity,
+                                          m_llSongFrame))) {
             m_bPushFailed = true;
             for (float* p : m_outputs)
                 if (p != nullptr) std::fill(p + nFrom, p + nFrom + nLength, 0.0f);
@@ -318,7 +271,7 @@ void CLv2Plugin::ApplyPosition(const Lv2Position& pos, uint32_t nAt) {
                                                : Transport::Stopped;
     // A jump shows in the frame when the host gives one, else in the musical position.
     const double dSongTick =
-        m_pContext->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate);
+        m_graph.Context()->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate);
     bool bJump = false;
     if (next == Transport::Rolling && m_transport == Transport::Rolling) {
         if (pos.bFrame)
@@ -330,12 +283,13 @@ void CLv2Plugin::ApplyPosition(const Lv2Position& pos, uint32_t nAt) {
     if (next == Transport::Stopped) {
         if (m_transport != Transport::Stopped) TransportStop();
         // Stopped, the instrument times from the tempo at the song's start.
-        if (bTempo) m_pContext->ResetTempoBpm(m_dBpm);
+        if (bTempo) m_graph.Context()->ResetTempoBpm(m_dBpm);
     } else if (next == Transport::Rolling && (m_transport != Transport::Rolling || bJump)) {
         Relocate(pos, nAt);
     } else if (bTempo) {
         // From the next whole tick on: the song time already played is kept.
-        m_pContext->ReplaceTempoFromBpm(static_cast<int64_t>(std::ceil(dSongTick - 1e-6)), m_dBpm);
+        m_graph.Context()->ReplaceTempoFromBpm(static_cast<int64_t>(std::ceil(dSongTick - 1e-6)),
+                                               m_dBpm);
     }
     if (pos.bFrame) m_llHostFrame = pos.llFrame - nAt;
     m_transport = next;
@@ -346,8 +300,8 @@ void CLv2Plugin::Relocate(const Lv2Position& pos, uint32_t nAt) {
     // tempo from there on, the transport restarted at that tick, and the next
     // buffer a discontinuity stamped with the song frame. The musical position
     // wins over the frame when the host gives both.
-    m_pContext->ResetTempoBpm(m_dBpm);
-    const CTempoMap& tempo = m_pContext->Tempo();
+    m_graph.Context()->ResetTempoBpm(m_dBpm);
+    const CTempoMap& tempo = m_graph.Context()->Tempo();
     constexpr double kMaxFrame = 9e11; // what a media time stamp can carry
     double dFrame = static_cast<double>(pos.bFrame ? pos.llFrame : m_llHostFrame + nAt);
     if (pos.bQuarters)
@@ -361,13 +315,12 @@ void CLv2Plugin::Relocate(const Lv2Position& pos, uint32_t nAt) {
 
 LV2_State_Status CLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle) {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_pFilter == nullptr) return LV2_STATE_ERR_UNKNOWN;
-    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream).Detach();
-    if (pPersist == nullptr) return LV2_STATE_ERR_UNKNOWN;
-    IStream* pStream = nullptr;
-    HRESULT hr = CreateMemoryStream(&pStream);
-    if (SUCCEEDED(hr)) hr = pPersist->Save(pStream, FALSE);
-    pPersist->Release();
+    ComPtr<IPersistStream> pPersist = Query<IPersistStream>(m_graph.Filter(), IID_IPersistStream);
+    if (!pPersist) return LV2_STATE_ERR_UNKNOWN;
+    ComPtr<IStream> pStream;
+    HRESULT hr = CreateMemoryStream(pStream.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr)) hr = pPersist->Save(pStream.Get(), FALSE);
+    pPersist.Reset();
     std::vector<uint8_t> bytes;
     if (SUCCEEDED(hr)) {
         ULARGE_INTEGER end{};
@@ -378,7 +331,7 @@ LV2_State_Status CLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Hand
         hr = pStream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &cbRead);
         if (cbRead != bytes.size()) hr = E_FAIL;
     }
-    if (pStream != nullptr) pStream->Release();
+    pStream.Reset();
     if (FAILED(hr)) return LV2_STATE_ERR_UNKNOWN;
     return store(handle, m_urid.stateKey, bytes.data(), bytes.size(), m_urid.atomChunk,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
@@ -391,16 +344,16 @@ LV2_State_Status CLv2Plugin::Restore(LV2_State_Retrieve_Function retrieve,
     const void* pData = retrieve(handle, m_urid.stateKey, &nSize, &nType, &nFlags);
     if (pData == nullptr || nType != m_urid.atomChunk) return LV2_STATE_ERR_NO_PROPERTY;
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_pFilter == nullptr) return LV2_STATE_ERR_UNKNOWN;
+    if (m_graph.Filter() == nullptr) return LV2_STATE_ERR_UNKNOWN;
     m_idle.Invalidate(); // whatever the load leaves, the next block renders
-    auto* pPersist = Query<IPersistStream>(m_pFilter, IID_IPersistStream).Detach();
-    if (pPersist == nullptr) return LV2_STATE_ERR_UNKNOWN;
-    IStream* pStream = nullptr;
-    HRESULT hr = CreateMemoryStream(&pStream);
+    ComPtr<IPersistStream> pPersist = Query<IPersistStream>(m_graph.Filter(), IID_IPersistStream);
+    if (!pPersist) return LV2_STATE_ERR_UNKNOWN;
+    ComPtr<IStream> pStream;
+    HRESULT hr = CreateMemoryStream(pStream.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr)) hr = pStream->Write(pData, static_cast<ULONG>(nSize), nullptr);
     if (SUCCEEDED(hr)) hr = pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    if (SUCCEEDED(hr)) hr = pPersist->Load(pStream);
-    if (pStream != nullptr) pStream->Release();
-    pPersist->Release();
+    if (SUCCEEDED(hr)) hr = pPersist->Load(pStream.Get());
+    pStream.Reset();
+    pPersist.Reset();
     return SUCCEEDED(hr) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
 }

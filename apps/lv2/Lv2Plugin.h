@@ -4,6 +4,7 @@
 // input's MIDI at exact frames, following the host's tempo, transport and
 // song position from time:Position, and saved to and restored from host state.
 #pragma once
+#include "apps/hostkit/InstrumentGraph.h"
 #include "apps/hostkit/InstrumentModule.h"
 #include "apps/lv2/Lv2IdleGate.h"
 #include "apps/lv2/Lv2Position.h"
@@ -17,20 +18,12 @@
 #include <string>
 #include <vector>
 
-class CFilterGraph;
-class CHostContext;
-class CHostSource;
 class CPortSink;
-class IBaseFilter;
-class IMfxSoftSynth;
-class IPin;
-class IVudivuVizezud;
 
 class CLv2Plugin {
 public:
-    static constexpr int kOutputs = 17; // the mix, then "Chan 1".."Chan 16"
     static constexpr uint32_t kPortMidi = 0, kPortHostKey = 1, kPortFirstOutput = 2;
-    static constexpr uint32_t kPortCount = kPortFirstOutput + 2 * kOutputs;
+    static constexpr uint32_t kPortCount = kPortFirstOutput + 2 * kOutputCount;
     static constexpr LONG kBlockFrames = 1024;    // the longest buffer pushed at once
     static constexpr size_t kTempoChanges = 1024; // room for the host's tempo changes
     // How far the host's song position may be off before it counts as a relocation.
@@ -99,21 +92,14 @@ private:
     CLv2PositionReader m_positionReader;
 
     CInstrumentModule m_module;
-    IBaseFilter* m_pFilter = nullptr;
-    IMfxSoftSynth* m_pSynth = nullptr;
-    CFilterGraph* m_pGraph = nullptr;
-    CHostSource* m_pSource = nullptr;
-    CHostContext* m_pContext = nullptr; // the plug-in's own reference
-    IVudivuVizezud* m_pControl = nullptr;
-    std::vector<IPin*> m_pins;
-    std::array<CPortSink*, kOutputs> m_sinks{};
-    bool m_bAttached = false;
+    CInstrumentGraph m_graph;
+    std::array<CPortSink*, kOutputCount> m_sinks{}; // held by the graph
 
     std::mutex m_lock; // the instrument, between the audio thread and the state thread
     CMidiInputPool m_midi;
     const LV2_Atom_Sequence* m_pInput = nullptr;
     const float* m_pHostKey = nullptr;
-    std::array<float*, 2 * kOutputs> m_outputs{};
+    std::array<float*, 2 * kOutputCount> m_outputs{};
     double m_dRate = 44100.0;
     float m_fHostKey = -1.0f;
     bool m_bActive = false;

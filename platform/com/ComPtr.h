@@ -90,8 +90,7 @@ template <class T> bool operator==(const ComPtr<T>& a, std::nullptr_t) noexcept 
 template <class I, class T> ComPtr<I> Query(T* p, REFIID riid) {
     ComPtr<I> result;
     void* pv = nullptr;
-    if (p != nullptr && SUCCEEDED(p->QueryInterface(riid, &pv)))
-        result.Attach(static_cast<I*>(pv));
+    if (p != nullptr && SUCCEEDED(p->QueryInterface(riid, &pv))) result.Attach(static_cast<I*>(pv));
     return result;
 }
 template <class I, class T> ComPtr<I> Query(const ComPtr<T>& p, REFIID riid) {
