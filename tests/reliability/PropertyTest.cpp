@@ -5,8 +5,10 @@
 #include "ReliabilitySupport.h"
 #include "StateDump.h"
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <random>
 
 using namespace fixture;
@@ -148,7 +150,45 @@ private:
         va_end(args);
     }
 
+    // One kind of step: how often the walk picks it (out of the weights'
+    // sum), and what it does, given the pad drawn for the step.
+    struct Op {
+        int nWeight;
+        void (Walk::*pfnRun)(LONG pad);
+    };
+    static const Op kOps[];
+
+    IVudivuVizezud& Api() { return m_engine->api(); }
+    LONG Bins() const { return m_engine->control.BinCount(); }
+    const std::string& AnyPath() {
+        return m_pool.Path(static_cast<size_t>(Pick(static_cast<int>(m_pool.Count()))));
+    }
+
     void Step();
+    void LoadIntoBin(LONG pad);
+    void AssignEntry(LONG pad);
+    void AddGrain(LONG pad);
+    void MoveGrain(LONG pad);
+    void CopyGrain(LONG pad);
+    void RemoveGrain(LONG pad);
+    void Commit(LONG pad);
+    void SetSource(LONG pad);
+    void Checkpoint(LONG pad);
+    void Undo(LONG pad);
+    void Redo(LONG pad);
+    void DeleteEntry(LONG pad);
+    void Clear(LONG pad);
+    void PadVolume(LONG pad);
+    void PadPan(LONG pad);
+    void PadRouting(LONG pad);
+    void Length(LONG pad);
+    void GrainPitch(LONG pad);
+    void GrainGainAndPan(LONG pad);
+    void PadSwitch(LONG pad);
+    void KeyRange(LONG pad);
+    void ClickAudition(LONG pad);
+    void LoadOntoPad(LONG pad);
+    void Auditions(LONG pad);
     void CheckSaveAndReload();
 
     const WavePool& m_pool;
@@ -158,190 +198,213 @@ private:
     int m_nSave = 0;
 };
 
+// The operations and their weights. Order and weights fix which operation a
+// seed's numbers pick: change either and every seed walks differently.
+const Walk::Op Walk::kOps[] = {
+    {3, &Walk::LoadIntoBin},
+    {1, &Walk::AssignEntry},
+    {2, &Walk::AddGrain},
+    {2, &Walk::MoveGrain},
+    {1, &Walk::CopyGrain},
+    {1, &Walk::RemoveGrain},
+    {1, &Walk::Commit},
+    {1, &Walk::SetSource},
+    {1, &Walk::Checkpoint},
+    {1, &Walk::Undo},
+    {1, &Walk::Redo},
+    {1, &Walk::DeleteEntry},
+    {1, &Walk::Clear},
+    {1, &Walk::PadVolume},
+    {1, &Walk::PadPan},
+    {1, &Walk::PadRouting},
+    {1, &Walk::Length},
+    {1, &Walk::GrainPitch},
+    {1, &Walk::GrainGainAndPan},
+    {1, &Walk::PadSwitch},
+    {1, &Walk::KeyRange},
+    {1, &Walk::ClickAudition},
+    {1, &Walk::LoadOntoPad},
+    {3, &Walk::Auditions},
+};
+
+// The pad is drawn before the operation, used or not, so that a seed always
+// walks the same way.
 void Walk::Step() {
-    IVudivuVizezud& api = m_engine->api();
-    const LONG bins = m_engine->control.BinCount();
+    static const int nTotal = std::accumulate(std::begin(kOps), std::end(kOps), 0,
+                                              [](int n, const Op& op) { return n + op.nWeight; });
     const LONG pad = Index(kPadCount);
-    switch (Pick(30)) {
-    case 0:
-    case 1:
-    case 2: {
-        LONG index = Pick(4) == 0 ? Index(bins) : -1, status = 0;
-        const std::string& path =
-            m_pool.Path(static_cast<size_t>(Pick(static_cast<int>(m_pool.Count()))));
-        const HRESULT hr = api.LoadFileToBin(nullptr, path.c_str(), &index, &status);
-        Note("load %s -> %x index %d status %d", path.c_str() + path.rfind('/') + 1, unsigned(hr),
-             index, status);
-        break;
+    int n = Pick(nTotal);
+    for (const Op& op : kOps) {
+        if (n < op.nWeight) return (this->*op.pfnRun)(pad);
+        n -= op.nWeight;
     }
-    case 3: {
-        const LONG entry = Index(bins);
-        Note("assign pad %d entry %d -> %x", pad, entry, unsigned(api.AssignFileToPad(pad, entry)));
-        break;
-    }
-    case 4:
-    case 5: {
-        const LONG entry = Index(bins), slice = Index(Slices(entry));
-        const LONGLONG at = Ticks();
-        Note("add entry %d slice %d pad %d at %" PRId64 " -> %x", entry, slice, pad,
-             static_cast<int64_t>(at), unsigned(api.AddGrain(entry, slice, pad, at)));
-        break;
-    }
-    case 6:
-    case 7: {
-        const LONG grain = Index(Grains(pad)), to = Index(kPadCount);
-        const LONGLONG at = Ticks();
-        const BOOL defer = Pick(2);
-        LONG out = 0;
-        Note("move pad %d grain %d to %d at %" PRId64 " defer %d -> %x", pad, grain, to,
-             static_cast<int64_t>(at), defer,
-             unsigned(api.MoveGrain(pad, grain, to, at, Pick(2) ? &out : nullptr, defer)));
-        break;
-    }
-    case 8: {
-        const LONG grain = Index(Grains(pad)), to = Index(kPadCount);
-        const LONGLONG at = Ticks();
-        Note("copy pad %d grain %d to %d at %" PRId64 " -> %x", pad, grain, to,
-             static_cast<int64_t>(at), unsigned(api.CopyGrain(pad, grain, to, at, nullptr)));
-        break;
-    }
-    case 9: {
-        const LONG grain = Index(Grains(pad));
-        const BOOL defer = Pick(2);
-        Note("remove pad %d grain %d defer %d -> %x", pad, grain, defer,
-             unsigned(api.RemoveGrain(pad, grain, defer)));
-        break;
-    }
-    case 10:
-        Note("commit -> %x", unsigned(api.CommitGrainEdits()));
-        break;
-    case 11: {
-        const LONG grain = Index(Grains(pad)), entry = Index(bins), slice = Index(Slices(entry));
-        Note("source pad %d grain %d entry %d slice %d -> %x", pad, grain, entry, slice,
-             unsigned(api.SetGrainSource(pad, grain, entry, slice)));
-        break;
-    }
-    case 12:
-        Note("checkpoint -> %x", unsigned(api.Checkpoint()));
-        break;
-    case 13:
-        Note("undo -> %x", unsigned(api.Undo()));
-        break;
-    case 14:
-        Note("redo -> %x", unsigned(api.Redo()));
-        break;
-    case 15: {
-        const LONG entry = Index(bins);
-        Note("delete entry %d -> %x", entry, unsigned(api.DeleteFile(entry)));
-        break;
-    }
-    case 16:
-        if (Pick(4) == 0) Note("clear -> %x", unsigned(api.ClearProject()));
-        break;
-    case 17: {
-        const float v = Value(0.0f, 2.0f);
-        Note("pad %d volume %g -> %x", pad, v, unsigned(api.SetPadVolume(pad, v)));
-        break;
-    }
-    case 18: {
-        const float v = Value(0.0f, 1.0f);
-        Note("pad %d pan %g -> %x", pad, v, unsigned(api.SetPadPan(pad, v)));
-        break;
-    }
-    case 19: {
-        const LONG ch = Pick(30) - 8, out = Pick(20) - 2, root = Pick(140) - 6;
-        Note("pad %d channel %d output %d root %d -> %x %x %x", pad, ch, out, root,
-             unsigned(api.SetPadMidiChannel(pad, ch)), unsigned(api.SetPadOutput(pad, out)),
-             unsigned(api.SetPadRoot(pad, root)));
-        break;
-    }
-    case 20: {
-        const LONG kind = Pick(3);
-        const LONG index = kind == 0 ? Index(bins) : Index(kPadCount);
-        const LONGLONG ticks = Ticks();
-        Note("length kind %d index %d ticks %" PRId64 " -> %x", kind, index,
-             static_cast<int64_t>(ticks), unsigned(api.SetPadLength(kind, index, ticks)));
-        break;
-    }
-    case 21: {
-        const LONG grain = Index(Grains(pad));
-        const LONG pitch = Pick(5) == 0 ? (Pick(2) ? std::numeric_limits<LONG>::max()
-                                                   : std::numeric_limits<LONG>::min())
-                                        : Pick(97) - 48;
-        Note("grain %d/%d pitch %d -> %x", pad, grain, pitch,
-             unsigned(api.SetGrainPitch(pad, grain, pitch)));
-        break;
-    }
-    case 22: {
-        const LONG grain = Index(Grains(pad));
-        const float gain = Value(0.0f, 2.0f), pan = Value(0.0f, 1.0f);
-        Note("grain %d/%d gain %g pan %g -> %x %x", pad, grain, gain, pan,
-             unsigned(api.SetGrainGain(pad, grain, gain)),
-             unsigned(api.SetGrainPan(pad, grain, pan)));
-        break;
-    }
-    case 23: {
-        const BOOL v = Pick(3) == 0 ? Pick(7) - 3 : Pick(2);
-        switch (Pick(8)) {
-        case 0:
-            Note("pad %d tails %d -> %x", pad, v, unsigned(api.SetPadTails(pad, v)));
-            break;
-        case 1:
-            Note("pad %d mute %d -> %x", pad, v, unsigned(api.SetPadMute(pad, v)));
-            break;
-        case 2:
-            Note("pad %d solo %d -> %x", pad, v, unsigned(api.SetPadSolo(pad, v)));
-            break;
-        case 3:
-            Note("pad %d looping %d -> %x", pad, v, unsigned(api.SetPadLooping(pad, v)));
-            break;
-        case 4:
-            Note("pad %d synced %d -> %x", pad, v, unsigned(api.SetPadSynced(pad, v)));
-            break;
-        case 5:
-            Note("pad %d latch %d -> %x", pad, v, unsigned(api.SetPadLatch(pad, v)));
-            break;
-        case 6:
-            Note("pad %d latchmode %d -> %x", pad, v, unsigned(api.SetPadLatchMode(pad, v)));
-            break;
-        default:
-            Note("pad %d markers %d -> %x", pad, v, unsigned(api.SetPadPitchMarkers(pad, v)));
-            break;
-        }
-        break;
-    }
-    case 24: {
-        PadKeyRange r{pad,           Pick(150) - 10, Pick(150) - 10, Pick(150) - 10, Pick(150) - 10,
-                      Pick(150) - 10};
-        Note("keys pad %d %d-%d root %d vel %d-%d -> %x", pad, r.nLowKey, r.nHighKey, r.nRootKey,
-             r.nLowVelocity, r.nHighVelocity, unsigned(api.SetPadKeyRange(&r)));
-        break;
-    }
-    case 25: {
-        const BOOL v = Pick(4) - 1;
-        Note("click audition %d -> %x", v, unsigned(api.SetClickAudition(v)));
-        break;
-    }
-    case 26: {
-        LONG index = Index(bins), status = 0;
-        const std::string& path =
-            m_pool.Path(static_cast<size_t>(Pick(static_cast<int>(m_pool.Count()))));
-        Note("load to pad %d %s -> %x", pad, path.c_str() + path.rfind('/') + 1,
-             unsigned(api.LoadFileToPad(pad, nullptr, path.c_str(), &index, &status)));
-        break;
-    }
-    default: {
-        // Auditions and previews touch play state only; the project must not change.
-        const std::string before = dump::Project(m_engine->control);
-        api.StartAudition(pad, Index(Grains(pad)));
-        api.StartFilePreview(Index(bins), -1);
-        api.StopAudition(Pick(2) ? -1 : pad);
-        api.StopFilePreview(-1);
-        Note("auditions on pad %d", pad);
-        ASSERT_EQ(before, dump::Project(m_engine->control)) << Tail();
-        break;
-    }
-    }
+}
+
+void Walk::LoadIntoBin(LONG) {
+    LONG index = Pick(4) == 0 ? Index(Bins()) : -1, status = 0;
+    const std::string& path = AnyPath();
+    const HRESULT hr = Api().LoadFileToBin(nullptr, path.c_str(), &index, &status);
+    Note("load %s -> %x index %d status %d", path.c_str() + path.rfind('/') + 1, unsigned(hr),
+         index, status);
+}
+
+void Walk::AssignEntry(LONG pad) {
+    const LONG entry = Index(Bins());
+    Note("assign pad %d entry %d -> %x", pad, entry, unsigned(Api().AssignFileToPad(pad, entry)));
+}
+
+void Walk::AddGrain(LONG pad) {
+    const LONG entry = Index(Bins()), slice = Index(Slices(entry));
+    const LONGLONG at = Ticks();
+    Note("add entry %d slice %d pad %d at %" PRId64 " -> %x", entry, slice, pad,
+         static_cast<int64_t>(at), unsigned(Api().AddGrain(entry, slice, pad, at)));
+}
+
+void Walk::MoveGrain(LONG pad) {
+    const LONG grain = Index(Grains(pad)), to = Index(kPadCount);
+    const LONGLONG at = Ticks();
+    const BOOL defer = Pick(2);
+    LONG out = 0;
+    Note("move pad %d grain %d to %d at %" PRId64 " defer %d -> %x", pad, grain, to,
+         static_cast<int64_t>(at), defer,
+         unsigned(Api().MoveGrain(pad, grain, to, at, Pick(2) ? &out : nullptr, defer)));
+}
+
+void Walk::CopyGrain(LONG pad) {
+    const LONG grain = Index(Grains(pad)), to = Index(kPadCount);
+    const LONGLONG at = Ticks();
+    Note("copy pad %d grain %d to %d at %" PRId64 " -> %x", pad, grain, to,
+         static_cast<int64_t>(at), unsigned(Api().CopyGrain(pad, grain, to, at, nullptr)));
+}
+
+void Walk::RemoveGrain(LONG pad) {
+    const LONG grain = Index(Grains(pad));
+    const BOOL defer = Pick(2);
+    Note("remove pad %d grain %d defer %d -> %x", pad, grain, defer,
+         unsigned(Api().RemoveGrain(pad, grain, defer)));
+}
+
+void Walk::Commit(LONG) {
+    Note("commit -> %x", unsigned(Api().CommitGrainEdits()));
+}
+
+void Walk::SetSource(LONG pad) {
+    const LONG grain = Index(Grains(pad)), entry = Index(Bins()), slice = Index(Slices(entry));
+    Note("source pad %d grain %d entry %d slice %d -> %x", pad, grain, entry, slice,
+         unsigned(Api().SetGrainSource(pad, grain, entry, slice)));
+}
+
+void Walk::Checkpoint(LONG) {
+    Note("checkpoint -> %x", unsigned(Api().Checkpoint()));
+}
+void Walk::Undo(LONG) {
+    Note("undo -> %x", unsigned(Api().Undo()));
+}
+void Walk::Redo(LONG) {
+    Note("redo -> %x", unsigned(Api().Redo()));
+}
+
+void Walk::DeleteEntry(LONG) {
+    const LONG entry = Index(Bins());
+    Note("delete entry %d -> %x", entry, unsigned(Api().DeleteFile(entry)));
+}
+
+// One time in four only: a clear throws away what the walk has built.
+void Walk::Clear(LONG) {
+    if (Pick(4) == 0) Note("clear -> %x", unsigned(Api().ClearProject()));
+}
+
+void Walk::PadVolume(LONG pad) {
+    const float v = Value(0.0f, 2.0f);
+    Note("pad %d volume %g -> %x", pad, v, unsigned(Api().SetPadVolume(pad, v)));
+}
+
+void Walk::PadPan(LONG pad) {
+    const float v = Value(0.0f, 1.0f);
+    Note("pad %d pan %g -> %x", pad, v, unsigned(Api().SetPadPan(pad, v)));
+}
+
+void Walk::PadRouting(LONG pad) {
+    const LONG ch = Pick(30) - 8, out = Pick(20) - 2, root = Pick(140) - 6;
+    Note("pad %d channel %d output %d root %d -> %x %x %x", pad, ch, out, root,
+         unsigned(Api().SetPadMidiChannel(pad, ch)), unsigned(Api().SetPadOutput(pad, out)),
+         unsigned(Api().SetPadRoot(pad, root)));
+}
+
+void Walk::Length(LONG) {
+    const LONG kind = Pick(3);
+    const LONG index = kind == 0 ? Index(Bins()) : Index(kPadCount);
+    const LONGLONG ticks = Ticks();
+    Note("length kind %d index %d ticks %" PRId64 " -> %x", kind, index,
+         static_cast<int64_t>(ticks), unsigned(Api().SetPadLength(kind, index, ticks)));
+}
+
+void Walk::GrainPitch(LONG pad) {
+    const LONG grain = Index(Grains(pad));
+    const LONG pitch = Pick(5) == 0 ? (Pick(2) ? std::numeric_limits<LONG>::max()
+                                               : std::numeric_limits<LONG>::min())
+                                    : Pick(97) - 48;
+    Note("grain %d/%d pitch %d -> %x", pad, grain, pitch,
+         unsigned(Api().SetGrainPitch(pad, grain, pitch)));
+}
+
+void Walk::GrainGainAndPan(LONG pad) {
+    const LONG grain = Index(Grains(pad));
+    const float gain = Value(0.0f, 2.0f), pan = Value(0.0f, 1.0f);
+    Note("grain %d/%d gain %g pan %g -> %x %x", pad, grain, gain, pan,
+         unsigned(Api().SetGrainGain(pad, grain, gain)),
+         unsigned(Api().SetGrainPan(pad, grain, pan)));
+}
+
+// One of the pad's on/off settings, set to a flag that is sometimes neither 0 nor 1.
+void Walk::PadSwitch(LONG pad) {
+    static const struct {
+        const char* pszName;
+        HRESULT (IVudivuVizezud::*pfnSet)(LONG, BOOL);
+    } kSwitches[] = {
+        {"tails", &IVudivuVizezud::SetPadTails},
+        {"mute", &IVudivuVizezud::SetPadMute},
+        {"solo", &IVudivuVizezud::SetPadSolo},
+        {"looping", &IVudivuVizezud::SetPadLooping},
+        {"synced", &IVudivuVizezud::SetPadSynced},
+        {"latch", &IVudivuVizezud::SetPadLatch},
+        {"latchmode", &IVudivuVizezud::SetPadLatchMode},
+        {"markers", &IVudivuVizezud::SetPadPitchMarkers},
+    };
+    const BOOL v = Pick(3) == 0 ? Pick(7) - 3 : Pick(2);
+    const auto& s = kSwitches[Pick(static_cast<int>(std::size(kSwitches)))];
+    Note("pad %d %s %d -> %x", pad, s.pszName, v, unsigned((Api().*s.pfnSet)(pad, v)));
+}
+
+void Walk::KeyRange(LONG pad) {
+    PadKeyRange r{pad,           Pick(150) - 10, Pick(150) - 10, Pick(150) - 10, Pick(150) - 10,
+                  Pick(150) - 10};
+    Note("keys pad %d %d-%d root %d vel %d-%d -> %x", pad, r.nLowKey, r.nHighKey, r.nRootKey,
+         r.nLowVelocity, r.nHighVelocity, unsigned(Api().SetPadKeyRange(&r)));
+}
+
+void Walk::ClickAudition(LONG) {
+    const BOOL v = Pick(4) - 1;
+    Note("click audition %d -> %x", v, unsigned(Api().SetClickAudition(v)));
+}
+
+void Walk::LoadOntoPad(LONG pad) {
+    LONG index = Index(Bins()), status = 0;
+    const std::string& path = AnyPath();
+    Note("load to pad %d %s -> %x", pad, path.c_str() + path.rfind('/') + 1,
+         unsigned(Api().LoadFileToPad(pad, nullptr, path.c_str(), &index, &status)));
+}
+
+// Auditions and previews touch play state only; the project must not change.
+void Walk::Auditions(LONG pad) {
+    IVudivuVizezud& api = Api();
+    const std::string before = dump::Project(m_engine->control);
+    api.StartAudition(pad, Index(Grains(pad)));
+    api.StartFilePreview(Index(Bins()), -1);
+    api.StopAudition(Pick(2) ? -1 : pad);
+    api.StopFilePreview(-1);
+    Note("auditions on pad %d", pad);
+    ASSERT_EQ(before, dump::Project(m_engine->control)) << Tail();
 }
 
 void Walk::CheckSaveAndReload() {
