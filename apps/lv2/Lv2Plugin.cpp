@@ -1,19 +1,18 @@
+// The plug-in's life and its blocks: instantiation wires the instrument's
+// graph through the host kit, activation starts it, and each block renders the
+// atom input's MIDI at exact frames into the output ports.
 #include "apps/lv2/Lv2Plugin.h"
 #include "apps/hostkit/HostContext.h"
 #include "apps/hostkit/HostSource.h"
 #include "apps/lv2/Lv2Uris.h"
 #include "apps/lv2/PortSink.h"
-#include "interfaces/IVudivuVizezud.h"
-#include "platform/com/Persist.h"
 #include "platform/com/RefCounted.h"
-#include "platform/com/Stream.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/mfx/MfxSoftSynth.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
 CLv2Plugin::~CLv2Plugin() {
@@ -173,31 +172,6 @@ bool CLv2Plugin::SkipIdle(uint32_t nFrames) {
     return true;
 }
 
-void CLv2Plugin::Resync() {
-    // The instrument's stream position and its playing song clock stopped at
-    // the last buffer pushed. The next buffer is stamped with the song frame
-    // the skipped blocks reached, and a playing transport restarts there:
-    // nothing sounds and no note is held, so nothing is cut.
-    m_bResync = false;
-    if (m_transport != Transport::Stopped) {
-        const double dTicks = std::clamp(
-            m_graph.Context()->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate),
-            0.0, 2.0e9);
-        TransportStart(static_cast<LONG>(dTicks));
-    }
-    m_bDiscontinuity = true;
-}
-
-void CLv2Plugin::TransportStart(LONG lTicks) {
-    m_graph.Synth()->TransportStart(lTicks);
-    m_idle.TransportReset();
-}
-
-void CLv2Plugin::TransportStop() {
-    m_graph.Synth()->TransportStop();
-    m_idle.TransportReset();
-}
-
 void CLv2Plugin::Hold(uint32_t nFrames) {
     // Another thread holds the instrument. The block's MIDI waits in the pool
     // (bounded: beyond its capacity messages are dropped) and is played at the
@@ -234,12 +208,6 @@ void CLv2Plugin::AddMidi(const CLv2Sequence::Event& e) {
     if (m_midi.Add(pb[0], byData1, byData2)) m_idle.Note(pb[0], byData1, byData2);
 }
 
-bool CLv2Plugin::ReadPosition(const CLv2Sequence::Event& e, Lv2Position* pPosition) const {
-    return (e.pAtom->type == m_urid.atomObject || e.pAtom->type == m_urid.atomBlank) &&
-           e.pAtom->size >= sizeof(LV2_Atom_Object_Body) &&
-           m_positionReader.Read(reinterpret_cast<const LV2_Atom_Object*>(e.pAtom), pPosition);
-}
-
 void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
     if (!m_midi.Empty()) {
         m_graph.Synth()->QueueInput(0, &m_midi);
@@ -260,100 +228,4 @@ void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
         m_llSongFrame += nLength;
         nFrom += nLength;
     }
-}
-
-void CLv2Plugin::ApplyPosition(const Lv2Position& pos, uint32_t nAt) {
-    const double dBpm = pos.bBpm ? std::clamp(pos.dBpm, 1.0, 1000.0) : m_dBpm;
-    const bool bTempo = dBpm != m_dBpm;
-    m_dBpm = dBpm;
-    const Transport next = !pos.bSpeed         ? m_transport
-                           : pos.dSpeed != 0.0 ? Transport::Rolling
-                                               : Transport::Stopped;
-    // A jump shows in the frame when the host gives one, else in the musical position.
-    const double dSongTick =
-        m_graph.Context()->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate);
-    bool bJump = false;
-    if (next == Transport::Rolling && m_transport == Transport::Rolling) {
-        if (pos.bFrame)
-            bJump = std::llabs(pos.llFrame - (m_llHostFrame + nAt)) > kRelocateSlackFrames;
-        else if (pos.bQuarters)
-            bJump = std::fabs(pos.dQuarters * CTempoMap::kTicksPerQuarter - dSongTick) >
-                    kRelocateSlackTicks;
-    }
-    if (next == Transport::Stopped) {
-        if (m_transport != Transport::Stopped) TransportStop();
-        // Stopped, the instrument times from the tempo at the song's start.
-        if (bTempo) m_graph.Context()->ResetTempoBpm(m_dBpm);
-    } else if (next == Transport::Rolling && (m_transport != Transport::Rolling || bJump)) {
-        Relocate(pos, nAt);
-    } else if (bTempo) {
-        // From the next whole tick on: the song time already played is kept.
-        m_graph.Context()->ReplaceTempoFromBpm(static_cast<int64_t>(std::ceil(dSongTick - 1e-6)),
-                                               m_dBpm);
-    }
-    if (pos.bFrame) m_llHostFrame = pos.llFrame - nAt;
-    m_transport = next;
-}
-
-void CLv2Plugin::Relocate(const Lv2Position& pos, uint32_t nAt) {
-    // The song restarts at the host's position as a host relocating does: one
-    // tempo from there on, the transport restarted at that tick, and the next
-    // buffer a discontinuity stamped with the song frame. The musical position
-    // wins over the frame when the host gives both.
-    m_graph.Context()->ResetTempoBpm(m_dBpm);
-    const CTempoMap& tempo = m_graph.Context()->Tempo();
-    constexpr double kMaxFrame = 9e11; // what a media time stamp can carry
-    double dFrame = static_cast<double>(pos.bFrame ? pos.llFrame : m_llHostFrame + nAt);
-    if (pos.bQuarters)
-        dFrame = tempo.TicksToSamples(pos.dQuarters * CTempoMap::kTicksPerQuarter, m_dRate);
-    dFrame = std::clamp(std::round(dFrame), 0.0, kMaxFrame);
-    const double dTicks = std::clamp(tempo.SamplesToTicks(dFrame, m_dRate), 0.0, 2.0e9);
-    TransportStart(static_cast<LONG>(dTicks));
-    m_llSongFrame = static_cast<LONGLONG>(dFrame);
-    m_bDiscontinuity = true;
-}
-
-LV2_State_Status CLv2Plugin::Save(LV2_State_Store_Function store, LV2_State_Handle handle) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    ComPtr<IPersistStream> pPersist = Query<IPersistStream>(m_graph.Filter(), IID_IPersistStream);
-    if (!pPersist) return LV2_STATE_ERR_UNKNOWN;
-    ComPtr<IStream> pStream;
-    HRESULT hr = CreateMemoryStream(pStream.ReleaseAndGetAddressOf());
-    if (SUCCEEDED(hr)) hr = pPersist->Save(pStream.Get(), FALSE);
-    pPersist.Reset();
-    std::vector<uint8_t> bytes;
-    if (SUCCEEDED(hr)) {
-        ULARGE_INTEGER end{};
-        pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_END, &end);
-        pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-        bytes.resize(static_cast<size_t>(end.QuadPart));
-        ULONG cbRead = 0;
-        hr = pStream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &cbRead);
-        if (cbRead != bytes.size()) hr = E_FAIL;
-    }
-    pStream.Reset();
-    if (FAILED(hr)) return LV2_STATE_ERR_UNKNOWN;
-    return store(handle, m_urid.stateKey, bytes.data(), bytes.size(), m_urid.atomChunk,
-                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
-}
-
-LV2_State_Status CLv2Plugin::Restore(LV2_State_Retrieve_Function retrieve,
-                                     LV2_State_Handle handle) {
-    size_t nSize = 0;
-    uint32_t nType = 0, nFlags = 0;
-    const void* pData = retrieve(handle, m_urid.stateKey, &nSize, &nType, &nFlags);
-    if (pData == nullptr || nType != m_urid.atomChunk) return LV2_STATE_ERR_NO_PROPERTY;
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_graph.Filter() == nullptr) return LV2_STATE_ERR_UNKNOWN;
-    m_idle.Invalidate(); // whatever the load leaves, the next block renders
-    ComPtr<IPersistStream> pPersist = Query<IPersistStream>(m_graph.Filter(), IID_IPersistStream);
-    if (!pPersist) return LV2_STATE_ERR_UNKNOWN;
-    ComPtr<IStream> pStream;
-    HRESULT hr = CreateMemoryStream(pStream.ReleaseAndGetAddressOf());
-    if (SUCCEEDED(hr)) hr = pStream->Write(pData, static_cast<ULONG>(nSize), nullptr);
-    if (SUCCEEDED(hr)) hr = pStream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    if (SUCCEEDED(hr)) hr = pPersist->Load(pStream.Get());
-    pStream.Reset();
-    pPersist.Reset();
-    return SUCCEEDED(hr) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
 }
