@@ -132,6 +132,7 @@ HRESULT LoadWave(CGrooveTrack* pEntry, const LoopSource& src, DWORD nOutRate, CW
 HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, double dBeats, LONG nEntryIndex) {
     const LONGLONG nTotal = pWave->m_nFrames;
     const double dTotal = static_cast<double>(nTotal), dBlocks = pWave->m_nPeakBlocks;
+    const double dBeatTicks = static_cast<double>(kTicksPerBeat);
     const double dRatio = pWave->m_dRateRatio;
     for (int k = 0; k < src.nSegments; ++k) {
         const double s = src.pSegments[k].nStart, l = src.pSegments[k].nLength;
@@ -142,11 +143,11 @@ HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, 
         CGrooveEvent* pGrain = MakeGrain(pWave, nStart, nLength, nEntryIndex, k);
         if (pGrain == nullptr) return E_OUTOFMEMORY;
         pGrain->m_bSynced = 1;
-        pGrain->m_nStartTicks = RoundHalfUp(nStart / dTotal * dBeats * kTicksPerBeat);
+        pGrain->m_nStartTicks = RoundHalfUp(static_cast<double>(nStart) / dTotal * dBeats * dBeatTicks);
         pGrain->m_nStartSamples = nStart;
-        pGrain->m_nLenTicks = RoundHalfUp(nLength / dTotal * dBeats * kTicksPerBeat);
-        pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * nStart / dTotal));
-        pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * nLength / dTotal));
+        pGrain->m_nLenTicks = RoundHalfUp(static_cast<double>(nLength) / dTotal * dBeats * dBeatTicks);
+        pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nStart) / dTotal));
+        pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nLength) / dTotal));
         pEntry->AddGrainAtEnd(pGrain);
     }
     pEntry->m_bLooping = 1;

@@ -63,7 +63,7 @@ LONGLONG CSoftSynth::MidiTicksToSamples(LONG lMidiTicks) {
         LONGLONG ms = m_pTempoMap->TicksToMsecs(lMidiTicks);
         return ms * sr / 1000;
     }
-    return Trunc64(((lMidiTicks * kQuarterPerMidiTick) / GetTempo() * 60.0) * sr);
+    return Trunc64(((lMidiTicks * kQuarterPerMidiTick) / GetTempo() * 60.0) * static_cast<double>(sr));
 }
 
 LONG CSoftSynth::SamplesToMidiTicks(LONGLONG llSamples) {
@@ -79,12 +79,12 @@ LONG CSoftSynth::SamplesToMidiTicks(LONGLONG llSamples) {
         return m_pTempoMap->MsecsToTicks(Low32(ms));
     }
     const double s = static_cast<double>(llSamples);
-    return Low32(Trunc64(GetTempo() * (s / sr * kMinutePerSecond) * kMidiTicksPerQuarter));
+    return Low32(Trunc64(GetTempo() * (s / static_cast<double>(sr) * kMinutePerSecond) * kMidiTicksPerQuarter));
 }
 
 LONGLONG CSoftSynth::TicksToSamples(LONGLONG llTicks) {
     CAutoLock lock(Lock());
-    const double q = llTicks * kQuarterPerTick;
+    const double q = static_cast<double>(llTicks) * kQuarterPerTick;
     const bool bPlaying = IsPlaying() != 0;
     if (bPlaying && m_pConverter != nullptr) {
         MfxTime t = MakeTime(MFX_TIME_TICKS, llTicks);

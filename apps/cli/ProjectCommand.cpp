@@ -18,15 +18,16 @@
 #include <sys/stat.h>
 
 namespace {
-long Integer(const std::string& strCommand, const std::string& strWhat, const std::string& strText,
-             long nMin, long nMax) {
+// A whole number from nMin to nMax, or a usage error naming strWhat.
+LONG Integer(const std::string& strCommand, const std::string& strWhat, const std::string& strText,
+             LONG nMin, LONG nMax) {
     char* pEnd = nullptr;
     const long n = std::strtol(strText.c_str(), &pEnd, 10);
     if (strText.empty() || *pEnd != '\0' || n < nMin || n > nMax)
         throw CCliError::Usage(strCommand, strWhat + " must be a whole number from " +
                                                std::to_string(nMin) + " to " +
                                                std::to_string(nMax) + ", not '" + strText + "'");
-    return n;
+    return static_cast<LONG>(n);
 }
 
 // A position on a pad in beats (quarter notes), as the instrument's ticks.

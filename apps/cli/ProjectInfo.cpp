@@ -111,7 +111,7 @@ std::string CProjectInfo::Text() const {
         }
         s += "\n         " + std::to_string(pad.grains.size()) +
              (pad.grains.size() == 1 ? " grain, " : " grains, ") +
-             Printf("%.3f beats", pad.nLengthTicks / kBeatTicks) +
+             Printf("%.3f beats", static_cast<double>(pad.nLengthTicks) / kBeatTicks) +
              (pad.bSynced ? ", synced" : ", free") + (pad.bLooping ? ", looping" : ", once") +
              (pad.bLatch ? ", latched" : ", gated") + (pad.bMute ? ", muted" : "") +
              (pad.bSolo ? ", solo" : "") +
@@ -120,8 +120,8 @@ std::string CProjectInfo::Text() const {
              Printf(", volume %.2f, pan %.2f\n", pad.fVolume, pad.fPan);
         for (const Grain& g : pad.grains)
             s += "           " +
-                 Printf("beat %7.3f to %7.3f", g.nStartTicks / kBeatTicks,
-                        g.nEndTicks / kBeatTicks) +
+                 Printf("beat %7.3f to %7.3f", static_cast<double>(g.nStartTicks) / kBeatTicks,
+                        static_cast<double>(g.nEndTicks) / kBeatTicks) +
                  "  file " + std::to_string(g.nEntry) + " slice " + std::to_string(g.nSlice) +
                  (g.nTranspose ? "  transpose " + std::to_string(g.nTranspose) : "") +
                  Printf("  gain %.2f  pan %.2f\n", g.fVolume, g.fPan);

@@ -120,8 +120,8 @@ bool CGalleryPage::Open(uintptr_t nativeParent) {
             AddToggle(id, RectXYWH(x + t.dx, y + 1, k == 0 ? 15 : 16, k == 0 ? 14 : 15), t.up, t.down,
                       ((p >> (k % 4)) + k) & 1);
         }
-        AddKnob(1093 + p, {x + 47, y - 37}, p / 15.0f);
-        AddKnob(1109 + p, {x + 65, y - 17}, 1.0f - p / 15.0f);
+        AddKnob(1093 + p, {x + 47, y - 37}, static_cast<float>(p) / 15.0f);
+        AddKnob(1109 + p, {x + 65, y - 17}, 1.0f - static_cast<float>(p) / 15.0f);
     }
 
     // Pad Inspector.
@@ -231,7 +231,7 @@ void CGalleryPage::OnLButtonDown(UINT, POINT pt) {
 
 void CGalleryPage::OnVScroll(UINT nCode, UINT nPos, CWnd* pCtrl) {
     if (nCode != SB_THUMBTRACK || !pCtrl) return;
-    static_cast<CBitmapKnobCtrl*>(pCtrl)->SetPosition(nPos / 100.0f);
+    static_cast<CBitmapKnobCtrl*>(pCtrl)->SetPosition(static_cast<float>(nPos) / 100.0f);
     m_pStatus->SetWindowText(L"Knob " + std::to_wstring(pCtrl->GetDlgCtrlID()) + L": " + std::to_wstring(nPos));
 }
 

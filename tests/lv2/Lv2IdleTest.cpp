@@ -124,9 +124,10 @@ TEST_F(Lv2Idle, SkippedBlocksChangeNoSampleOfAnyOutput) {
         std::vector<Position> positions;
         uint32_t nBase = 16;
         for (int b = 0; b < kBlocks; ++b, ++nBlocks) {
-            if (b == kBlocks / 2) // the other project, restored mid-run
+            if (b == kBlocks / 2) { // the other project, restored mid-run
                 for (CLv2TestHost* p : {&m_skip, &m_plain})
                     ASSERT_TRUE(p->Restore(nSeed % 2 != 0 ? s_drums : s_clicks));
+            }
             const uint32_t nFrames = script.NextSize();
             script.Next(nBase, nFrames, &notes, &positions);
             alloc_counter::Arm();

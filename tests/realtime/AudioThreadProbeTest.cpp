@@ -26,7 +26,9 @@ TEST(AudioThreadProbe, CountsWhatTheMarkedThreadAsksFor) {
     });
     audio.join();
     audio_probe::Report r = audio_probe::Take();
-    if (audio_probe::CountsAllocator()) EXPECT_GE(r.nAllocator, 2u);
+    if (audio_probe::CountsAllocator()) {
+        EXPECT_GE(r.nAllocator, 2u);
+    }
     EXPECT_GE(r.nFileSystem, 1u); // fopen (fclose closes inside the C library)
     EXPECT_GE(r.nSleep, 1u);
     EXPECT_EQ(r.nContended, 0u);
