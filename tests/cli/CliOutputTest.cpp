@@ -50,12 +50,12 @@ TEST_F(CliTest, NoOutputReplacesAnInputWhateverItsSpelling) {
     const std::string project = Slurp(m_dir + "/d.pnd");
     const std::string song = Slurp(m_dir + "/song.mid");
     const std::string here = m_dir.substr(m_dir.find_last_of('/') + 1);
-    for (const std::string out :
+    for (const std::string& out :
          std::vector<std::string>{"d.pnd", "./d.pnd", "../" + here + "/d.pnd", m_dir + "/d.pnd",
                                   "sub/link.pnd", "hard.wav", "sub/../d.pnd"})
         ExpectOneLineError(Run("render d.pnd --midi song.mid -o " + out),
                            out + ": is the project (d.pnd)");
-    for (const std::string out : std::vector<std::string>{"song.mid", "./sub/../song.mid"})
+    for (const std::string& out : std::vector<std::string>{"song.mid", "./sub/../song.mid"})
         ExpectOneLineError(Run("render ./d.pnd --midi song.mid -o " + out),
                            out + ": is the MIDI file (song.mid)");
     // A stem that would land on an input, or on the mix.
@@ -181,8 +181,7 @@ TEST_F(CliTest, RenderGainAndClippingReport) {
               0);
     const std::vector<float> half = FloatSamples(Slurp(m_dir + "/h.wav"));
     ASSERT_EQ(half.size(), mix.size());
-    for (size_t i = 0; i < mix.size(); i += 97)
-        ASSERT_NEAR(half[i], mix[i] * 0.5f, 1e-5) << i;
+    for (size_t i = 0; i < mix.size(); i += 97) ASSERT_NEAR(half[i], mix[i] * 0.5f, 1e-5) << i;
     ASSERT_EQ(Run("render p.pnd --midi s.mid -o f.wav --tail 0 --stems fs").nStatus, 0);
     const std::vector<float> stem = FloatSamples(Slurp(m_dir + "/fs/chan-1.wav"));
     const std::vector<float> halfStem = FloatSamples(Slurp(m_dir + "/hs/chan-1.wav"));

@@ -121,7 +121,7 @@ TEST_F(CliTest, InfoTablesReadRight) {
     ASSERT_EQ(Run("project add p.pnd plain.wav").nStatus, 0);
     // The same file again, however it is spelled, is not loaded twice.
     const std::string before = Slurp(m_dir + "/p.pnd");
-    for (const std::string again :
+    for (const std::string& again :
          std::vector<std::string>{"plain.wav", "./plain.wav", m_dir + "/plain.wav"}) {
         r = Run("project add p.pnd " + again + " --name other");
         ASSERT_EQ(r.nStatus, 0) << r.strErr;
