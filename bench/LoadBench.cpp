@@ -3,9 +3,9 @@
 // from a file (reader included) and from memory (the engine's part alone).
 #include "../tests/engine/FakeSynthContext.h"
 #include "../tests/files/RiffBuilder.h"
-#include "files/BinLoader.h"
 #include "engine/LoopLoader.h"
 #include "files/AcidWaveSource.h"
+#include "files/BinLoader.h"
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -19,7 +19,8 @@ riff::Bytes ThirtySecondLoop() {
     riff::RiffBuilder r = riff::Wave(30 * 44100, 2, 44100);
     std::vector<riff::Marker> markers;
     for (uint32_t i = 1; i < 16; ++i) markers.push_back({0, 30 * 44100 / 16 * i, 1});
-    r.Chunk("acid", riff::AcidBody(0x2, 60, 60, 120.0f)).Chunk("strc", riff::StrcBody(15, 2, markers));
+    r.Chunk("acid", riff::AcidBody(0x2, 60, 60, 120.0f))
+        .Chunk("strc", riff::StrcBody(15, 2, markers));
     return r.Form();
 }
 
@@ -32,13 +33,15 @@ void BM_LoadFile(benchmark::State& state) {
         engine->SetOutputFormatRecord(MakeFloatFormat(2, 48000));
         LONG at = -1, status = 0;
         state.ResumeTiming();
-        if (FAILED(LoadFileToBinEntry(engine.get(), file.c_str(), -1, &at, &status)) || engine->BinCount() != 1)
+        if (FAILED(LoadFileToBinEntry(engine.get(), file.c_str(), -1, &at, &status)) ||
+            engine->BinCount() != 1)
             state.SkipWithError("load failed");
         state.PauseTiming();
         engine.reset();
         state.ResumeTiming();
     }
-    state.counters["audio_s_per_s"] = benchmark::Counter(30.0 * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_s"] =
+        benchmark::Counter(30.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
 
@@ -52,7 +55,8 @@ void BM_LoadFromMemory(benchmark::State& state) {
     FakeSynthContext ctx(48000);
     CGrooveTrack entry(&ctx);
     for (auto _ : state) {
-        if (FAILED(LoadLoopIntoEntry(&entry, src.Source(), MakeFloatFormat(2, 48000), 0, L"/x.wav")))
+        if (FAILED(
+                LoadLoopIntoEntry(&entry, src.Source(), MakeFloatFormat(2, 48000), 0, L"/x.wav")))
             state.SkipWithError("load failed");
     }
     state.counters["slices"] = entry.GetSize();

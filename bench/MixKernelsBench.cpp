@@ -17,14 +17,12 @@ using Floats = std::unique_ptr<float[], FreeDeleter>;
 Floats MakeFloats(std::size_t n, float value) {
     const std::size_t bytes = (n * sizeof(float) + 63) / 64 * 64;
     Floats p(static_cast<float*>(std::aligned_alloc(64, bytes)));
-    for (std::size_t i = 0; i < n; ++i)
-        p[i] = value * static_cast<float>(1 + i % 7);
+    for (std::size_t i = 0; i < n; ++i) p[i] = value * static_cast<float>(1 + i % 7);
     return p;
 }
 
 __attribute__((noinline)) void PlainAdd(float* dst, const float* src, long n) {
-    for (long i = 0; i < n; ++i)
-        dst[i] += src[i];
+    for (long i = 0; i < n; ++i) dst[i] += src[i];
 }
 
 void Report(benchmark::State& state, long frames, long srcFloats, long dstFloats) {
@@ -64,12 +62,8 @@ void RunKernel(benchmark::State& state, MixKernel k, int sc, int dc, double dInc
     Report(state, frames, srcFloats, dstFloats);
 }
 
-void BM_Kernel4(benchmark::State& s) {
-    RunKernel(s, SelectFloatMixKernel(1, 1, false), 1, 1, 0.0);
-}
-void BM_Kernel6(benchmark::State& s) {
-    RunKernel(s, SelectFloatMixKernel(1, 2, false), 1, 2, 0.0);
-}
+void BM_Kernel4(benchmark::State& s) { RunKernel(s, SelectFloatMixKernel(1, 1, false), 1, 1, 0.0); }
+void BM_Kernel6(benchmark::State& s) { RunKernel(s, SelectFloatMixKernel(1, 2, false), 1, 2, 0.0); }
 void BM_Kernel14(benchmark::State& s) {
     RunKernel(s, SelectFloatMixKernel(2, 2, false), 2, 2, 0.0);
 }
@@ -81,25 +75,13 @@ void RunWidth(benchmark::State& s, MixKernel k) {
     if (k == nullptr) return s.SkipWithError("not on this processor");
     RunKernel(s, k, 2, 2, 0.0);
 }
-void BM_FourWide14(benchmark::State& s) {
-    RunWidth(s, FourWideFloatMixKernel(14));
-}
-void BM_EightWide14(benchmark::State& s) {
-    RunWidth(s, EightWideFloatMixKernel(14));
-}
-void BM_SixteenWide14(benchmark::State& s) {
-    RunWidth(s, SixteenWideFloatMixKernel(14));
-}
+void BM_FourWide14(benchmark::State& s) { RunWidth(s, FourWideFloatMixKernel(14)); }
+void BM_EightWide14(benchmark::State& s) { RunWidth(s, EightWideFloatMixKernel(14)); }
+void BM_SixteenWide14(benchmark::State& s) { RunWidth(s, SixteenWideFloatMixKernel(14)); }
 // The scalar double-precision rule of the same indices, for comparison.
-void BM_Scalar4(benchmark::State& s) {
-    RunKernel(s, ScalarFloatMixKernel(4), 1, 1, 0.0);
-}
-void BM_Scalar6(benchmark::State& s) {
-    RunKernel(s, ScalarFloatMixKernel(6), 1, 2, 0.0);
-}
-void BM_Scalar14(benchmark::State& s) {
-    RunKernel(s, ScalarFloatMixKernel(14), 2, 2, 0.0);
-}
+void BM_Scalar4(benchmark::State& s) { RunKernel(s, ScalarFloatMixKernel(4), 1, 1, 0.0); }
+void BM_Scalar6(benchmark::State& s) { RunKernel(s, ScalarFloatMixKernel(6), 1, 2, 0.0); }
+void BM_Scalar14(benchmark::State& s) { RunKernel(s, ScalarFloatMixKernel(14), 2, 2, 0.0); }
 
 // 1024 floats (L1), 64 Ki floats (L2), 4 Mi floats (beyond L2, 16 MiB per run).
 #define PANDREL_SIZES ->Arg(1024)->Arg(64 << 10)->Arg(4 << 20)

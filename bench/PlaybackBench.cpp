@@ -49,8 +49,8 @@ void BM_BusyGroove(benchmark::State& state) {
     rig.RenderFor(kRate); // past the fade-ins
     for (auto _ : state) rig.Render(kBuffer);
     state.counters["voices"] = static_cast<double>(kPadCount * voices);
-    state.counters["audio_s_per_cpu_s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBuffer / kRate, benchmark::Counter::kIsRate);
+    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kBuffer / kRate, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BusyGroove)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(16)->Unit(benchmark::kMicrosecond);
 } // namespace

@@ -1,10 +1,10 @@
 #include "editor/BitmapKnobCtrl.h"
-#include <algorithm>
-#include <cmath>
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/ResourceBitmaps.h"
 #include "platform/ui/WindowManager.h"
+#include <algorithm>
+#include <cmath>
 
 bool CBitmapKnobCtrl::Initialize(UINT nFilmstrip, int nFrameWidth, int nFrameHeight, float fDefault,
                                  BOOL bShowCursor, HCURSOR hCursor) {
@@ -31,7 +31,8 @@ void CBitmapKnobCtrl::OnPaint(CDC& dc) {
 
 void CBitmapKnobCtrl::Report() {
     if (CWnd* p = GetParent())
-        p->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, m_nValue), reinterpret_cast<LPARAM>(this));
+        p->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, m_nValue),
+                       reinterpret_cast<LPARAM>(this));
 }
 
 void CBitmapKnobCtrl::OnLButtonDown(UINT, POINT pt) {

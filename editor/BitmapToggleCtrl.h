@@ -6,7 +6,8 @@
 class CBitmapToggleCtrl : public CBitmapButton {
 public:
     // Ids of the up, down, focused (or 0) and disabled (or 0) pictures.
-    bool Load(UINT nUp, UINT nDown, UINT nFocus, UINT nDisabled, BOOL bFocusRect, BOOL bNotifyOnPress);
+    bool Load(UINT nUp, UINT nDown, UINT nFocus, UINT nDisabled, BOOL bFocusRect,
+              BOOL bNotifyOnPress);
 
     // 0 or 1; the page writes it directly and redraws the control.
     int m_nState = 0;

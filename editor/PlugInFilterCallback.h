@@ -8,7 +8,8 @@ class CWnd;
 class CPlugInFilterCallback {
 public:
     // Nonzero when the callback handled the message; *pResult is then the answer.
-    virtual BOOL FilterMessage(CWnd* pCtrl, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) = 0;
+    virtual BOOL FilterMessage(CWnd* pCtrl, UINT msg, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult) = 0;
 
 protected:
     ~CPlugInFilterCallback() = default;

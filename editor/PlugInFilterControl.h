@@ -3,14 +3,14 @@
 #pragma once
 #include "editor/PlugInFilterCallback.h"
 
-template <class T>
-class CPlugInFilterControl : public T {
+template <class T> class CPlugInFilterControl : public T {
 public:
     CPlugInFilterCallback* m_pCallback = nullptr;
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         LRESULT result = 0;
-        if (m_pCallback && m_pCallback->FilterMessage(this, msg, wParam, lParam, &result)) return result;
+        if (m_pCallback && m_pCallback->FilterMessage(this, msg, wParam, lParam, &result))
+            return result;
         return T::WindowProc(msg, wParam, lParam);
     }
 };

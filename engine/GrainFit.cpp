@@ -72,9 +72,7 @@ void CGrainFit::Mix(const float* pSrc, int nSrcChannels, LONGLONG t0, LONGLONG t
     const Target to{pSrc, nSrcChannels, pDst, t0, nDstChannels, dGainL, dGainR};
     const LONGLONG L = m_nLen, T = m_nTarget, X = m_nFade;
     switch (m_mode) {
-    case Mode::Straight:
-        Solo(to, t0, t1, 0, 1.0);
-        break;
+    case Mode::Straight: Solo(to, t0, t1, 0, 1.0); break;
     case Mode::Shorten: {
         // Output [0, T - X) plays the run's start; the last X frames cross
         // into the run's own last X frames.

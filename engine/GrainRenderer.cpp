@@ -157,12 +157,8 @@ double PitchStep(LONG nTranspose, double dRate) {
     return std::clamp(dStep, kMinStep, kMaxStep);
 }
 
-double SafePan(double p) {
-    return std::isnan(p) ? 0.5 : std::clamp(p, 0.0, 1.0);
-}
-double SafeVolume(double v) {
-    return std::isfinite(v) ? v : 0.0;
-}
+double SafePan(double p) { return std::isnan(p) ? 0.5 : std::clamp(p, 0.0, 1.0); }
+double SafeVolume(double v) { return std::isfinite(v) ? v : 0.0; }
 
 } // namespace
 
@@ -177,9 +173,7 @@ void GrainGains(double dGrainPan, double dPadPan, double dGrainVolume, double dP
     *pRight = static_cast<double>(static_cast<float>(std::clamp(r, -kMaxGain, kMaxGain)));
 }
 
-CGrainRenderer::~CGrainRenderer() {
-    ::operator delete[](m_pWork, std::align_val_t{16});
-}
+CGrainRenderer::~CGrainRenderer() { ::operator delete[](m_pWork, std::align_val_t{16}); }
 
 HRESULT CGrainRenderer::Init() {
     if (m_pWork != nullptr) return S_OK;

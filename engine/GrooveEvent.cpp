@@ -2,11 +2,12 @@
 #include <algorithm>
 
 CGrooveEvent::CGrooveEvent(const CGrooveEvent& o)
-    : m_pWave(o.m_pWave), m_nSrcStart(o.m_nSrcStart), m_pTail(o.m_pTail), m_nPeakFirst(o.m_nPeakFirst),
-      m_nPeakCount(o.m_nPeakCount), m_nStartTicks(o.m_nStartTicks), m_nStartSamples(o.m_nStartSamples),
-      m_nLenTicks(o.m_nLenTicks), m_nLenSamples(o.m_nLenSamples), m_nTailSamples(o.m_nTailSamples),
-      m_bSynced(o.m_bSynced), m_dRate(o.m_dRate), m_nTranspose(o.m_nTranspose), m_dVolume(o.m_dVolume),
-      m_dPan(o.m_dPan), m_wfx(o.m_wfx), m_nSourceIndex(o.m_nSourceIndex), m_nSliceIndex(o.m_nSliceIndex),
+    : m_pWave(o.m_pWave), m_nSrcStart(o.m_nSrcStart), m_pTail(o.m_pTail),
+      m_nPeakFirst(o.m_nPeakFirst), m_nPeakCount(o.m_nPeakCount), m_nStartTicks(o.m_nStartTicks),
+      m_nStartSamples(o.m_nStartSamples), m_nLenTicks(o.m_nLenTicks),
+      m_nLenSamples(o.m_nLenSamples), m_nTailSamples(o.m_nTailSamples), m_bSynced(o.m_bSynced),
+      m_dRate(o.m_dRate), m_nTranspose(o.m_nTranspose), m_dVolume(o.m_dVolume), m_dPan(o.m_dPan),
+      m_wfx(o.m_wfx), m_nSourceIndex(o.m_nSourceIndex), m_nSliceIndex(o.m_nSliceIndex),
       m_bUseTail(o.m_bUseTail), m_bDeleteMark(o.m_bDeleteMark) {
     if (m_pWave != nullptr) m_pWave->AddRef();
     if (m_pTail != nullptr) m_pTail->AddRef();
@@ -49,8 +50,10 @@ LONGLONG CGrooveEvent::GetStart(int nUnit) const {
 
 void CGrooveEvent::SetStart(int nUnit, LONGLONG nValue) {
     if (nValue < 0) return;
-    if (nUnit == kUnitTicks) m_nStartTicks = nValue;
-    else if (nUnit == kUnitSamples) m_nStartSamples = nValue;
+    if (nUnit == kUnitTicks)
+        m_nStartTicks = nValue;
+    else if (nUnit == kUnitSamples)
+        m_nStartSamples = nValue;
 }
 
 LONGLONG CGrooveEvent::GetLength(int nUnit) const {
@@ -61,12 +64,15 @@ LONGLONG CGrooveEvent::GetLength(int nUnit) const {
 
 void CGrooveEvent::SetLength(int nUnit, LONGLONG nValue) {
     if (nValue < 0) return;
-    if (nUnit == kUnitTicks) m_nLenTicks = nValue;
-    else if (nUnit == kUnitSamples) m_nLenSamples = nValue;
+    if (nUnit == kUnitTicks)
+        m_nLenTicks = nValue;
+    else if (nUnit == kUnitSamples)
+        m_nLenSamples = nValue;
 }
 
 LONGLONG CGrooveEvent::GetEnd(int nUnit, bool bPlaying) const {
     if (nUnit == kUnitTicks) return m_nStartTicks + m_nLenTicks;
-    if (nUnit == kUnitSamples) return m_nStartSamples + (bPlaying ? GetPlayingSamples() : m_nLenSamples);
+    if (nUnit == kUnitSamples)
+        return m_nStartSamples + (bPlaying ? GetPlayingSamples() : m_nLenSamples);
     return 0;
 }

@@ -58,12 +58,14 @@ void CGrooveTrack::GrowToGrain(CGrooveEvent* pGrain) {
         m_nLenTicks = nBeats * kTicksPerBeat;
         // A pad whose tempo cannot be derived (no ticks yet) grows at the default tempo.
         const double dTempo = std::isfinite(m_dTempo) && m_dTempo > 0.0 ? m_dTempo : 100.0;
-        m_nLenSamples = RoundHalfUp(static_cast<double>(SampleRate()) * static_cast<double>(nBeats) / dTempo * 60.0);
+        m_nLenSamples = RoundHalfUp(static_cast<double>(SampleRate()) *
+                                    static_cast<double>(nBeats) / dTempo * 60.0);
     }
     pGrain->m_nStartSamples =
-        m_nLenTicks < 1 ? 0
-                        : RoundHalfUp(static_cast<double>(pGrain->m_nStartTicks) / static_cast<double>(m_nLenTicks) *
-                                      static_cast<double>(m_nLenSamples));
+        m_nLenTicks < 1
+            ? 0
+            : RoundHalfUp(static_cast<double>(pGrain->m_nStartTicks) /
+                          static_cast<double>(m_nLenTicks) * static_cast<double>(m_nLenSamples));
 }
 
 bool CGrooveTrack::RemoveGrain(int i) {
@@ -94,7 +96,9 @@ void CGrooveTrack::Purge() {
         for (int i = gap; i < n; ++i) {
             CGrooveEvent* p = m_grains[static_cast<size_t>(i)];
             int j = i;
-            for (; j >= gap && m_grains[static_cast<size_t>(j - gap)]->m_nStartTicks > p->m_nStartTicks; j -= gap)
+            for (; j >= gap &&
+                   m_grains[static_cast<size_t>(j - gap)]->m_nStartTicks > p->m_nStartTicks;
+                 j -= gap)
                 m_grains[static_cast<size_t>(j)] = m_grains[static_cast<size_t>(j - gap)];
             m_grains[static_cast<size_t>(j)] = p;
         }
@@ -176,8 +180,10 @@ LONGLONG CGrooveTrack::GetLength(int nUnit) const {
 
 void CGrooveTrack::SetLength(int nUnit, LONGLONG nValue) {
     if (nValue < 0) return;
-    if (nUnit == kUnitTicks) m_nLenTicks = nValue;
-    else if (nUnit == kUnitSamples) m_nLenSamples = nValue;
+    if (nUnit == kUnitTicks)
+        m_nLenTicks = nValue;
+    else if (nUnit == kUnitSamples)
+        m_nLenSamples = nValue;
 }
 
 void CGrooveTrack::SetWave(CWaveMem* pWave) {
@@ -186,7 +192,9 @@ void CGrooveTrack::SetWave(CWaveMem* pWave) {
     m_pWave = pWave;
 }
 
-DWORD CGrooveTrack::SampleRate() const { return m_pContext != nullptr ? m_pContext->GetSampleRate() : 44100; }
+DWORD CGrooveTrack::SampleRate() const {
+    return m_pContext != nullptr ? m_pContext->GetSampleRate() : 44100;
+}
 
 void CGrooveTrack::RecomputeTempo() {
     const DWORD nRate = SampleRate();

@@ -3,12 +3,15 @@
 #include <algorithm>
 
 namespace {
-constexpr LONG kDefaultKeys[kKeyMapCapacity] = {60, 62, 64, 65, 67, 69, 71, 72, 74, 76, 77, 79, 81, 83, 84, 86};
+constexpr LONG kDefaultKeys[kKeyMapCapacity] = {60, 62, 64, 65, 67, 69, 71, 72,
+                                                74, 76, 77, 79, 81, 83, 84, 86};
 }
 
 CKeyMap::CKeyMap(CDXiSynthContext* pContext) : m_pContext(pContext), m_entries(kKeyMapCapacity) {}
 
-LONG CKeyMap::DefaultKey(int nPad) { return nPad >= 0 && nPad < kKeyMapCapacity ? kDefaultKeys[nPad] : -1; }
+LONG CKeyMap::DefaultKey(int nPad) {
+    return nPad >= 0 && nPad < kKeyMapCapacity ? kDefaultKeys[nPad] : -1;
+}
 
 int CKeyMap::SetEntry(const TrackKeyInfoImp& entry) {
     for (TrackKeyInfoImp& e : m_entries) {
@@ -34,14 +37,16 @@ int CKeyMap::GetEntry(DWORD nPad, TrackKeyInfoImp* pEntry) const {
     return 0;
 }
 
-int CKeyMap::LookUp(LONG nKey, LONG nChannel, LONG nVelocity, CPreAllocArray<TrackPlayInfo>* pList) const {
+int CKeyMap::LookUp(LONG nKey, LONG nChannel, LONG nVelocity,
+                    CPreAllocArray<TrackPlayInfo>* pList) const {
     pList->Clear();
     for (const TrackKeyInfoImp& e : m_entries) {
         const CGrooveTrack* pTrack = e.pTrack;
         if (pTrack == nullptr) continue;
         if (pTrack->m_nMidiChannel != -1 && pTrack->m_nMidiChannel != nChannel) continue;
         if (nKey < e.nLowKey || nKey > e.nHighKey) continue;
-        if (nVelocity != -1 && (nVelocity < e.nLowVelocity || nVelocity > e.nHighVelocity)) continue;
+        if (nVelocity != -1 && (nVelocity < e.nLowVelocity || nVelocity > e.nHighVelocity))
+            continue;
         TrackPlayInfo info;
         info.nKind = kPlayKindPad;
         info.bLatch = pTrack->m_bLatch;

@@ -23,7 +23,8 @@ public:
     const TrackKeyInfoImp& EntryAt(int i) const { return m_entries[i]; }
     // Clears pList and appends one TrackPlayInfo per matching entry, in entry
     // order; velocity -1 matches any range. Returns the number appended.
-    int LookUp(LONG nKey, LONG nChannel, LONG nVelocity, CPreAllocArray<TrackPlayInfo>* pList) const;
+    int LookUp(LONG nKey, LONG nChannel, LONG nVelocity,
+               CPreAllocArray<TrackPlayInfo>* pList) const;
 
     // Key of pad i in the default map: the C-major scale from middle C.
     static LONG DefaultKey(int nPad);

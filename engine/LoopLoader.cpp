@@ -7,8 +7,9 @@
 
 namespace {
 
-template <typename Read> void DecodeWith(const uint8_t* p, DWORD nFrames, int nChannels, int nBlockAlign,
-                                         int nBytes, float* pOut, Read read) {
+template <typename Read>
+void DecodeWith(const uint8_t* p, DWORD nFrames, int nChannels, int nBlockAlign, int nBytes,
+                float* pOut, Read read) {
     for (DWORD f = 0; f < nFrames; ++f, p += nBlockAlign)
         for (int ch = 0; ch < nChannels; ++ch) *pOut++ = read(p + ch * nBytes);
 }
@@ -17,7 +18,9 @@ template <typename Read> void DecodeWith(const uint8_t* p, DWORD nFrames, int nC
 // +60 dB are limited, so that no later sum (rate conversion, tails, the mix)
 // can overflow to infinity.
 constexpr double kMaxSample = 1000.0;
-float Finite(double v) { return std::isfinite(v) ? static_cast<float>(std::clamp(v, -kMaxSample, kMaxSample)) : 0.0f; }
+float Finite(double v) {
+    return std::isfinite(v) ? static_cast<float>(std::clamp(v, -kMaxSample, kMaxSample)) : 0.0f;
+}
 
 void ResetEntry(CGrooveTrack* pEntry) {
     pEntry->m_strName.clear();
@@ -35,7 +38,8 @@ std::wstring FileNameOf(const wchar_t* pszPath) {
 }
 
 // A new grain over frames [nStart, nStart + nLength) of pWave, with its tail.
-CGrooveEvent* MakeGrain(CWaveMem* pWave, LONGLONG nStart, LONGLONG nLength, LONG nEntryIndex, LONG nSlice) {
+CGrooveEvent* MakeGrain(CWaveMem* pWave, LONGLONG nStart, LONGLONG nLength, LONG nEntryIndex,
+                        LONG nSlice) {
     auto* pGrain = new (std::nothrow) CGrooveEvent();
     if (pGrain == nullptr) return nullptr;
     pGrain->SetWave(pWave);
@@ -58,13 +62,16 @@ LONGLONG PlainFileBeats(double dSeconds) {
     return dBeats < 1.0 ? 1 : static_cast<LONGLONG>(dBeats);
 }
 
-HRESULT DecodeFrames(const WAVEFORMATEX& wfx, const uint8_t* pData, DWORD nFrames, CWaveMem* pWave) {
+HRESULT DecodeFrames(const WAVEFORMATEX& wfx, const uint8_t* pData, DWORD nFrames,
+                     CWaveMem* pWave) {
     const int c = wfx.nChannels, bits = wfx.wBitsPerSample, bytes = bits / 8;
-    if (c < 1 || c > 2 || bits % 8 != 0 || wfx.nBlockAlign < c * bytes || (pData == nullptr && nFrames > 0))
+    if (c < 1 || c > 2 || bits % 8 != 0 || wfx.nBlockAlign < c * bytes ||
+        (pData == nullptr && nFrames > 0))
         return E_FAIL;
     const bool isFloat = wfx.wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
     const bool isPcm = wfx.wFormatTag == WAVE_FORMAT_PCM;
-    if (!(isFloat && (bits == 32 || bits == 64)) && !(isPcm && bits >= 8 && bits <= 32)) return E_FAIL;
+    if (!(isFloat && (bits == 32 || bits == 64)) && !(isPcm && bits >= 8 && bits <= 32))
+        return E_FAIL;
     const HRESULT hr = pWave->Allocate(static_cast<WORD>(c), wfx.nSamplesPerSec, nFrames);
     if (FAILED(hr)) return hr;
     float* out = pWave->m_pData;
@@ -82,7 +89,8 @@ HRESULT DecodeFrames(const WAVEFORMATEX& wfx, const uint8_t* pData, DWORD nFrame
             return Finite(v);
         });
     } else if (bits == 8) {
-        DecodeWith(pData, nFrames, c, align, 1, out, [](const uint8_t* p) { return (p[0] - 128) * (1.0f / 128.0f); });
+        DecodeWith(pData, nFrames, c, align, 1, out,
+                   [](const uint8_t* p) { return (p[0] - 128) * (1.0f / 128.0f); });
     } else if (bits == 16) {
         DecodeWith(pData, nFrames, c, align, 2, out, [](const uint8_t* p) {
             const int16_t v = static_cast<int16_t>(p[0] | (p[1] << 8));
@@ -129,7 +137,8 @@ HRESULT LoadWave(CGrooveTrack* pEntry, const LoopSource& src, DWORD nOutRate, CW
 
 // A loop's slices as synced grains, placed on the time line by their share of
 // the loop's frames and beats; the entry loops, synced, at the loop's key.
-HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, double dBeats, LONG nEntryIndex) {
+HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, double dBeats,
+                  LONG nEntryIndex) {
     const LONGLONG nTotal = pWave->m_nFrames;
     const double dTotal = static_cast<double>(nTotal), dBlocks = pWave->m_nPeakBlocks;
     const double dBeatTicks = static_cast<double>(kTicksPerBeat);
@@ -143,11 +152,15 @@ HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, 
         CGrooveEvent* pGrain = MakeGrain(pWave, nStart, nLength, nEntryIndex, k);
         if (pGrain == nullptr) return E_OUTOFMEMORY;
         pGrain->m_bSynced = 1;
-        pGrain->m_nStartTicks = RoundHalfUp(static_cast<double>(nStart) / dTotal * dBeats * dBeatTicks);
+        pGrain->m_nStartTicks =
+            RoundHalfUp(static_cast<double>(nStart) / dTotal * dBeats * dBeatTicks);
         pGrain->m_nStartSamples = nStart;
-        pGrain->m_nLenTicks = RoundHalfUp(static_cast<double>(nLength) / dTotal * dBeats * dBeatTicks);
-        pGrain->m_nPeakFirst = static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nStart) / dTotal));
-        pGrain->m_nPeakCount = static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nLength) / dTotal));
+        pGrain->m_nLenTicks =
+            RoundHalfUp(static_cast<double>(nLength) / dTotal * dBeats * dBeatTicks);
+        pGrain->m_nPeakFirst =
+            static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nStart) / dTotal));
+        pGrain->m_nPeakCount =
+            static_cast<LONG>(RoundHalfUp(dBlocks * static_cast<double>(nLength) / dTotal));
         pEntry->AddGrainAtEnd(pGrain);
     }
     pEntry->m_bLooping = 1;
@@ -174,12 +187,15 @@ HRESULT AddWholeFile(CGrooveTrack* pEntry, CWaveMem* pWave, double dSeconds, LON
 
 // Everything of LoadLoopIntoEntry that can fail; the caller empties the entry
 // on failure.
-HRESULT FillEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex) {
+HRESULT FillEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut,
+                  LONG nEntryIndex) {
     const DWORD nFileRate = src.wfx.nSamplesPerSec;
     if (nFileRate == 0 || wfxOut.nSamplesPerSec == 0) return E_FAIL;
-    const bool bSliced = src.bAcid && src.bLooping && src.nSegments >= 1 && src.pSegments != nullptr;
+    const bool bSliced =
+        src.bAcid && src.bLooping && src.nSegments >= 1 && src.pSegments != nullptr;
     const double dSeconds = static_cast<double>(src.nFrames) / static_cast<double>(nFileRate);
-    if (bSliced ? (src.nBeats > kMaxLoopBeats || dSeconds > kMaxLoopSeconds) : dSeconds > kMaxPlainSeconds)
+    if (bSliced ? (src.nBeats > kMaxLoopBeats || dSeconds > kMaxLoopSeconds)
+                : dSeconds > kMaxPlainSeconds)
         return E_UNEXPECTED;
 
     CWaveMem* pWave = nullptr;
@@ -188,7 +204,8 @@ HRESULT FillEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATE
     if (bSliced) {
         // A loop that declares no beats gets the plain-file estimate, so that
         // its slices still have positions on the time line.
-        const double dBeats = src.nBeats > 0 ? src.nBeats : static_cast<double>(PlainFileBeats(dSeconds));
+        const double dBeats =
+            src.nBeats > 0 ? src.nBeats : static_cast<double>(PlainFileBeats(dSeconds));
         hr = AddSlices(pEntry, pWave, src, dBeats, nEntryIndex);
     } else {
         hr = AddWholeFile(pEntry, pWave, dSeconds, nEntryIndex);
@@ -198,8 +215,8 @@ HRESULT FillEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATE
 }
 } // namespace
 
-HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex,
-                          const wchar_t* pszPath) {
+HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut,
+                          LONG nEntryIndex, const wchar_t* pszPath) {
     pEntry->Clear();
     const HRESULT hr = FillEntry(pEntry, src, wfxOut, nEntryIndex);
     if (FAILED(hr)) {

@@ -15,8 +15,8 @@ constexpr double kMaxPlainSeconds = 30.0;
 // last component becomes the entry's name). On failure the entry is left
 // empty and the result is E_UNEXPECTED (beyond the limits, no grain),
 // E_FAIL (a format the decoder cannot take) or E_OUTOFMEMORY.
-HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut, LONG nEntryIndex,
-                          const wchar_t* pszPath);
+HRESULT LoadLoopIntoEntry(CGrooveTrack* pEntry, const LoopSource& src, const WAVEFORMATEX& wfxOut,
+                          LONG nEntryIndex, const wchar_t* pszPath);
 
 // Decodes nFrames interleaved frames of format wfx (8-bit unsigned, 16-, 24-,
 // 32-bit integer PCM; 32- or 64-bit float) into pWave, which is allocated

@@ -1,9 +1,9 @@
 #include "engine/MixKernels.h"
+#include "engine/CpuFeatures.h"
 #include "engine/MixKernelsVector.h"
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include "engine/CpuFeatures.h"
 #include <emmintrin.h>
 #include <immintrin.h>
 #include <type_traits>
@@ -18,7 +18,8 @@ struct Int24 {
 
 template <typename S> inline double ReadSample(const S* p) { return static_cast<double>(*p); }
 template <> inline double ReadSample<Int24>(const Int24* p) {
-    int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p->b[0]) | (static_cast<uint32_t>(p->b[1]) << 8) |
+    int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p->b[0]) |
+                                     (static_cast<uint32_t>(p->b[1]) << 8) |
                                      (static_cast<uint32_t>(p->b[2]) << 16));
     if (v & 0x800000) v -= 0x1000000;
     return static_cast<double>(v);
@@ -31,7 +32,8 @@ template <typename D, bool Over> inline void Put(D* d, double v) {
         *d = static_cast<D>(*d + v);
 }
 
-template <bool Ramp> inline void Step(double& gL, double& gR, double& dL, double& dR, double eL, double eR) {
+template <bool Ramp>
+inline void Step(double& gL, double& gR, double& dL, double& dR, double eL, double eR) {
     if constexpr (Ramp) {
         gL += dL;
         gR += dR;
@@ -41,7 +43,8 @@ template <bool Ramp> inline void Step(double& gL, double& gR, double& dL, double
 }
 
 // Mixing (mode 2): the per-frame rule for every channel combination.
-template <typename S, typename D, int SC, int DC, bool Over, bool Ramp> void MixFrames(MixJob* job) {
+template <typename S, typename D, int SC, int DC, bool Over, bool Ramp>
+void MixFrames(MixJob* job) {
     if (job->nFrames < 1) return;
     const S* s = static_cast<const S*>(job->pSrc);
     D* d = static_cast<D*>(job->pDst);
@@ -135,12 +138,12 @@ __attribute__((target("avx"))) void MixCrossfadeStereoAvx(MixJob* a, MixJob* b) 
     __m256d inc = _mm256_set_pd(b->dIncR, b->dIncL, a->dIncR, a->dIncL);
     const __m256d e = _mm256_set_pd(b->dInc2R, b->dInc2L, a->dInc2R, a->dInc2L);
     for (LONG i = 0; i < n; ++i, sa += 2, sb += 2, d += 2) {
-        const __m128 src = _mm_loadh_pi(
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(sa))),
-            reinterpret_cast<const __m64*>(sb));
+        const __m128 src =
+            _mm_loadh_pi(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(sa))),
+                         reinterpret_cast<const __m64*>(sb));
         const __m256d p = _mm256_mul_pd(_mm256_cvtps_pd(src), g);
-        const __m128d dst = _mm_cvtps_pd(
-            _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d))));
+        const __m128d dst =
+            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d))));
         // a's sum is rounded to float before b adds to it, as in two passes.
         const __m128 first = _mm_cvtpd_ps(_mm_add_pd(dst, _mm256_castpd256_pd128(p)));
         const __m128d both = _mm_add_pd(_mm_cvtps_pd(first), _mm256_extractf128_pd(p, 1));
@@ -173,17 +176,19 @@ template <typename S, typename D, int SC, bool Over, int Channel> void MixIntoCh
     D* d = static_cast<D*>(job->pDst) + Channel;
     const double g = Channel == 0 ? job->dGainL : job->dGainR;
     const int sc = SC == 2 ? Channel : 0;
-    for (LONG i = 0; i < job->nFrames; ++i, s += SC, d += 2) Put<D, Over>(d, ReadSample(s + sc) * g);
+    for (LONG i = 0; i < job->nFrames; ++i, s += SC, d += 2)
+        Put<D, Over>(d, ReadSample(s + sc) * g);
 }
 
 // Table of 32 (mode 2): (over 16) + (stereo src 8) + (wide src 4) + (stereo dst 2) + (ramp 1).
 // Float index 12 (stereo -> mono, no ramp) is the same routine as 13: jobs
 // without a ramp carry zero increments.
-template <typename Narrow, typename Wide, typename D, std::size_t I> constexpr MixKernel Mix32Entry() {
+template <typename Narrow, typename Wide, typename D, std::size_t I>
+constexpr MixKernel Mix32Entry() {
     constexpr bool over = I & 16, stSrc = I & 8, wide = I & 4, stDst = I & 2;
     constexpr bool ramp = (I & 1) != 0 || (std::is_same_v<D, float> && I == 12);
     using S = std::conditional_t<wide, Wide, Narrow>;
-    return &MixFrames<S, D, stSrc ? 2 : 1, stDst ? 2 : 1, over, ramp>;
+    return &MixFrames < S, D, stSrc ? 2 : 1, stDst ? 2 : 1, over, ramp > ;
 }
 template <typename Narrow, typename Wide, typename D, std::size_t... I>
 constexpr auto MakeTable32(std::index_sequence<I...>) {
@@ -199,10 +204,11 @@ template <typename D, std::size_t... I> constexpr auto MakeTable24(std::index_se
 }
 
 // Table of 16 (other modes): (over 8) + (stereo src 4) + (wide src 2) + (right channel 1).
-template <typename Narrow, typename Wide, typename D, std::size_t I> constexpr MixKernel ChannelEntry() {
+template <typename Narrow, typename Wide, typename D, std::size_t I>
+constexpr MixKernel ChannelEntry() {
     constexpr bool over = I & 8, stSrc = I & 4, wide = I & 2, right = I & 1;
     using S = std::conditional_t<wide, Wide, Narrow>;
-    return &MixIntoChannel<S, D, stSrc ? 2 : 1, over, right ? 1 : 0>;
+    return &MixIntoChannel < S, D, stSrc ? 2 : 1, over, right ? 1 : 0 > ;
 }
 template <typename Narrow, typename Wide, typename D, std::size_t... I>
 constexpr auto MakeTable16(std::index_sequence<I...>) {
@@ -214,7 +220,8 @@ constexpr auto kDoubleMix = MakeTable32<int16_t, double, double>(std::make_index
 constexpr auto kFloatMix24 = MakeTable24<float>(std::make_index_sequence<4>());
 constexpr auto kDoubleMix24 = MakeTable24<double>(std::make_index_sequence<4>());
 constexpr auto kFloatChannel = MakeTable16<int16_t, float, float>(std::make_index_sequence<16>());
-constexpr auto kDoubleChannel = MakeTable16<int16_t, double, double>(std::make_index_sequence<16>());
+constexpr auto kDoubleChannel =
+    MakeTable16<int16_t, double, double>(std::make_index_sequence<16>());
 
 } // namespace
 
@@ -240,6 +247,7 @@ MixKernel SelectMixKernel(int nSrcBits, int nSrcChannels, int nDstChannels, bool
     }
     const bool known = nSrcBits == wideBits || nSrcBits == 16;
     if (!known && (!stDst || bRamp)) return nullptr;
-    const std::size_t i = (bOverwrite ? 8 : 0) + (stSrc ? 4 : 0) + (nSrcBits == wideBits ? 2 : 0) + (nMode == 1 ? 1 : 0);
+    const std::size_t i = (bOverwrite ? 8 : 0) + (stSrc ? 4 : 0) + (nSrcBits == wideBits ? 2 : 0) +
+                          (nMode == 1 ? 1 : 0);
     return dbl ? kDoubleChannel[i] : kFloatChannel[i];
 }

@@ -10,11 +10,11 @@ struct MixJob {
     LONG nFrames = 0;           // nothing happens below 1
     double dGainL = 0.0;
     double dGainR = 0.0;
-    double dIncL = 0.0;   // added to the gain after each frame (ramps)
+    double dIncL = 0.0; // added to the gain after each frame (ramps)
     double dIncR = 0.0;
-    double dInc2L = 0.0;  // added to the increment after each frame
+    double dInc2L = 0.0; // added to the increment after each frame
     double dInc2R = 0.0;
-    LONG nSrcBytes = 4;   // bytes per source sample
+    LONG nSrcBytes = 4; // bytes per source sample
     LONG nReserved0 = 0;
     LONG nReserved1 = 2;
 };

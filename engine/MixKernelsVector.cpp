@@ -11,9 +11,7 @@ constexpr int kIndexMonoToStereo = 6;
 constexpr int kIndexStereoToStereo = 14;
 constexpr int kPrefetchBytes = 256; // ahead of the current pass, in both runs
 
-inline bool Aligned16(const void* p) {
-    return (reinterpret_cast<uintptr_t>(p) & 15u) == 0;
-}
+inline bool Aligned16(const void* p) { return (reinterpret_cast<uintptr_t>(p) & 15u) == 0; }
 
 // The vector path applies when SSE is present and both runs are 16-byte
 // aligned, or, for a plain sum (bUnitySum), at any alignment: a sum of two
@@ -23,9 +21,7 @@ inline bool TakeVectorPath(const MixJob* job, bool bUnitySum = false) {
     return GetCpuFeatures().bSSE && (bUnitySum || (Aligned16(job->pDst) && Aligned16(job->pSrc)));
 }
 
-inline bool UnityGains(const MixJob* job) {
-    return job->dGainL == 1.0 && job->dGainR == 1.0;
-}
+inline bool UnityGains(const MixJob* job) { return job->dGainL == 1.0 && job->dGainR == 1.0; }
 
 // Flush-to-zero stays set for the thread: denormal results cost far more than
 // they are worth in a mix.
@@ -55,8 +51,7 @@ void AddRun(float* d, const float* s, long n, bool bUnity, float gA, float gB) {
             _mm_storeu_ps(d + i, _mm_add_ps(_mm_loadu_ps(d + i), _mm_loadu_ps(s + i)));
             i += 4;
         }
-        for (; i < n; ++i)
-            d[i] += s[i];
+        for (; i < n; ++i) d[i] += s[i];
         return;
     }
     for (; i + 8 <= n; i += 8) {
@@ -70,8 +65,7 @@ void AddRun(float* d, const float* s, long n, bool bUnity, float gA, float gB) {
         _mm_store_ps(d + i, _mm_add_ps(_mm_load_ps(d + i), _mm_mul_ps(_mm_load_ps(s + i), g)));
         i += 4;
     }
-    for (; i < n; ++i)
-        d[i] += s[i] * ((i & 1) == 0 ? gA : gB);
+    for (; i < n; ++i) d[i] += s[i] * ((i & 1) == 0 ? gA : gB);
 }
 
 // Four source floats make eight destination floats per step.
@@ -134,14 +128,10 @@ template <SpreadRunFn Run> void MixMonoToStereo(MixJob* job) {
 
 template <AddRunFn Add, SpreadRunFn Spread> MixKernel Kernel(int nIndex) {
     switch (nIndex) {
-    case kIndexMonoToMono:
-        return &MixMonoToMono<Add>;
-    case kIndexMonoToStereo:
-        return &MixMonoToStereo<Spread>;
-    case kIndexStereoToStereo:
-        return &MixStereoToStereo<Add>;
-    default:
-        return nullptr;
+    case kIndexMonoToMono: return &MixMonoToMono<Add>;
+    case kIndexMonoToStereo: return &MixMonoToStereo<Spread>;
+    case kIndexStereoToStereo: return &MixStereoToStereo<Add>;
+    default: return nullptr;
     }
 }
 

@@ -38,14 +38,11 @@ template <int W, bool Unity>
 __attribute__((always_inline)) inline void AddRunBody(float* d, const float* s, long n, float gA,
                                                       float gB) {
     typename Wide<W>::V g;
-    for (int k = 0; k < W; ++k)
-        g[k] = (k & 1) == 0 ? gA : gB;
+    for (int k = 0; k < W; ++k) g[k] = (k & 1) == 0 ? gA : gB;
     long i = 0;
     for (; i + 4 * W <= n; i += 4 * W)
-        for (int v = 0; v < 4; ++v)
-            AddVector<W, Unity>(d + i + v * W, s + i + v * W, g);
-    for (; i + W <= n; i += W)
-        AddVector<W, Unity>(d + i, s + i, g);
+        for (int v = 0; v < 4; ++v) AddVector<W, Unity>(d + i + v * W, s + i + v * W, g);
+    for (; i + W <= n; i += W) AddVector<W, Unity>(d + i, s + i, g);
     for (; i < n; ++i) {
         if constexpr (Unity)
             d[i] += s[i];
@@ -61,8 +58,7 @@ __attribute__((always_inline)) inline void SpreadRunBody(float* d, const float* 
                                                          float gR, std::index_sequence<I...>) {
     using V = typename Wide<W>::V;
     V g;
-    for (int k = 0; k < W; ++k)
-        g[k] = (k & 1) == 0 ? gL : gR;
+    for (int k = 0; k < W; ++k) g[k] = (k & 1) == 0 ? gL : gR;
     long i = 0;
     for (; i + W <= n; i += W) {
         V v, d0, d1;

@@ -9,7 +9,8 @@ constexpr int kNoteStateCapacity = 256;
 class CPlayStatePool {
 public:
     explicit CPlayStatePool(int nCapacity = kNoteStateCapacity)
-        : m_pStates(new (std::nothrow) PlayState[nCapacity]), m_ppFree(new (std::nothrow) PlayState*[nCapacity]) {
+        : m_pStates(new (std::nothrow) PlayState[nCapacity]),
+          m_ppFree(new (std::nothrow) PlayState*[nCapacity]) {
         if (m_pStates == nullptr || m_ppFree == nullptr) return;
         for (int i = 0; i < nCapacity; ++i) m_ppFree[i] = &m_pStates[nCapacity - 1 - i];
         m_nFree = m_nCapacity = nCapacity;

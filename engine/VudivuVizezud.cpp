@@ -5,9 +5,9 @@
 #include <new>
 
 CVudivuVizezud::CVudivuVizezud(CDXiSynthContext* pContext)
-    : CDXi(pContext), m_playList(kPlayListCapacity), m_playList2(kPlayListCapacity), m_pads(kPadCount),
-      m_loopBin(kLoopBinCapacity), m_auditionPad(pContext), m_keyMap(pContext), m_segments(kSegmentListCapacity),
-      m_pScratch(new (std::nothrow) float[kScratchFloats]()) {
+    : CDXi(pContext), m_playList(kPlayListCapacity), m_playList2(kPlayListCapacity),
+      m_pads(kPadCount), m_loopBin(kLoopBinCapacity), m_auditionPad(pContext), m_keyMap(pContext),
+      m_segments(kSegmentListCapacity), m_pScratch(new (std::nothrow) float[kScratchFloats]()) {
     m_renderer.Init();
     for (int i = 0; i < kPadCount; ++i) {
         auto* pPad = new (std::nothrow) CGrooveTrack(pContext);
@@ -82,16 +82,19 @@ HRESULT CVudivuVizezud::CreateOutput(int n) {
 
 HRESULT CVudivuVizezud::CheckInputFormat(const WAVEFORMATEX* pwfx) {
     if (m_pSynthContext == nullptr) return E_FAIL;
-    return pwfx != nullptr && pwfx->wFormatTag == WAVE_FORMAT_IEEE_FLOAT ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+    return pwfx != nullptr && pwfx->wFormatTag == WAVE_FORMAT_IEEE_FLOAT ? S_OK
+                                                                         : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
 HRESULT CVudivuVizezud::CheckOutputFormat(const WAVEFORMATEX* pwfx) {
     if (m_pSynthContext == nullptr) return E_FAIL;
-    return pwfx != nullptr && pwfx->wFormatTag == WAVE_FORMAT_IEEE_FLOAT ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+    return pwfx != nullptr && pwfx->wFormatTag == WAVE_FORMAT_IEEE_FLOAT ? S_OK
+                                                                         : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
 HRESULT CVudivuVizezud::CheckTransform(const WAVEFORMATEX* pIn, const WAVEFORMATEX* pOut) {
-    const bool ok = pIn != nullptr && pOut != nullptr && pIn->wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
+    const bool ok = pIn != nullptr && pOut != nullptr &&
+                    pIn->wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
                     pOut->wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
     return ok ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
@@ -128,8 +131,8 @@ void CVudivuVizezud::RecomputeTimeConstants() {
 
 bool CVudivuVizezud::EnsureOutputFormat() {
     CAutoLock lock(this);
-    if (m_wfxOut.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (m_wfxOut.nChannels == 1 || m_wfxOut.nChannels == 2) &&
-        m_wfxOut.nSamplesPerSec != 0) {
+    if (m_wfxOut.wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
+        (m_wfxOut.nChannels == 1 || m_wfxOut.nChannels == 2) && m_wfxOut.nSamplesPerSec != 0) {
         RecomputeTimeConstants();
         return false;
     }
@@ -146,8 +149,8 @@ LONG CVudivuVizezud::FindBinEntry(const wchar_t* pszPath) const {
     return -1;
 }
 
-HRESULT CVudivuVizezud::LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex, LONG* pnIndex,
-                                        LONG* pnStatus) {
+HRESULT CVudivuVizezud::LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex,
+                                        LONG* pnIndex, LONG* pnStatus) {
     if (pnIndex == nullptr || pnStatus == nullptr) return E_POINTER;
     *pnIndex = -1;
     *pnStatus = 0;
@@ -180,8 +183,9 @@ HRESULT CVudivuVizezud::LoadSourceToBin(const LoopSource& src, const wchar_t* ps
         return S_FALSE;
     }
     // An index past the last entry appends, so the bin never has holes.
-    const int nAt = nIndex >= 0 && nIndex < kLoopBinCapacity && nIndex < m_loopBin.GetCount() ? nIndex
-                                                                                                : m_loopBin.GetCount();
+    const int nAt = nIndex >= 0 && nIndex < kLoopBinCapacity && nIndex < m_loopBin.GetCount()
+                        ? nIndex
+                        : m_loopBin.GetCount();
     m_loopBin.InsertAt(nAt, pEntry);
     // Entries that moved up keep their grains pointing at themselves, and
     // pad grains cut from them follow.

@@ -6,11 +6,11 @@
 #include "engine/GrainRenderer.h"
 #include "engine/GrooveTrack.h"
 #include "engine/KeyMap.h"
-#include "interfaces/LoopSource.h"
 #include "engine/PlayInfo.h"
 #include "engine/PlayStatePool.h"
 #include "engine/PreAllocArray.h"
 #include "interfaces/DXi.h"
+#include "interfaces/LoopSource.h"
 #include "interfaces/PandrelConstants.h"
 #include "interfaces/PinBuffer.h"
 
@@ -64,8 +64,8 @@ public:
     // lock; the insertion under it. *pnIndex gets the entry's index; the
     // result is S_OK, or S_FALSE with *pnStatus 1 (Loop Bin full) or 2 (the
     // output format was changed). A path already in the bin loads nothing.
-    HRESULT LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex, LONG* pnIndex,
-                            LONG* pnStatus);
+    HRESULT LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex,
+                            LONG* pnIndex, LONG* pnStatus);
     // Index of the Loop Bin entry loaded from pszPath, or -1.
     LONG FindBinEntry(const wchar_t* pszPath) const;
 
@@ -85,14 +85,18 @@ public:
     HRESULT StopFilePreview(LONG nEntry);
     void SetGrainAudition(BOOL bOn) { m_bGrainAudition = bOn ? 1 : 0; }
     BOOL GetGrainAudition() const { return m_bGrainAudition; }
-    BOOL IsPadActive(int nPad) const { return nPad >= 0 && nPad < kPadCount ? m_abActive[nPad] : 0; }
+    BOOL IsPadActive(int nPad) const {
+        return nPad >= 0 && nPad < kPadCount ? m_abActive[nPad] : 0;
+    }
     // True while the entry's preview holds a nonzero held length.
     BOOL IsFilePreviewActive(int nEntry) const;
     // Recomputes the any-solo flag from the pads.
     void UpdateAnySolo();
 
     CGrooveTrack* Pad(int i) const { return i >= 0 && i < m_pads.GetCount() ? m_pads[i] : nullptr; }
-    CGrooveTrack* BinEntry(int i) const { return i >= 0 && i < m_loopBin.GetCount() ? m_loopBin[i] : nullptr; }
+    CGrooveTrack* BinEntry(int i) const {
+        return i >= 0 && i < m_loopBin.GetCount() ? m_loopBin[i] : nullptr;
+    }
     int BinCount() const { return m_loopBin.GetCount(); }
     CKeyMap& KeyMap() { return m_keyMap; }
     CGrooveTrack& AuditionPad() { return m_auditionPad; }
@@ -102,11 +106,11 @@ public:
 protected:
     // One buffer as the render path sees it.
     struct BufferWindow {
-        LONGLONG nPos = 0;   // buffer position, samples
-        LONG nFrames = 0;    // F
-        LONGLONG nW0 = 0;    // window start, ticks
-        LONGLONG nWL = 0;    // window length, ticks
-        LONGLONG nWEnd = 0;  // ticks(buffer position + F)
+        LONGLONG nPos = 0;        // buffer position, samples
+        LONG nFrames = 0;         // F
+        LONGLONG nW0 = 0;         // window start, ticks
+        LONGLONG nWL = 0;         // window length, ticks
+        LONGLONG nWEnd = 0;       // ticks(buffer position + F)
         LONGLONG nReleaseEnd = 0; // ticks(buffer position + 20 ms)
         int nActiveBefore = 0;    // pads active in the previous buffer
         PinBuffer* pMix = nullptr;
@@ -127,13 +131,14 @@ protected:
     void RenderPreviews(const BufferWindow& w);
     void RenderAudition(const BufferWindow& w);
     // Renders every pad of pList for one trigger; bFlags marks sounding pads.
-    void RenderPlayList(const BufferWindow& w, PlayState& state, const CPreAllocArray<TrackPlayInfo>& list,
-                        BOOL* pbSounded);
+    void RenderPlayList(const BufferWindow& w, PlayState& state,
+                        const CPreAllocArray<TrackPlayInfo>& list, BOOL* pbSounded);
     PadResult RenderPad(const BufferWindow& w, PlayState& state, const TrackPlayInfo& info);
     // Fills m_segments with the pad's grain segments in [nS, nE) of its unit.
-    void CollectSegments(const CGrooveTrack& pad, const PlayState& state, bool bSynced, LONGLONG nS, LONGLONG nE,
-                         LONGLONG nOrigin, LONGLONG nEnd, LONGLONG nRef);
-    void CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y, LONGLONG nOffset);
+    void CollectSegments(const CGrooveTrack& pad, const PlayState& state, bool bSynced, LONGLONG nS,
+                         LONGLONG nE, LONGLONG nOrigin, LONGLONG nEnd, LONGLONG nRef);
+    void CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y,
+                     LONGLONG nOffset);
     static LONGLONG CutPoint(const StreamEventInfo& seg, bool bTicks, LONGLONG nPadLen);
     // Where a segment's fades fall, in output samples: the trigger's start
     // (1 ms fade-in), its end (20 ms fade-out, infinite while open) and the
@@ -144,9 +149,9 @@ protected:
         LONGLONG nCut = kInfiniteTime;
     };
     // Renders output frames [x0, x1) of one segment, with its fades.
-    void RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad, LONGLONG nStart,
-                     LONGLONG nTarget, LONGLONG x0, LONGLONG x1, const SegmentFades& fades, float* pDst,
-                     LONG nTranspose);
+    void RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad,
+                     LONGLONG nStart, LONGLONG nTarget, LONGLONG x0, LONGLONG x1,
+                     const SegmentFades& fades, float* pDst, LONG nTranspose);
     PinBuffer* FindOutput(const BufferWindow& w, DWORD dwPin) const;
     // Puts a copy of the grain on the audition pad at time 0 and starts it.
     HRESULT AuditionGrain(const CGrooveEvent& grain, BOOL bFollowKey);

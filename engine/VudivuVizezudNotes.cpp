@@ -39,7 +39,8 @@ HRESULT CVudivuVizezud::RetireNote(SynthEvent* pEvent, DWORD dwForce) {
     if (pEvent == nullptr) return S_OK;
     PlayState* st = pEvent->pNoteState;
     if (st == nullptr) return S_OK;
-    if (!dwForce && (st->held.nCursor < st->held.nEnd || st->latched.nCursor < st->latched.nEnd)) return S_FALSE;
+    if (!dwForce && (st->held.nCursor < st->held.nEnd || st->latched.nCursor < st->latched.nEnd))
+        return S_FALSE;
     CAutoLock lock(this);
     for (PadOwnership& o : m_ownership)
         if (o.pOwner == st) {
@@ -131,7 +132,8 @@ void CVudivuVizezud::RenderNote(const BufferWindow& w, SynthEvent& ev) {
             st.latched.nLength += w.nWL;
         }
     }
-    if ((IsReleased(ev, st) && st.latched.nEnd >= 1 && st.latched.nCursor >= st.latched.nEnd) || m_bStopAll) {
+    if ((IsReleased(ev, st) && st.latched.nEnd >= 1 && st.latched.nCursor >= st.latched.nEnd) ||
+        m_bStopAll) {
         st.latched.nEnd = st.latched.nLength = 0;
         ev.rec.dwDuration = 0;
     }

@@ -11,7 +11,9 @@ namespace {
 constexpr LONGLONG kMaxPassesPerRange = 128;
 
 // Floor division and modulo, for positions before the loop reference.
-LONGLONG FloorDiv(LONGLONG a, LONGLONG b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
+LONGLONG FloorDiv(LONGLONG a, LONGLONG b) {
+    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
+}
 LONGLONG FloorMod(LONGLONG a, LONGLONG b) { return a - FloorDiv(a, b) * b; }
 } // namespace
 
@@ -24,20 +26,24 @@ LONGLONG CVudivuVizezud::CutPoint(const StreamEventInfo& seg, bool bTicks, LONGL
 }
 
 LONG CVudivuVizezud::KeyShift(const CGrooveTrack& pad) const {
-    if (!pad.m_bFollowKey || pad.m_nKey < 0 || m_dwHostKey == 0xFFFFFFFF || m_dwHostKey > 127) return 0;
+    if (!pad.m_bFollowKey || pad.m_nKey < 0 || m_dwHostKey == 0xFFFFFFFF || m_dwHostKey > 127)
+        return 0;
     LONG d = static_cast<LONG>(m_dwHostKey) - pad.m_nKey;
-    if (d > 5) d -= 12;
-    else if (d < -6) d += 12;
+    if (d > 5)
+        d -= 12;
+    else if (d < -6)
+        d += 12;
     return d;
 }
 
-void CVudivuVizezud::RenderPlayList(const BufferWindow& w, PlayState& state, const CPreAllocArray<TrackPlayInfo>& list,
-                                    BOOL* pbSounded) {
+void CVudivuVizezud::RenderPlayList(const BufferWindow& w, PlayState& state,
+                                    const CPreAllocArray<TrackPlayInfo>& list, BOOL* pbSounded) {
     bool bLatchedOneShot = false, bAllFinished = true, bOther = false;
     for (const TrackPlayInfo& info : list) {
         if (info.pTrack == nullptr || info.pTrack->IsEmpty()) continue;
         const PadResult r = RenderPad(w, state, info);
-        if (r == PadResult::Sounded && info.nKind == kPlayKindPad && pbSounded != nullptr) pbSounded[info.nPad] = 1;
+        if (r == PadResult::Sounded && info.nKind == kPlayKindPad && pbSounded != nullptr)
+            pbSounded[info.nPad] = 1;
         if (info.bLatch && !info.pTrack->m_bLooping) {
             bLatchedOneShot = true;
             if (r != PadResult::Finished) bAllFinished = false;
@@ -94,7 +100,8 @@ CVudivuVizezud::PadResult CVudivuVizezud::RenderPad(const BufferWindow& w, PlayS
         nRef = nP;
     }
     const LONGLONG nPadLen = bSynced ? pad.m_nLenTicks : pad.m_nLenSamples;
-    if (!pad.m_bLooping && !state.bNoNaturalEnd && nS >= nOrigin + nPadLen) return PadResult::Finished;
+    if (!pad.m_bLooping && !state.bNoNaturalEnd && nS >= nOrigin + nPadLen)
+        return PadResult::Finished;
 
     CollectSegments(pad, state, bSynced, nS, nEnd, nOrigin, nStop, nRef);
     pad.m_bStarted = 0;
@@ -125,13 +132,15 @@ CVudivuVizezud::PadResult CVudivuVizezud::RenderPad(const BufferWindow& w, PlayS
         if (ce <= cs) continue;
         if (s >= nReleaseStart && s > nP) continue;
         fades.nCut = cut;
-        RenderFaded(w, *seg.pGrain, pad, s, e - s, cs, ce, fades, pDst, seg.pGrain->m_nTranspose + nShift);
+        RenderFaded(w, *seg.pGrain, pad, s, e - s, cs, ce, fades, pDst,
+                    seg.pGrain->m_nTranspose + nShift);
     }
     return PadResult::Sounded;
 }
 
-void CVudivuVizezud::CollectSegments(const CGrooveTrack& pad, const PlayState&, bool bSynced, LONGLONG nS,
-                                     LONGLONG nE, LONGLONG nOrigin, LONGLONG nEnd, LONGLONG nRef) {
+void CVudivuVizezud::CollectSegments(const CGrooveTrack& pad, const PlayState&, bool bSynced,
+                                     LONGLONG nS, LONGLONG nE, LONGLONG nOrigin, LONGLONG nEnd,
+                                     LONGLONG nRef) {
     m_segments.Clear();
     if (pad.IsEmpty() || (m_bAnySolo && !pad.m_bSolo)) return;
     const LONGLONG nPadLen = bSynced ? pad.m_nLenTicks : pad.m_nLenSamples;
@@ -142,7 +151,8 @@ void CVudivuVizezud::CollectSegments(const CGrooveTrack& pad, const PlayState&, 
     // buffers, more when a buffer is longer than a looping pad (a single
     // wrap would leave the rest of such a buffer silent).
     const LONGLONG qFirst = FloorDiv(s - nRef, nPadLen), qLast = FloorDiv(e - 1 - nRef, nPadLen);
-    for (LONGLONG k = qFirst; k <= qLast && k - qFirst < kMaxPassesPerRange && !m_segments.IsFull(); ++k) {
+    for (LONGLONG k = qFirst; k <= qLast && k - qFirst < kMaxPassesPerRange && !m_segments.IsFull();
+         ++k) {
         if (!pad.m_bLooping && k != 0) {
             if (k > 0) break;
             continue;
@@ -152,7 +162,8 @@ void CVudivuVizezud::CollectSegments(const CGrooveTrack& pad, const PlayState&, 
     }
 }
 
-void CVudivuVizezud::CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y, LONGLONG o) {
+void CVudivuVizezud::CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG x, LONGLONG y,
+                                 LONGLONG o) {
     for (int i = 0; i < pad.GetSize(); ++i) {
         const CGrooveEvent& g = *pad.GetAt(i);
         const LONGLONG start = bTicks ? g.m_nStartTicks : g.m_nStartSamples;
@@ -178,23 +189,29 @@ void CVudivuVizezud::CollectPass(const CGrooveTrack& pad, bool bTicks, LONGLONG 
     }
 }
 
-void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grain, const CGrooveTrack& pad,
-                                 LONGLONG nStart, LONGLONG nTarget, LONGLONG x0, LONGLONG x1,
-                                 const SegmentFades& fades, float* pDst, LONG nTranspose) {
-    const WAVEFORMATEX fmt = MakeFloatFormat(static_cast<WORD>(w.nChannels), m_wfxOut.nSamplesPerSec);
+void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grain,
+                                 const CGrooveTrack& pad, LONGLONG nStart, LONGLONG nTarget,
+                                 LONGLONG x0, LONGLONG x1, const SegmentFades& fades, float* pDst,
+                                 LONG nTranspose) {
+    const WAVEFORMATEX fmt =
+        MakeFloatFormat(static_cast<WORD>(w.nChannels), m_wfxOut.nSamplesPerSec);
     const LONGLONG nP = fades.nTrigger, nE = fades.nEnd, nC = fades.nCut;
     const LONGLONG nIn = m_nSamplesPerMs, nOut = m_nReleaseSamples;
     const bool bOutFade = nE < kInfiniteTime && nOut > 0, bCutFade = nC < kInfiniteTime && nIn > 0;
-    const LONGLONG nInEnd = nIn > 0 ? nP + nIn : nP, nOutStart = bOutFade ? nE - nOut : kInfiniteTime;
+    const LONGLONG nInEnd = nIn > 0 ? nP + nIn : nP,
+                   nOutStart = bOutFade ? nE - nOut : kInfiniteTime;
     // The cut's fade is 1 ms, like the fade-in: short enough to keep the
     // grain's sound up to the cut, long enough that the jump does not click.
     const LONGLONG nCutStart = bCutFade ? nC - nIn : kInfiniteTime;
     // Gain of the fades at output frame x.
     auto gain = [&](LONGLONG x) {
         double g = 1.0;
-        if (x < nInEnd) g *= static_cast<double>(std::max<LONGLONG>(0, x - nP)) / static_cast<double>(nIn);
-        if (x >= nOutStart) g *= static_cast<double>(std::max<LONGLONG>(0, nE - x)) / static_cast<double>(nOut);
-        if (x >= nCutStart) g *= static_cast<double>(std::max<LONGLONG>(0, nC - x)) / static_cast<double>(nIn);
+        if (x < nInEnd)
+            g *= static_cast<double>(std::max<LONGLONG>(0, x - nP)) / static_cast<double>(nIn);
+        if (x >= nOutStart)
+            g *= static_cast<double>(std::max<LONGLONG>(0, nE - x)) / static_cast<double>(nOut);
+        if (x >= nCutStart)
+            g *= static_cast<double>(std::max<LONGLONG>(0, nC - x)) / static_cast<double>(nIn);
         return g;
     };
     const LONGLONG cuts[3] = {nInEnd, nOutStart, nCutStart};
@@ -207,8 +224,8 @@ void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grai
             if (c > a && c < b) b = c;
         const bool bFaded = a < nInEnd || a >= nOutStart || a >= nCutStart;
         if (!bFaded) {
-            m_renderer.RenderSegment(grain, a - nStart, a - w.nPos, b - a, nTarget, pDst, fmt, pad.m_fVolume,
-                                     pad.m_fPan, nTranspose);
+            m_renderer.RenderSegment(grain, a - nStart, a - w.nPos, b - a, nTarget, pDst, fmt,
+                                     pad.m_fVolume, pad.m_fPan, nTranspose);
             a = b;
             continue;
         }
@@ -216,8 +233,8 @@ void CVudivuVizezud::RenderFaded(const BufferWindow& w, const CGrooveEvent& grai
         for (LONGLONG c = a; c < b; c += nChunk) {
             const LONGLONG n = std::min(nChunk, b - c);
             std::memset(m_pScratch, 0, static_cast<size_t>(n * w.nChannels) * sizeof(float));
-            m_renderer.RenderSegment(grain, c - nStart, 0, n, nTarget, m_pScratch, fmt, pad.m_fVolume, pad.m_fPan,
-                                     nTranspose);
+            m_renderer.RenderSegment(grain, c - nStart, 0, n, nTarget, m_pScratch, fmt,
+                                     pad.m_fVolume, pad.m_fPan, nTranspose);
             const double g0 = gain(c), g1 = gain(c + 1), g2 = gain(c + 2);
             MixJob job;
             job.pDst = pDst + (c - w.nPos) * w.nChannels;

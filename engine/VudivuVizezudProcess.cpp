@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstring>
 
-LONGLONG CVudivuVizezud::Ticks(LONGLONG nSamples) const { return m_pSynthContext->SamplesToTicks(nSamples); }
+LONGLONG CVudivuVizezud::Ticks(LONGLONG nSamples) const {
+    return m_pSynthContext->SamplesToTicks(nSamples);
+}
 
 LONGLONG CVudivuVizezud::Samples(LONGLONG nTicks) const {
     return nTicks >= kInfiniteTime ? kInfiniteTime : m_pSynthContext->TicksToSamples(nTicks);
@@ -41,8 +43,8 @@ int ChannelsOf(const PinBuffer& b, int nDefault) {
 }
 } // namespace
 
-HRESULT CVudivuVizezud::Process(LONGLONG llStreamPos, PinBuffer* pInput, PinBuffer* pOutputs, DWORD dwOutputs,
-                                LONGLONG, CSynthEventList* pActive) {
+HRESULT CVudivuVizezud::Process(LONGLONG llStreamPos, PinBuffer* pInput, PinBuffer* pOutputs,
+                                DWORD dwOutputs, LONGLONG, CSynthEventList* pActive) {
     if (pInput == nullptr) return S_FALSE;
     if (m_pSynthContext == nullptr) return E_FAIL;
     CAutoLock lock(this);
@@ -82,7 +84,8 @@ HRESULT CVudivuVizezud::Process(LONGLONG llStreamPos, PinBuffer* pInput, PinBuff
             }
         } else if (pInData != nullptr) {
             if (float* p = out.GetFloats())
-                CopyInput(pInData, ChannelsOf(*pInput, w.nChannels), p, ChannelsOf(out, w.nChannels), nFrames);
+                CopyInput(pInData, ChannelsOf(*pInput, w.nChannels), p,
+                          ChannelsOf(out, w.nChannels), nFrames);
         } else {
             out.SetSilent(1);
         }
@@ -104,7 +107,8 @@ HRESULT CVudivuVizezud::Process(LONGLONG llStreamPos, PinBuffer* pInput, PinBuff
         const MixKernel mix = SelectFloatMixKernel(w.nChannels, w.nChannels, false);
         for (DWORD i = 0; i < w.nOutputs; ++i) {
             PinBuffer& out = pOutputs[i];
-            if (&out == w.pMix || out.IsSilent() || ChannelsOf(out, w.nChannels) != w.nChannels) continue;
+            if (&out == w.pMix || out.IsSilent() || ChannelsOf(out, w.nChannels) != w.nChannels)
+                continue;
             if (pMix == nullptr) pMix = w.pMix->GetFloats();
             const float* pSrc = out.GetFloats();
             if (pMix == nullptr || pSrc == nullptr) break;

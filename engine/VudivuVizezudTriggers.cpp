@@ -45,7 +45,8 @@ void CVudivuVizezud::RenderPadButtons(const BufferWindow& w) {
                 LONGLONG nStart = w.nW0;
                 if (pPad->m_bSyncedPlayback) {
                     SyncedStart(pPad, w.nW0, w.nActiveBefore);
-                    if (!m_pSynthContext->IsPlaying() && w.nActiveBefore > 0) nStart = w.nW0 - m_nSyncReference;
+                    if (!m_pSynthContext->IsPlaying() && w.nActiveBefore > 0)
+                        nStart = w.nW0 - m_nSyncReference;
                 } else {
                     pPad->m_nSyncStart = 0;
                 }

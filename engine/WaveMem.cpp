@@ -24,8 +24,7 @@ inline CubicWeights Weights(double t) {
 
 // Output frame from the four taps at a (C floats each), in double precision,
 // the taps summed in order.
-template <int C>
-inline void CubicFrame(const float* a, const CubicWeights& w, float* pOut) {
+template <int C> inline void CubicFrame(const float* a, const CubicWeights& w, float* pOut) {
 #if defined(__SSE2__)
     if constexpr (C == 2) {
         // Both channels in one register; each lane does the scalar rule.
@@ -91,11 +90,11 @@ void Interpolate(const float* pIn, LONGLONG nOld, LONGLONG nNew, double dRatio, 
         const __m128d st2 = _mm_mul_pd(s, t2);
         const __m128d w0 = _mm_add_pd(_mm_sub_pd(_mm_sub_pd(st2, t2), _mm_mul_pd(s, t)), t);
         const __m128d w1 = _mm_add_pd(_mm_sub_pd(half, st2), t2);
-        const __m128d w2 = _mm_add_pd(
-            _mm_sub_pd(_mm_sub_pd(_mm_sub_pd(_mm_add_pd(_mm_mul_pd(s2, t), t2), half),
-                                  _mm_mul_pd(two, t)),
-                       st2),
-            one);
+        const __m128d w2 =
+            _mm_add_pd(_mm_sub_pd(_mm_sub_pd(_mm_sub_pd(_mm_add_pd(_mm_mul_pd(s2, t), t2), half),
+                                             _mm_mul_pd(two, t)),
+                                  st2),
+                       one);
         alignas(16) double a0[2], a1[2], a2[2];
         _mm_store_pd(a0, w0);
         _mm_store_pd(a1, w1);
@@ -148,7 +147,8 @@ HRESULT CWaveMem::Allocate(WORD nChannels, DWORD nRate, LONGLONG nFrames) {
 void CWaveMem::SetGuardFrame() {
     if (m_pData == nullptr) return;
     const int c = Channels();
-    for (int ch = 0; ch < c; ++ch) m_pData[m_nFrames * c + ch] = m_nFrames > 0 ? m_pData[(m_nFrames - 1) * c + ch] : 0.0f;
+    for (int ch = 0; ch < c; ++ch)
+        m_pData[m_nFrames * c + ch] = m_nFrames > 0 ? m_pData[(m_nFrames - 1) * c + ch] : 0.0f;
 }
 
 HRESULT CWaveMem::ConvertSampleRate(DWORD nRate) {
@@ -157,7 +157,8 @@ HRESULT CWaveMem::ConvertSampleRate(DWORD nRate) {
     const int c = Channels();
     const LONGLONG nOld = m_nFrames;
     const double dRatio = static_cast<double>(nRate) / static_cast<double>(m_wfx.nSamplesPerSec);
-    const LONGLONG nNew = static_cast<LONGLONG>(std::floor(static_cast<double>(nOld) * dRatio + 0.5));
+    const LONGLONG nNew =
+        static_cast<LONGLONG>(std::floor(static_cast<double>(nOld) * dRatio + 0.5));
     // The new data replaces the old; the overview stays (it describes the
     // same sound in blocks, whatever the rate). Every frame is written by the
     // interpolation and the guard frame after; only the rest needs clearing

@@ -10,9 +10,7 @@ constexpr std::align_val_t kHeapAlign{16};
 constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kPage = 4096;
 
-size_t RoundUp(size_t n, size_t m) {
-    return (n + m - 1) / m * m;
-}
+size_t RoundUp(size_t n, size_t m) { return (n + m - 1) / m * m; }
 
 // A zeroed mapping of nBytes (a multiple of the page size) starting on a huge
 // page boundary: the slack of an over-sized mapping is returned at both ends.

@@ -24,7 +24,8 @@ struct WaveFormatExtension {
 };
 #pragma pack(pop)
 static_assert(sizeof(WaveFormatExtension) == 22);
-constexpr GUID kSubFormatBase = {0, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+constexpr GUID kSubFormatBase = {
+    0, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr WORD kBaseFormatBytes = 16;
 } // namespace
 
@@ -73,7 +74,8 @@ HRESULT CAcidWave::Open(const char* pszPath) {
     // A path longer than the reader holds is refused rather than cut, which
     // could name another file.
     WCHAR wide[kMaxPath + 2];
-    if (MultiByteToWide(pszPath, wide, kMaxPath + 2) > static_cast<size_t>(kMaxPath)) return Fail(MMIOERR_CANNOTOPEN);
+    if (MultiByteToWide(pszPath, wide, kMaxPath + 2) > static_cast<size_t>(kMaxPath))
+        return Fail(MMIOERR_CANNOTOPEN);
     std::copy(wide, wide + kMaxPath + 1, m_szPath);
 
     MMIOINFO info{};
@@ -83,7 +85,8 @@ HRESULT CAcidWave::Open(const char* pszPath) {
     m_nFileBytes = mmioSeek(m_hmmio, 0, SEEK_END);
     if (m_nFileBytes < 0 || mmioSeek(m_hmmio, 0, SEEK_SET) != 0) return Fail(MMIOERR_CANNOTSEEK);
 
-    if (mmioDescend(m_hmmio, &m_ckRiff, nullptr, 0) != 0 || m_ckRiff.ckid != FOURCC_RIFF || m_ckRiff.fccType != kWave)
+    if (mmioDescend(m_hmmio, &m_ckRiff, nullptr, 0) != 0 || m_ckRiff.ckid != FOURCC_RIFF ||
+        m_ckRiff.fccType != kWave)
         return Fail(MMIOERR_INVALIDFILE);
     m_bFormatRead = 1;
 
@@ -112,7 +115,8 @@ MMRESULT CAcidWave::ReadFormat() {
         if (!ReadChunkBody(m_ckFmt, &extra, sizeof(extra))) return MMIOERR_CANNOTREAD;
         WaveFormatExtension ext{};
         if (wfx.wFormatTag == WAVE_FORMAT_EXTENSIBLE && extra >= sizeof(ext) &&
-            m_ckFmt.cksize >= sizeof(WAVEFORMATEX) + sizeof(ext) && ReadChunkBody(m_ckFmt, &ext, sizeof(ext))) {
+            m_ckFmt.cksize >= sizeof(WAVEFORMATEX) + sizeof(ext) &&
+            ReadChunkBody(m_ckFmt, &ext, sizeof(ext))) {
             GUID base = ext.SubFormat;
             base.Data1 = 0;
             if (base == kSubFormatBase && ext.SubFormat.Data1 <= 0xFFFF)
@@ -123,8 +127,8 @@ MMRESULT CAcidWave::ReadFormat() {
     // No division by zero later, and frames at least as wide as their samples,
     // so a buffer of frames x block align holds every sample.
     const DWORD sampleBytes = (static_cast<DWORD>(wfx.wBitsPerSample) + 7) / 8;
-    if (wfx.nChannels == 0 || wfx.nChannels > 2 || wfx.nBlockAlign == 0 || wfx.nAvgBytesPerSec == 0 ||
-        wfx.nBlockAlign < wfx.nChannels * sampleBytes)
+    if (wfx.nChannels == 0 || wfx.nChannels > 2 || wfx.nBlockAlign == 0 ||
+        wfx.nAvgBytesPerSec == 0 || wfx.nBlockAlign < wfx.nChannels * sampleBytes)
         return MMIOERR_INVALIDFILE;
     m_wfx = wfx;
     return mmioAscend(m_hmmio, &m_ckFmt, 0);
@@ -183,17 +187,23 @@ void CAcidWave::ReadInfoItem(int nEntry) {
 }
 
 DWORD CAcidWave::BytesPresentFrom(DWORD nOffset) const {
-    return nOffset >= static_cast<DWORD>(m_nFileBytes) ? 0 : static_cast<DWORD>(m_nFileBytes) - nOffset;
+    return nOffset >= static_cast<DWORD>(m_nFileBytes) ? 0
+                                                       : static_cast<DWORD>(m_nFileBytes) - nOffset;
 }
 
 // A chunk claiming more than the file holds keeps the bytes that are there.
-void CAcidWave::ClampDataSize(MMCKINFO& ck) const { ck.cksize = std::min(ck.cksize, BytesPresentFrom(ck.dwDataOffset)); }
+void CAcidWave::ClampDataSize(MMCKINFO& ck) const {
+    ck.cksize = std::min(ck.cksize, BytesPresentFrom(ck.dwDataOffset));
+}
 
 // Reads from the stream position, refusing to go past the chunk's end.
 bool CAcidWave::ReadChunkBody(const MMCKINFO& ck, void* pOut, DWORD nBytes) {
     LONG pos = mmioSeek(m_hmmio, 0, SEEK_CUR);
-    if (pos < 0 || static_cast<int64_t>(pos) + nBytes > static_cast<int64_t>(ck.dwDataOffset) + ck.cksize) return false;
-    return mmioRead(m_hmmio, static_cast<char*>(pOut), static_cast<LONG>(nBytes)) == static_cast<LONG>(nBytes);
+    if (pos < 0 ||
+        static_cast<int64_t>(pos) + nBytes > static_cast<int64_t>(ck.dwDataOffset) + ck.cksize)
+        return false;
+    return mmioRead(m_hmmio, static_cast<char*>(pOut), static_cast<LONG>(nBytes)) ==
+           static_cast<LONG>(nBytes);
 }
 
 DWORD CAcidWave::GetLength(int nUnit) const {
@@ -213,7 +223,8 @@ HRESULT CAcidWave::SeekToFrame(DWORD nFrame) {
     if (m_hmmio == nullptr) return E_FAIL;
     const uint64_t offset = static_cast<uint64_t>(m_wfx.nBlockAlign) * nFrame;
     // Past the end there is nothing to read; refusing keeps the count from wrapping.
-    const int64_t target = static_cast<int64_t>(m_ckData.dwDataOffset) + static_cast<int64_t>(offset);
+    const int64_t target =
+        static_cast<int64_t>(m_ckData.dwDataOffset) + static_cast<int64_t>(offset);
     if (offset > m_nDataBytes || target > MMIO_MAXOFFSET ||
         mmioSeek(m_hmmio, static_cast<LONG>(target), SEEK_SET) != static_cast<LONG>(target)) {
         m_nError = MMIOERR_CANNOTSEEK;

@@ -79,7 +79,9 @@ public:
     DWORD GetSliceUnit() const { return m_nSliceUnit; }
     DWORD GetStrcWord16() const { return m_nStrcWord16; }
     DWORD GetStrcWord20() const { return m_nStrcWord20; }
-    const AcidInfoEntry& GetInfoEntry(int nIndex) const { return m_info[static_cast<size_t>(nIndex)]; }
+    const AcidInfoEntry& GetInfoEntry(int nIndex) const {
+        return m_info[static_cast<size_t>(nIndex)];
+    }
 
     // Descriptive tables (null for an empty or out-of-range slot).
     const char* GetInfoLabel(FOURCC id) const;

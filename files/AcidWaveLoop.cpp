@@ -20,7 +20,8 @@ DWORD Dword(const uint8_t* p) {
 // a shorter one leaves the rest zero, a longer one is read no further.
 MMRESULT CAcidWave::ReadAcid() {
     uint8_t body[kAcidBodyBytes] = {};
-    if (!ReadChunkBody(m_ckAcid, body, std::min(m_ckAcid.cksize, kAcidBodyBytes))) return MMIOERR_CANNOTREAD;
+    if (!ReadChunkBody(m_ckAcid, body, std::min(m_ckAcid.cksize, kAcidBodyBytes)))
+        return MMIOERR_CANNOTREAD;
     const DWORD flags = Dword(body);
     int16_t rootNote;
     std::memcpy(&rootNote, body + 4, sizeof(rootNote));
@@ -54,7 +55,8 @@ MMRESULT CAcidWave::ReadStrc() {
         if (!ReadChunkBody(m_ckStrc, marker, kMarkerBytes)) return MMIOERR_CANNOTREAD;
         const DWORD type = Dword(marker);
         const DWORD position = Dword(marker + 8);
-        if ((type == 0 || type == 2) && position != 0 && Dword(marker + 16) != 0) starts.push_back(position);
+        if ((type == 0 || type == 2) && position != 0 && Dword(marker + 16) != 0)
+            starts.push_back(position);
     }
     // Slices must tile the file with positive lengths: markers out of order are
     // sorted, repeated ones and those at or past the last frame dropped.
@@ -76,7 +78,8 @@ void CAcidWave::SliceByBeats() {
     const int n = static_cast<int>(slices);
     for (int i = 1; i < n; ++i) {
         const auto start = static_cast<DWORD>(std::trunc(m_nFrames * (static_cast<double>(i) / n)));
-        if (start > m_segments.back().nStart) AppendSegment(start); // fewer frames than slices: no empty ones
+        if (start > m_segments.back().nStart)
+            AppendSegment(start); // fewer frames than slices: no empty ones
     }
     CloseSegments();
 }

@@ -28,11 +28,13 @@ void CAcidWave::FillTables() {
         {mmioFOURCC('I', 'S', 'R', 'F'), "Source Form:"},
         {mmioFOURCC('I', 'T', 'C', 'H'), "Technician:"},
     }};
-    m_pszKeyNames = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B", "Not Tranposed"};
-    m_pszNoteValues = {"Whole Notes",     "Half Notes",          "Quarter Notes",     "Eighth Notes",
-                       "Sixteenth Notes", "Thirty-Second Notes", "Sixty-Fourth Notes"};
-    m_pszSegmentTypes = {"Unknown (Value of 0 is undefined)", "Looping Segments", "Non-Looping Segments",
-                         "Pitch Shift Segments"};
+    m_pszKeyNames = {"C", "C#", "D", "D#",           "E", "F", "F#", "G", "G#",
+                     "A", "A#", "B", "Not Tranposed"};
+    m_pszNoteValues = {"Whole Notes",       "Half Notes",      "Quarter Notes",
+                       "Eighth Notes",      "Sixteenth Notes", "Thirty-Second Notes",
+                       "Sixty-Fourth Notes"};
+    m_pszSegmentTypes = {"Unknown (Value of 0 is undefined)", "Looping Segments",
+                         "Non-Looping Segments", "Pitch Shift Segments"};
     m_pszStretchModes = {"Manual", "Disabled", "Auto"};
 }
 
@@ -48,11 +50,16 @@ FOURCC CAcidWave::GetKnownInfoId(int nIndex) const {
 
 namespace {
 template <size_t N> const char* Slot(const std::array<const char*, N>& table, int nIndex) {
-    return nIndex >= 0 && static_cast<size_t>(nIndex) < N ? table[static_cast<size_t>(nIndex)] : nullptr;
+    return nIndex >= 0 && static_cast<size_t>(nIndex) < N ? table[static_cast<size_t>(nIndex)]
+                                                          : nullptr;
 }
 } // namespace
 
 const char* CAcidWave::GetKeyName(int nIndex) const { return Slot(m_pszKeyNames, nIndex); }
 const char* CAcidWave::GetNoteValueName(int nUnit) const { return Slot(m_pszNoteValues, nUnit); }
-const char* CAcidWave::GetSegmentTypeName(int nType) const { return Slot(m_pszSegmentTypes, nType); }
-const char* CAcidWave::GetStretchModeName(int nMode) const { return Slot(m_pszStretchModes, nMode); }
+const char* CAcidWave::GetSegmentTypeName(int nType) const {
+    return Slot(m_pszSegmentTypes, nType);
+}
+const char* CAcidWave::GetStretchModeName(int nMode) const {
+    return Slot(m_pszStretchModes, nMode);
+}

@@ -4,7 +4,8 @@
 
 HRESULT LoadFileToBinEntry(CVudivuVizezud* pEngine, const char* pszPath, LONG nIndex, LONG* pnIndex,
                            LONG* pnStatus) {
-    if (pEngine == nullptr || pszPath == nullptr || pnIndex == nullptr || pnStatus == nullptr) return E_POINTER;
+    if (pEngine == nullptr || pszPath == nullptr || pnIndex == nullptr || pnStatus == nullptr)
+        return E_POINTER;
     *pnStatus = 0;
     const bool bChanged = pEngine->EnsureOutputFormat();
     const std::wstring path = WideFromUtf8(pszPath);
@@ -19,7 +20,8 @@ HRESULT LoadFileToBinEntry(CVudivuVizezud* pEngine, const char* pszPath, LONG nI
     }
     CAcidWaveSource file;
     if (FAILED(file.Load(pszPath))) return E_INVALIDARG;
-    const HRESULT hr = pEngine->LoadSourceToBin(file.Source(), path.c_str(), nIndex, pnIndex, pnStatus);
+    const HRESULT hr =
+        pEngine->LoadSourceToBin(file.Source(), path.c_str(), nIndex, pnIndex, pnStatus);
     // The format was corrected by this call's first check, not the engine's second one.
     if (hr == S_OK && bChanged) {
         *pnStatus = kLoadStatusFormatChanged;

@@ -42,8 +42,9 @@ PeakRun PeaksOf(const CGrooveEvent& g) {
     if (w == nullptr || w->m_pPeaks == nullptr || g.m_nPeakFirst < 0 ||
         g.m_nPeakFirst >= w->m_nPeakBlocks)
         return {};
-    return {w->m_pPeaks + static_cast<size_t>(w->m_wfx.nChannels) * g.m_nPeakFirst * 2,
-            static_cast<DWORD>(std::clamp<LONG>(g.m_nPeakCount, 0, w->m_nPeakBlocks - g.m_nPeakFirst))};
+    return {
+        w->m_pPeaks + static_cast<size_t>(w->m_wfx.nChannels) * g.m_nPeakFirst * 2,
+        static_cast<DWORD>(std::clamp<LONG>(g.m_nPeakCount, 0, w->m_nPeakBlocks - g.m_nPeakFirst))};
 }
 } // namespace
 
@@ -101,8 +102,7 @@ HRESULT CControlInterface::GetPadGrains(LONG nPad, GrainSummary** ppGrains, LONG
 
 HRESULT CControlInterface::CommitGrainEdits() {
     CAutoLock lock(this);
-    for (CGrooveTrack* pPad : m_pads)
-        pPad->Purge();
+    for (CGrooveTrack* pPad : m_pads) pPad->Purge();
     return S_OK;
 }
 
@@ -231,7 +231,8 @@ HRESULT CControlInterface::CopyGrain(LONG nFromPad, LONG nGrain, LONG nToPad, LO
 }
 
 HRESULT CControlInterface::GetGrainPitch(LONG nPad, LONG nGrain, LONG* pnSemitones) {
-    return ReadGrain(nPad, nGrain, pnSemitones, [](const CGrooveEvent& g) { return g.m_nTranspose; });
+    return ReadGrain(nPad, nGrain, pnSemitones,
+                     [](const CGrooveEvent& g) { return g.m_nTranspose; });
 }
 
 HRESULT CControlInterface::SetGrainPitch(LONG nPad, LONG nGrain, LONG nSemitones) {
@@ -239,7 +240,8 @@ HRESULT CControlInterface::SetGrainPitch(LONG nPad, LONG nGrain, LONG nSemitones
 }
 
 HRESULT CControlInterface::GetGrainGain(LONG nPad, LONG nGrain, float* pfValue) {
-    return ReadGrain(nPad, nGrain, pfValue, [](const CGrooveEvent& g) { return static_cast<float>(g.m_dVolume); });
+    return ReadGrain(nPad, nGrain, pfValue,
+                     [](const CGrooveEvent& g) { return static_cast<float>(g.m_dVolume); });
 }
 
 HRESULT CControlInterface::SetGrainGain(LONG nPad, LONG nGrain, float fValue) {
@@ -247,7 +249,8 @@ HRESULT CControlInterface::SetGrainGain(LONG nPad, LONG nGrain, float fValue) {
 }
 
 HRESULT CControlInterface::GetGrainPan(LONG nPad, LONG nGrain, float* pfValue) {
-    return ReadGrain(nPad, nGrain, pfValue, [](const CGrooveEvent& g) { return static_cast<float>(g.m_dPan); });
+    return ReadGrain(nPad, nGrain, pfValue,
+                     [](const CGrooveEvent& g) { return static_cast<float>(g.m_dPan); });
 }
 
 HRESULT CControlInterface::SetGrainPan(LONG nPad, LONG nGrain, float fValue) {

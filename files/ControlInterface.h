@@ -134,7 +134,8 @@ protected:
         return S_OK;
     }
     // The same for one grain of a pad.
-    template <typename T, typename Read> HRESULT ReadGrain(LONG nPad, LONG nGrain, T* pValue, Read read) {
+    template <typename T, typename Read>
+    HRESULT ReadGrain(LONG nPad, LONG nGrain, T* pValue, Read read) {
         if (pValue == nullptr) return E_POINTER;
         CAutoLock lock(this);
         const CGrooveEvent* g = GrainAt(nPad, nGrain);

@@ -28,10 +28,8 @@ HRESULT CControlInterface::DeleteFile(LONG nEntry) {
         for (int g = 0; g < pTrack->GetSize(); ++g)
             if (pTrack->GetAt(g)->m_nSourceIndex >= nEntry) --pTrack->GetAt(g)->m_nSourceIndex;
     };
-    for (CGrooveTrack* pPad : m_pads)
-        renumber(pPad);
-    for (CGrooveTrack* p : m_loopBin)
-        renumber(p);
+    for (CGrooveTrack* pPad : m_pads) renumber(pPad);
+    for (CGrooveTrack* p : m_loopBin) renumber(p);
     // Undoing a later edit must not bring back grains that name a wrong entry.
     RenumberSnapshotsForDelete(nEntry);
     return S_OK;

@@ -59,7 +59,8 @@ HRESULT CControlInterface::GetPadVolume(LONG nPad, float* pValue) {
 
 HRESULT CControlInterface::SetPadVolume(LONG nPad, float value) {
     // Negative (and not-a-number) values store 0.
-    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_fVolume = value >= 0.0f ? std::min(value, 2.0f) : 0.0f; });
+    return WritePad(
+        nPad, [=](CGrooveTrack& p) { p.m_fVolume = value >= 0.0f ? std::min(value, 2.0f) : 0.0f; });
 }
 
 HRESULT CControlInterface::GetPadPan(LONG nPad, float* pValue) {
@@ -67,7 +68,8 @@ HRESULT CControlInterface::GetPadPan(LONG nPad, float* pValue) {
 }
 
 HRESULT CControlInterface::SetPadPan(LONG nPad, float value) {
-    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_fPan = value >= 0.0f ? std::min(value, 1.0f) : 0.0f; });
+    return WritePad(
+        nPad, [=](CGrooveTrack& p) { p.m_fPan = value >= 0.0f ? std::min(value, 1.0f) : 0.0f; });
 }
 
 HRESULT CControlInterface::GetPadTails(LONG nPad, BOOL* pValue) {
@@ -119,7 +121,8 @@ HRESULT CControlInterface::GetPadMidiChannel(LONG nPad, LONG* pValue) {
 }
 
 HRESULT CControlInterface::SetPadMidiChannel(LONG nPad, LONG value) {
-    return WritePad(nPad, [=](CGrooveTrack& p) { p.m_nMidiChannel = std::clamp<LONG>(value, -1, 15); });
+    return WritePad(nPad,
+                    [=](CGrooveTrack& p) { p.m_nMidiChannel = std::clamp<LONG>(value, -1, 15); });
 }
 
 HRESULT CControlInterface::GetPadLatch(LONG nPad, BOOL* pValue) {
@@ -147,12 +150,13 @@ HRESULT CControlInterface::SetPadLength(LONG nKind, LONG nIndex, LONGLONG nTicks
                       : nKind == kKindLoopBin ? BinEntry(nIndex)
                                               : nullptr;
     if (p == nullptr) return E_INVALIDARG;
-    if (nTicks < 0) return S_OK; // lengths are never negative
+    if (nTicks < 0) return S_OK;                     // lengths are never negative
     if (nTicks > kInfiniteTime) return E_INVALIDARG; // beyond what a project stores
     if (nKind == kKindPad) {
         const double dBeats = static_cast<double>(nTicks) / static_cast<double>(kTicksPerBeat);
         const double dMinutes = p->m_dTempo > 0.0 ? dBeats / p->m_dTempo : dBeats * 0.01;
-        const double dSamples = std::trunc(static_cast<double>(p->SampleRate()) * dMinutes * 60.0 + 0.5);
+        const double dSamples =
+            std::trunc(static_cast<double>(p->SampleRate()) * dMinutes * 60.0 + 0.5);
         // Longer than a project stores: the save would not load again.
         if (dSamples > static_cast<double>(kMaxTrackSamples)) return E_INVALIDARG;
         p->m_nLenTicks = nTicks;

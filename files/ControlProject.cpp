@@ -5,9 +5,9 @@
 #include "files/ProjectWriter.h"
 #include "platform/kernel/TextConvert.h"
 #include <atomic>
-#include <cstdio>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <cwctype>
@@ -50,7 +50,8 @@ std::string Narrow(const std::wstring& path) {
 void RemoveStaleTemporaries(const std::wstring& target) {
     constexpr time_t kStaleSeconds = 60;
     const size_t slash = target.find_last_of(L'/');
-    const std::string folder = slash == std::wstring::npos ? "." : Narrow(target.substr(0, slash + 1));
+    const std::string folder =
+        slash == std::wstring::npos ? "." : Narrow(target.substr(0, slash + 1));
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) return;
     const time_t now = ::time(nullptr);
@@ -64,7 +65,8 @@ void RemoveStaleTemporaries(const std::wstring& target) {
         if (::kill(pid, 0) == 0 || errno != ESRCH) continue; // still running, or not ours to ask
         const std::string path = folder + (folder.back() == '/' ? "" : "/") + e->d_name;
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kStaleSeconds)
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            now - st.st_mtime >= kStaleSeconds)
             std::remove(path.c_str());
     }
     ::closedir(dir);
@@ -80,8 +82,7 @@ void CControlInterface::ClearProjectState() {
         pPad->Clear();
         pPad->m_bLooping = pPad->m_bSyncedPlayback = pPad->m_bMute = pPad->m_bSolo = 0;
     }
-    for (CGrooveTrack* pEntry : m_loopBin)
-        delete pEntry;
+    for (CGrooveTrack* pEntry : m_loopBin) delete pEntry;
     m_loopBin.Clear();
     m_keyMap.Clear();
     UpdateAnySolo();
@@ -96,8 +97,7 @@ void CControlInterface::InstallImage(CProjectImage& image) {
         delete m_pads[i];
         m_pads[i] = pPad;
     }
-    for (int i = 0; i < image.EntryCount(); ++i)
-        m_loopBin.Add(image.TakeEntry(i));
+    for (int i = 0; i < image.EntryCount(); ++i) m_loopBin.Add(image.TakeEntry(i));
     for (int i = 0; i < image.Keys().GetCount(); ++i) {
         TrackKeyInfoImp entry = image.Keys().EntryAt(i);
         entry.pTrack = m_pads[static_cast<int>(entry.nPad)];

@@ -4,12 +4,8 @@
 #include "files/ControlInterface.h"
 
 namespace {
-int Next(int i) {
-    return i + 1 == kUndoSlots ? 0 : i + 1;
-}
-int Previous(int i) {
-    return i == 0 ? kUndoSlots - 1 : i - 1;
-}
+int Next(int i) { return i + 1 == kUndoSlots ? 0 : i + 1; }
+int Previous(int i) { return i == 0 ? kUndoSlots - 1 : i - 1; }
 } // namespace
 
 void CControlInterface::ClearUndoHistory() {
@@ -35,8 +31,7 @@ HRESULT CControlInterface::Checkpoint() {
     for (int i = 0; i < kPadCount; ++i) {
         apCopies[i] = m_pads[i]->Snapshot();
         if (apCopies[i] == nullptr) {
-            for (CGrooveTrack* p : apCopies)
-                delete p;
+            for (CGrooveTrack* p : apCopies) delete p;
             return E_OUTOFMEMORY;
         }
     }

@@ -8,9 +8,7 @@ namespace {
 constexpr LONG kMaxBank = 16383;
 constexpr LONG kMaxPatch = 127;
 
-bool BankInRange(LONG lBank) {
-    return lBank >= -1 && lBank <= kMaxBank;
-}
+bool BankInRange(LONG lBank) { return lBank >= -1 && lBank <= kMaxBank; }
 } // namespace
 
 CInstrument::CInstrument(const wchar_t* pszName) : m_strName(pszName != nullptr ? pszName : L"") {
@@ -24,10 +22,8 @@ CInstrument::CInstrument(const wchar_t* pszName) : m_strName(pszName != nullptr 
 CInstrument::~CInstrument() {
     for (CStringMap* p : {m_pControllers, m_pRpns, m_pNrpns})
         if (p != nullptr) p->Release();
-    for (auto& entry : m_patchLists)
-        entry.second->Release();
-    for (auto& entry : m_noteLists)
-        entry.second->Release();
+    for (auto& entry : m_patchLists) entry.second->Release();
+    for (auto& entry : m_noteLists) entry.second->Release();
 }
 
 HRESULT CInstrument::QueryInterface(REFIID riid, void** ppv) {
@@ -41,9 +37,7 @@ HRESULT CInstrument::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG CInstrument::AddRef() {
-    return ++m_cRef;
-}
+ULONG CInstrument::AddRef() { return ++m_cRef; }
 
 ULONG CInstrument::Release() {
     ULONG c = --m_cRef;

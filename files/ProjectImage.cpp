@@ -1,10 +1,8 @@
 #include "files/ProjectImage.h"
 
 CProjectImage::~CProjectImage() {
-    for (StagedEntry& e : m_entries)
-        delete e.pTrack;
-    for (CGrooveTrack* p : m_apPads)
-        delete p;
+    for (StagedEntry& e : m_entries) delete e.pTrack;
+    for (CGrooveTrack* p : m_apPads) delete p;
 }
 
 CGrooveTrack* CProjectImage::TakeEntry(int i) {

@@ -66,9 +66,7 @@ LONGLONG Scale(double r, LONGLONG v) {
     return static_cast<LONGLONG>(std::trunc(r * static_cast<double>(v) + 0.5));
 }
 
-bool InTime(LONGLONG v) {
-    return v >= 0 && v <= kInfiniteTime;
-}
+bool InTime(LONGLONG v) { return v >= 0 && v <= kInfiniteTime; }
 
 // Positions the writer can produce; anything else would overflow the engine's
 // start + length arithmetic.

@@ -40,13 +40,11 @@ template <typename T> inline void Put(uint8_t* p, size_t at, T v) {
     static_assert(sizeof(T) <= 8);
     uint64_t u = 0;
     std::memcpy(&u, &v, sizeof(T));
-    for (size_t i = 0; i < sizeof(T); ++i)
-        p[at + i] = static_cast<uint8_t>(u >> (8 * i));
+    for (size_t i = 0; i < sizeof(T); ++i) p[at + i] = static_cast<uint8_t>(u >> (8 * i));
 }
 template <typename T> inline T Get(const uint8_t* p, size_t at) {
     uint64_t u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i)
-        u |= static_cast<uint64_t>(p[at + i]) << (8 * i);
+    for (size_t i = 0; i < sizeof(T); ++i) u |= static_cast<uint64_t>(p[at + i]) << (8 * i);
     T v;
     std::memcpy(&v, &u, sizeof(T));
     return v;

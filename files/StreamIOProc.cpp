@@ -62,24 +62,19 @@ LRESULT StreamIOProc(char* lpmmioinfo, UINT uMsg, LPARAM lParam1, LPARAM lParam2
     }
     case MMIOM_SEEK:
         switch (static_cast<int>(lParam2)) {
-        case SEEK_SET:
-            return SeekTo(info, pStream, static_cast<LONG>(lParam1));
+        case SEEK_SET: return SeekTo(info, pStream, static_cast<LONG>(lParam1));
         case SEEK_CUR:
             return SeekTo(info, pStream,
                           static_cast<LONGLONG>(info->lDiskOffset) + static_cast<LONG>(lParam1));
-        case SEEK_END:
-            return -1;
-        default:
-            return 0;
+        case SEEK_END: return -1;
+        default: return 0;
         }
-    case MMIOM_OPEN:
-        return 0;
+    case MMIOM_OPEN: return 0;
     case MMIOM_CLOSE: {
         LARGE_INTEGER to{static_cast<LONGLONG>(Base(info) + info->dwReserved1)};
         pStream->Seek(to, STREAM_SEEK_SET, nullptr);
         return 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }

@@ -29,9 +29,7 @@ HRESULT CStringMap::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG CStringMap::AddRef() {
-    return ++m_cRef;
-}
+ULONG CStringMap::AddRef() { return ++m_cRef; }
 
 ULONG CStringMap::Release() {
     ULONG c = --m_cRef;

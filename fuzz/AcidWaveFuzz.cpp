@@ -11,7 +11,8 @@
 
 namespace {
 void CheckSource(const LoopSource& s, size_t bytes) {
-    FuzzCheck(s.nFrames > 0 && s.wfx.nBlockAlign > 0 && s.wfx.nChannels >= 1 && s.wfx.nChannels <= 2);
+    FuzzCheck(s.nFrames > 0 && s.wfx.nBlockAlign > 0 && s.wfx.nChannels >= 1 &&
+              s.wfx.nChannels <= 2);
     FuzzCheck(bytes == static_cast<size_t>(s.wfx.nBlockAlign) * s.nFrames + 16);
     volatile unsigned sum = 0;
     for (size_t i = 0; i < bytes; ++i) sum = sum + s.pData[i]; // every byte lies inside the buffer
@@ -32,13 +33,15 @@ void ExerciseReader(const char* path, const uint8_t* data, size_t size) {
     for (int i = 0; i <= CAcidWave::kMaxInfoItems && !ended; ++i)
         ended = wave.GetInfoEntry(i).ck.ckid == CAcidWave::kInfoEnd;
     FuzzCheck(ended);
-    FuzzCheck(wave.GetSegment(-1).nLength == 0 && wave.GetSegment(wave.GetSegmentCount()).nLength == 0);
+    FuzzCheck(wave.GetSegment(-1).nLength == 0 &&
+              wave.GetSegment(wave.GetSegmentCount()).nLength == 0);
     FuzzCheck(FAILED(wave.SeekToFrame(wave.GetFrames() + 1)));
     const DWORD frame = wave.GetFrames() / 2;
     if (FAILED(wave.SeekToFrame(frame))) return;
     const DWORD ba = wave.GetFormat().nBlockAlign;
     const DWORD expected = wave.GetRemainingBytes();
-    FuzzCheck(expected == wave.GetDataBytes() - frame * ba && expected >= (wave.GetFrames() - frame) * ba);
+    FuzzCheck(expected == wave.GetDataBytes() - frame * ba &&
+              expected >= (wave.GetFrames() - frame) * ba);
     // The stream yields exactly the measured chunk's bytes of the input.
     const size_t first = static_cast<size_t>(wave.GetDataOffset()) + frame * ba;
     FuzzCheck(first + expected <= size);

@@ -3,8 +3,8 @@
 // and their tails. Then checks what the render path relies on: every grain
 // lies inside its wave and no sample is NaN or infinite.
 #include "../tests/engine/FakeSynthContext.h"
-#include "engine/VudivuVizezud.h"
 #include "FuzzInput.h"
+#include "engine/VudivuVizezud.h"
 #include "files/BinLoader.h"
 #include <cmath>
 #include <cstdio>
@@ -14,7 +14,8 @@ namespace {
 
 void CheckWave(const CWaveMem* w) {
     FuzzCheck(w != nullptr && w->m_pData != nullptr);
-    for (LONGLONG i = 0; i < (w->m_nFrames + 1) * w->Channels(); ++i) FuzzCheck(std::isfinite(w->m_pData[i]));
+    for (LONGLONG i = 0; i < (w->m_nFrames + 1) * w->Channels(); ++i)
+        FuzzCheck(std::isfinite(w->m_pData[i]));
 }
 
 struct Engine : CVudivuVizezud {
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckWave(e->m_pWave);
     for (int i = 0; i < e->GetSize(); ++i) {
         const CGrooveEvent* g = e->GetAt(i);
-        FuzzCheck(g->m_nLenSamples > 0 && g->m_nSrcStart + g->m_nLenSamples <= e->m_pWave->m_nFrames);
+        FuzzCheck(g->m_nLenSamples > 0 &&
+                  g->m_nSrcStart + g->m_nLenSamples <= e->m_pWave->m_nFrames);
         FuzzCheck(g->m_nTailSamples == 2 * g->m_nLenSamples);
         CheckWave(g->m_pTail);
     }

@@ -26,8 +26,7 @@ void Write(const std::string& path, const Bytes& bytes) {
 // UTF-16LE bytes of ASCII text, as the host stream stores its version text.
 Bytes Utf16(const std::string& text) {
     Bytes out;
-    for (char ch : text)
-        out.insert(out.end(), {static_cast<uint8_t>(ch), 0});
+    for (char ch : text) out.insert(out.end(), {static_cast<uint8_t>(ch), 0});
     return out;
 }
 

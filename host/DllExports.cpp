@@ -51,14 +51,8 @@ PANDREL_EXPORT HRESULT DllCanUnloadNow() {
                                                                                            : S_OK;
 }
 
-PANDREL_EXPORT HRESULT DllRegisterServer() {
-    return RegisterServer();
-}
+PANDREL_EXPORT HRESULT DllRegisterServer() { return RegisterServer(); }
 
-PANDREL_EXPORT HRESULT DllUnregisterServer() {
-    return UnregisterServer();
-}
+PANDREL_EXPORT HRESULT DllUnregisterServer() { return UnregisterServer(); }
 
-PANDREL_EXPORT int main() {
-    return 0;
-}
+PANDREL_EXPORT int main() { return 0; }

@@ -60,12 +60,8 @@ CFilter::~CFilter() {
 HRESULT CFilter::QueryInterface(REFIID riid, void** ppv) {
     return m_pUnkOwner->QueryInterface(riid, ppv);
 }
-ULONG CFilter::AddRef() {
-    return m_pUnkOwner->AddRef();
-}
-ULONG CFilter::Release() {
-    return m_pUnkOwner->Release();
-}
+ULONG CFilter::AddRef() { return m_pUnkOwner->AddRef(); }
+ULONG CFilter::Release() { return m_pUnkOwner->Release(); }
 
 HRESULT CFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
@@ -97,9 +93,7 @@ HRESULT CFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CFilter::NonDelegatingAddRef() {
-    return ++m_cRef;
-}
+ULONG CFilter::NonDelegatingAddRef() { return ++m_cRef; }
 
 ULONG CFilter::NonDelegatingRelease() {
     const ULONG n = --m_cRef;

@@ -4,9 +4,7 @@
 CFilterInputPin::CFilterInputPin(CFilter* pFilter, HRESULT* phr)
     : CBaseInputPin(L"Input", pFilter, pFilter->ObjectLock(), phr), m_pOwner(pFilter) {}
 
-HRESULT CFilterInputPin::GetMediaType(int, CMediaType*) {
-    return E_UNEXPECTED;
-}
+HRESULT CFilterInputPin::GetMediaType(int, CMediaType*) { return E_UNEXPECTED; }
 
 HRESULT CFilterInputPin::CheckMediaType(const CMediaType* pmt) {
     if (m_bInCheck) return S_OK;

@@ -5,9 +5,7 @@
 CFilterOutputPin::CFilterOutputPin(CFilter* pFilter, const WCHAR* pName, DWORD dwId, HRESULT* phr)
     : CBaseOutputPin(pName, pFilter, pFilter->ObjectLock(), phr), m_pOwner(pFilter), m_dwId(dwId) {}
 
-CFilterOutputPin::~CFilterOutputPin() {
-    m_delivery.Unbind();
-}
+CFilterOutputPin::~CFilterOutputPin() { m_delivery.Unbind(); }
 
 HRESULT CFilterOutputPin::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;

@@ -62,8 +62,7 @@ HRESULT CFilter::AddOutputPin(const wchar_t* pszName, DWORD* pdwId) {
 HRESULT CFilter::RemoveOutputPin(DWORD dwId) {
     CAutoLock lock(ObjectLock());
     size_t i = 0;
-    while (i < m_outputs.size() && m_outputs[i]->GetId() != dwId)
-        ++i;
+    while (i < m_outputs.size() && m_outputs[i]->GetId() != dwId) ++i;
     if (i == m_outputs.size()) return E_FAIL;
     const HRESULT hr = AskPinChange(m_dwOutputCount - 1);
     if (FAILED(hr)) return hr;

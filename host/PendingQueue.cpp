@@ -7,9 +7,7 @@ CPendingQueue::CPendingQueue(int nCapacity)
     RemoveAll();
 }
 
-CPendingQueue::~CPendingQueue() {
-    delete[] m_pNodes;
-}
+CPendingQueue::~CPendingQueue() { delete[] m_pNodes; }
 
 void CPendingQueue::RemoveAll() {
     m_nCount = 0;

@@ -5,17 +5,10 @@ CRegKeyBase::CRegKeyBase(const char* pszKey, const char* pszSubKey, BOOL bWrite,
     : m_bWrite(bWrite) {
     HKEY hRoot = nullptr;
     switch (dwRoot) {
-    case kRegRootLocalMachine:
-        hRoot = HKEY_LOCAL_MACHINE;
-        break;
-    case kRegRootCurrentUser:
-        hRoot = HKEY_CURRENT_USER;
-        break;
-    case kRegRootClassesRoot:
-        hRoot = HKEY_CLASSES_ROOT;
-        break;
-    default:
-        return;
+    case kRegRootLocalMachine: hRoot = HKEY_LOCAL_MACHINE; break;
+    case kRegRootCurrentUser: hRoot = HKEY_CURRENT_USER; break;
+    case kRegRootClassesRoot: hRoot = HKEY_CLASSES_ROOT; break;
+    default: return;
     }
     std::string path = pszKey != nullptr ? pszKey : "";
     if (pszSubKey != nullptr && *pszSubKey != 0) path += std::string("\\") + pszSubKey;

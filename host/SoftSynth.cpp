@@ -174,24 +174,14 @@ HRESULT CSoftSynth::SetSourceProperty(const MfxSourceProperty* pProperty) {
     if (ps == nullptr) return S_OK; // table full: the source keeps the defaults
     const BYTE v = pProperty->byValue;
     switch (pProperty->dwProperty) {
-    case MFX_PROP_FORCE_CHANNEL:
-        ps->byForcedChannel = v;
-        break;
+    case MFX_PROP_FORCE_CHANNEL: ps->byForcedChannel = v; break;
     case MFX_PROP_MUTE:
         ps->byMuteBits = static_cast<BYTE>((ps->byMuteBits & ~pProperty->byMask) | v);
         break;
-    case MFX_PROP_VELOCITY_OFFSET_A:
-        ps->nVelocityOffsetA = static_cast<int8_t>(v);
-        break;
-    case MFX_PROP_VELOCITY_OFFSET_B:
-        ps->nVelocityOffsetB = static_cast<int8_t>(v);
-        break;
-    case MFX_PROP_KEY_OFFSET_A:
-        ps->nKeyOffsetA = static_cast<int8_t>(v);
-        break;
-    case MFX_PROP_KEY_OFFSET_B:
-        ps->nKeyOffsetB = static_cast<int8_t>(v);
-        break;
+    case MFX_PROP_VELOCITY_OFFSET_A: ps->nVelocityOffsetA = static_cast<int8_t>(v); break;
+    case MFX_PROP_VELOCITY_OFFSET_B: ps->nVelocityOffsetB = static_cast<int8_t>(v); break;
+    case MFX_PROP_KEY_OFFSET_A: ps->nKeyOffsetA = static_cast<int8_t>(v); break;
+    case MFX_PROP_KEY_OFFSET_B: ps->nKeyOffsetB = static_cast<int8_t>(v); break;
     }
     return S_OK;
 }

@@ -4,9 +4,7 @@
 #include <cstring>
 
 namespace {
-BYTE ClampMidi(int v) {
-    return static_cast<BYTE>(v < 0 ? 0 : (v > 127 ? 127 : v));
-}
+BYTE ClampMidi(int v) { return static_cast<BYTE>(v < 0 ? 0 : (v > 127 ? 127 : v)); }
 
 // Fills the live-input record for one MIDI message; false for messages that
 // are not queued (system messages, stray data bytes).
@@ -50,8 +48,7 @@ bool FillFromMidi(const MfxData& item, HostEventRecord& rec) {
         std::memcpy(reinterpret_cast<BYTE*>(&rec) + 10, &wheel, sizeof wheel);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 } // namespace

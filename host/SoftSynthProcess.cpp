@@ -10,9 +10,7 @@ LONGLONG MediaTimeToSamples(REFERENCE_TIME rt, LONGLONG sr) {
     return (rt / kUnitsPerSecond) * sr + (rt % kUnitsPerSecond) * sr / kUnitsPerSecond;
 }
 
-WORD BlockAlign(const WAVEFORMATEX* pwfx) {
-    return pwfx != nullptr ? pwfx->nBlockAlign : 0;
-}
+WORD BlockAlign(const WAVEFORMATEX* pwfx) { return pwfx != nullptr ? pwfx->nBlockAlign : 0; }
 } // namespace
 
 // The PinBuffers of one buffer, in automatic storage.
@@ -170,8 +168,7 @@ HRESULT CSoftSynth::ProcessEndOfStream() {
         // The engine ends the tail with S_FALSE; the bound guards against one that never does.
         const LONGLONG llMaxPasses = kMaxTailSeconds * ConversionRate() / lFrames + 1;
         for (LONGLONG pass = 0; pass < llMaxPasses; ++pass) {
-            for (DWORD k = 0; k < set.dwCount; ++k)
-                set.buffers[k].SetSilent(TRUE);
+            for (DWORD k = 0; k < set.dwCount; ++k) set.buffers[k].SetSilent(TRUE);
             HRESULT r = m_pOwner->Process(m_llStreamPos, nullptr, set.buffers, set.dwCount,
                                           m_llSampleClock, &m_active);
             if (FAILED(r)) hrResult = r;

@@ -21,9 +21,7 @@ LONGLONG Trunc64(double x) {
     return static_cast<LONGLONG>(x);
 }
 
-LONG Low32(LONGLONG v) {
-    return static_cast<LONG>(static_cast<DWORD>(static_cast<uint64_t>(v)));
-}
+LONG Low32(LONGLONG v) { return static_cast<LONG>(static_cast<DWORD>(static_cast<uint64_t>(v))); }
 
 MfxTime MakeTime(DWORD dwFormat, LONGLONG llValue) {
     MfxTime t{};
@@ -63,7 +61,8 @@ LONGLONG CSoftSynth::MidiTicksToSamples(LONG lMidiTicks) {
         LONGLONG ms = m_pTempoMap->TicksToMsecs(lMidiTicks);
         return ms * sr / 1000;
     }
-    return Trunc64(((lMidiTicks * kQuarterPerMidiTick) / GetTempo() * 60.0) * static_cast<double>(sr));
+    return Trunc64(((lMidiTicks * kQuarterPerMidiTick) / GetTempo() * 60.0) *
+                   static_cast<double>(sr));
 }
 
 LONG CSoftSynth::SamplesToMidiTicks(LONGLONG llSamples) {
@@ -79,7 +78,8 @@ LONG CSoftSynth::SamplesToMidiTicks(LONGLONG llSamples) {
         return m_pTempoMap->MsecsToTicks(Low32(ms));
     }
     const double s = static_cast<double>(llSamples);
-    return Low32(Trunc64(GetTempo() * (s / static_cast<double>(sr) * kMinutePerSecond) * kMidiTicksPerQuarter));
+    return Low32(Trunc64(GetTempo() * (s / static_cast<double>(sr) * kMinutePerSecond) *
+                         kMidiTicksPerQuarter));
 }
 
 LONGLONG CSoftSynth::TicksToSamples(LONGLONG llTicks) {

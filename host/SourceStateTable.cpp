@@ -5,9 +5,7 @@ CSourceStateTable::CSourceStateTable(int nCapacity)
     : m_pEntries(new (std::nothrow) Entry[nCapacity > 0 ? nCapacity : 1]),
       m_nCapacity(m_pEntries != nullptr ? (nCapacity > 0 ? nCapacity : 1) : 0) {}
 
-CSourceStateTable::~CSourceStateTable() {
-    delete[] m_pEntries;
-}
+CSourceStateTable::~CSourceStateTable() { delete[] m_pEntries; }
 
 int CSourceStateTable::LowerBound(LONG lSource) const {
     int lo = 0;
@@ -32,8 +30,7 @@ SourceState* CSourceStateTable::FindOrCreate(LONG lSource) {
     int i = LowerBound(lSource);
     if (i < m_nCount && m_pEntries[i].lSource == lSource) return &m_pEntries[i].state;
     if (m_nCount >= m_nCapacity) return nullptr;
-    for (int k = m_nCount; k > i; --k)
-        m_pEntries[k] = m_pEntries[k - 1];
+    for (int k = m_nCount; k > i; --k) m_pEntries[k] = m_pEntries[k - 1];
     m_pEntries[i].lSource = lSource;
     m_pEntries[i].state = SourceState{};
     ++m_nCount;

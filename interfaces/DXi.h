@@ -8,10 +8,10 @@
 #include "platform/kernel/CritSec.h"
 #include "platform/mmio/WaveFormat.h"
 
-struct PinBuffer;       // per-output buffer descriptor (host framework)
-class CSynthEventList;  // the host frame's active list
-class IStream;          // host persistence stream
-struct AM_MEDIA_TYPE;   // media type of a pin
+struct PinBuffer;      // per-output buffer descriptor (host framework)
+class CSynthEventList; // the host frame's active list
+class IStream;         // host persistence stream
+struct AM_MEDIA_TYPE;  // media type of a pin
 
 class CDXi : public CCritSec {
 public:

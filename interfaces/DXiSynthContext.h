@@ -23,7 +23,7 @@ public:
     // Lookups without the lock: call them under it. Null / 0xFFFFFFFF when none.
     virtual CFilterOutputPin* FindOutputPin(DWORD dwId) = 0; // slot 3
     virtual DWORD GetOutputPinCount() = 0;                   // slot 4
-    virtual DWORD GetOutputPinId(DWORD dwIndex) = 0; // slot 5: 0xFFFFFFFF when none
+    virtual DWORD GetOutputPinId(DWORD dwIndex) = 0;         // slot 5: 0xFFFFFFFF when none
 
     // --- Time: the host's converter or tempo map first, else the own tempo.
     // Called on the render path: no allocation (the host's answer aside).

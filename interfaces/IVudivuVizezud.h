@@ -34,11 +34,12 @@ struct GrainSummary {
     LONGLONG nEndTicks;   // start + m_nLenTicks
     LONG nTranspose;      // m_nTranspose
     float fVolume;        // m_dVolume
-    const float* pPeaks;  // a copy of the grain's overview blocks, in the same block; null without one
-    DWORD nPeakCount;     // overview blocks the grain covers
-    DWORD nChannels;      // channels of the grain's wave
-    BOOL bUseTail;        // pad grains: m_bUseTail; slices: 0
-    DWORD dwReserved;     // not written
+    const float*
+        pPeaks;       // a copy of the grain's overview blocks, in the same block; null without one
+    DWORD nPeakCount; // overview blocks the grain covers
+    DWORD nChannels;  // channels of the grain's wave
+    BOOL bUseTail;    // pad grains: m_bUseTail; slices: 0
+    DWORD dwReserved; // not written
 };
 static_assert(sizeof(GrainSummary) == 48);
 

@@ -12,9 +12,9 @@ std::vector<std::wstring> Numbered(const wchar_t* first, const wchar_t* prefix) 
 const std::vector<std::wstring>& CComboLists::For(UINT nCtrlID) {
     static const std::vector<std::wstring> output = Numbered(L"Mix Only", L"Chan ");
     static const std::vector<std::wstring> midiIn = Numbered(L"Omni", L"Ch. ");
-    static const std::vector<std::wstring> root = {L"None", L"A",  L"A#", L"B",  L"C",  L"C#", L"D",
-                                                   L"D#",   L"E",  L"F",  L"F#", L"G",  L"G#"};
-    static const std::vector<std::wstring> snap = {L"None", L"1 Per Beat", L"2", L"3",
+    static const std::vector<std::wstring> root = {L"None", L"A", L"A#", L"B",  L"C", L"C#", L"D",
+                                                   L"D#",   L"E", L"F",  L"F#", L"G", L"G#"};
+    static const std::vector<std::wstring> snap = {L"None", L"1 Per Beat", L"2",  L"3",
                                                    L"4",    L"8",          L"12", L"16"};
     static const std::vector<std::wstring> none;
     switch (nCtrlID) {

@@ -1,9 +1,9 @@
 // The entries the page's combo boxes are filled with when the page opens.
 // Any thread (the lists are constant).
 #pragma once
+#include "platform/com/Types.h"
 #include <string>
 #include <vector>
-#include "platform/com/Types.h"
 
 constexpr UINT IDC_PAD_OUTPUT = 1143;
 constexpr UINT IDC_PAD_MIDI_IN = 1170;

@@ -1,9 +1,9 @@
 // The skin: every bitmap of the editor by resource id, painted by code the
 // first time it is asked for and kept for the life of the process. UI thread.
 #pragma once
-#include <map>
-#include "platform/ui/Bitmap.h"
 #include "platform/com/Types.h"
+#include "platform/ui/Bitmap.h"
+#include <map>
 
 class CSkin {
 public:

@@ -1,8 +1,8 @@
 #include "resources/SkinArt.h"
-#include <cairo.h>
-#include <cmath>
 #include "platform/ui/Font.h"
 #include "platform/ui/Text.h"
+#include <cairo.h>
+#include <cmath>
 
 namespace {
 const std::string& Family(bool bold) {
@@ -15,7 +15,8 @@ const std::string& Family(bool bold) {
 
 COLORREF Mix(COLORREF a, COLORREF b, double t) {
     auto m = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
-    return RGB(m(GetRValue(a), GetRValue(b)), m(GetGValue(a), GetGValue(b)), m(GetBValue(a), GetBValue(b)));
+    return RGB(m(GetRValue(a), GetRValue(b)), m(GetGValue(a), GetGValue(b)),
+               m(GetBValue(a), GetBValue(b)));
 }
 
 CSkinArt::CSkinArt(CBitmap& target) : m_cr(cairo_create(target.Surface())) {}
@@ -26,7 +27,8 @@ CSkinArt::~CSkinArt() {
 }
 
 void CSkinArt::SetColor(COLORREF c, double alpha) const {
-    cairo_set_source_rgba(m_cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0, alpha);
+    cairo_set_source_rgba(m_cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0,
+                          alpha);
 }
 
 void CSkinArt::Fill(COLORREF c) {
@@ -50,9 +52,11 @@ void CSkinArt::RoundPath(double x, double y, double w, double h, double r) const
     cairo_close_path(m_cr);
 }
 
-void CSkinArt::Round(double x, double y, double w, double h, double r, COLORREF top, COLORREF bottom) {
+void CSkinArt::Round(double x, double y, double w, double h, double r, COLORREF top,
+                     COLORREF bottom) {
     cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + h);
-    cairo_pattern_add_color_stop_rgb(g, 0, GetRValue(top) / 255.0, GetGValue(top) / 255.0, GetBValue(top) / 255.0);
+    cairo_pattern_add_color_stop_rgb(g, 0, GetRValue(top) / 255.0, GetGValue(top) / 255.0,
+                                     GetBValue(top) / 255.0);
     cairo_pattern_add_color_stop_rgb(g, 1, GetRValue(bottom) / 255.0, GetGValue(bottom) / 255.0,
                                      GetBValue(bottom) / 255.0);
     RoundPath(x, y, w, h, r);
@@ -61,7 +65,8 @@ void CSkinArt::Round(double x, double y, double w, double h, double r, COLORREF 
     cairo_pattern_destroy(g);
 }
 
-void CSkinArt::RoundOutline(double x, double y, double w, double h, double r, COLORREF c, double width) {
+void CSkinArt::RoundOutline(double x, double y, double w, double h, double r, COLORREF c,
+                            double width) {
     RoundPath(x + width / 2, y + width / 2, w - width, h - width, r);
     SetColor(c);
     cairo_set_line_width(m_cr, width);
@@ -76,7 +81,8 @@ void CSkinArt::Line(double x0, double y0, double x1, double y1, COLORREF c, doub
     cairo_stroke(m_cr);
 }
 
-void CSkinArt::Text(double x, double y, const std::wstring& s, double px, COLORREF c, bool bold, int align) {
+void CSkinArt::Text(double x, double y, const std::wstring& s, double px, COLORREF c, bool bold,
+                    int align) {
     cairo_select_font_face(m_cr, Family(bold).c_str(), CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(m_cr, px);
@@ -91,7 +97,8 @@ void CSkinArt::Text(double x, double y, const std::wstring& s, double px, COLORR
     cairo_new_path(m_cr);
 }
 
-void CSkinArt::TextUp(double cx, double cy, const std::wstring& s, double px, COLORREF c, bool bold) {
+void CSkinArt::TextUp(double cx, double cy, const std::wstring& s, double px, COLORREF c,
+                      bool bold) {
     cairo_save(m_cr);
     cairo_translate(m_cr, cx, cy);
     cairo_rotate(m_cr, -M_PI / 2);

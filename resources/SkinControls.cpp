@@ -1,25 +1,28 @@
 // Painters of the small skin pieces: keys with glyphs, check boxes, the knob
 // filmstrip and the pad images. All sit on the panel tone, since the page
 // copies them opaquely onto its panels.
-#include <cairo.h>
-#include <cmath>
-#include <string>
 #include "resources/Palette.h"
 #include "resources/ResourceIds.h"
 #include "resources/SkinArt.h"
 #include "resources/SkinPainters.h"
+#include <cairo.h>
+#include <cmath>
+#include <string>
 
 namespace {
-constexpr COLORREF kInk = kPalette[4], kInkLit = kPalette[8], kGreen = kPalette[6], kGreenDark = kPalette[7];
+constexpr COLORREF kInk = kPalette[4], kInkLit = kPalette[8], kGreen = kPalette[6],
+                   kGreenDark = kPalette[7];
 
 void Key(CSkinArt& a, int w, int h, bool lit) {
     a.Fill(kSkinPanel);
     a.Round(0, 0, w, h, 3, kSkinFrame, kSkinFrame); // the key's shadow rim
     if (lit) {
-        a.Round(1, 1, w - 2, h - 2, 2.5, Mix(kGreenDark, kGreen, 0.35), Mix(kGreenDark, kSkinFrame, 0.3));
+        a.Round(1, 1, w - 2, h - 2, 2.5, Mix(kGreenDark, kGreen, 0.35),
+                Mix(kGreenDark, kSkinFrame, 0.3));
         a.Line(2.5, 1.5, w - 2.5, 1.5, kGreen, 1.0);
     } else {
-        a.Round(1, 1, w - 2, h - 2, 2.5, Mix(kSkinKey, kPalette[5], 0.5), Mix(kSkinKey, kSkinFrame, 0.35));
+        a.Round(1, 1, w - 2, h - 2, 2.5, Mix(kSkinKey, kPalette[5], 0.5),
+                Mix(kSkinKey, kSkinFrame, 0.35));
         a.Line(2.5, 1.5, w - 2.5, 1.5, Mix(kPalette[5], kPalette[3], 0.35), 1.0);
     }
 }
@@ -37,7 +40,8 @@ void Folder(CSkinArt& a, double cx, double cy, COLORREF c) {
     cairo_fill(cr);
 }
 
-void Triangle(CSkinArt& a, double x0, double y0, double x1, double y1, double x2, double y2, COLORREF c) {
+void Triangle(CSkinArt& a, double x0, double y0, double x1, double y1, double x2, double y2,
+              COLORREF c) {
     cairo_t* cr = a.Cr();
     a.SetColor(c);
     cairo_move_to(cr, x0, y0);
@@ -51,20 +55,25 @@ void Glyph(CSkinArt& a, UINT id, int w, int h, COLORREF c) {
     double cx = w / 2.0, cy = h / 2.0;
     cairo_t* cr = a.Cr();
     switch (id) {
-    case IDB_OPEN_UP: case IDB_OPEN_DOWN: Folder(a, cx, cy, c); break;
-    case IDB_SAVE_UP: case IDB_SAVE_DOWN: // an arrow into a tray
+    case IDB_OPEN_UP:
+    case IDB_OPEN_DOWN: Folder(a, cx, cy, c); break;
+    case IDB_SAVE_UP:
+    case IDB_SAVE_DOWN: // an arrow into a tray
         a.Line(cx, cy - 4, cx, cy + 1, c, 1.6);
         Triangle(a, cx - 3, cy, cx + 3, cy, cx, cy + 3, c);
         a.Line(cx - 4.5, cy + 4, cx + 4.5, cy + 4, c, 1.2);
         break;
-    case IDB_CLEAR_UP: case IDB_CLEAR_DOWN: // a page with a cross
+    case IDB_CLEAR_UP:
+    case IDB_CLEAR_DOWN: // a page with a cross
         a.RoundOutline(cx - 4, cy - 5, 8, 10, 1, c, 1.2);
         a.Line(cx - 2, cy - 2, cx + 2, cy + 2, c, 1.3);
         a.Line(cx + 2, cy - 2, cx - 2, cy + 2, c, 1.3);
         break;
-    case IDB_PLAY_ON: case IDB_PLAY_OFF: Triangle(a, cx - 3, cy - 4.5, cx - 3, cy + 4.5, cx + 4.5, cy, c); break;
+    case IDB_PLAY_ON:
+    case IDB_PLAY_OFF: Triangle(a, cx - 3, cy - 4.5, cx - 3, cy + 4.5, cx + 4.5, cy, c); break;
     case IDB_STOP: a.Rect(cx - 3.5, cy - 3.5, 7, 7, c); break;
-    case IDB_AUDITION_OFF: case IDB_AUDITION_ON: // a speaker with a wave
+    case IDB_AUDITION_OFF:
+    case IDB_AUDITION_ON: // a speaker with a wave
         a.Rect(cx - 5.5, cy - 2, 3, 4, c);
         Triangle(a, cx - 3, cy - 2, cx + 0.5, cy - 5, cx + 0.5, cy + 5, c);
         Triangle(a, cx - 3, cy + 2, cx - 3, cy - 2, cx + 0.5, cy + 5, c);
@@ -75,21 +84,29 @@ void Glyph(CSkinArt& a, UINT id, int w, int h, COLORREF c) {
         cairo_arc(cr, cx + 0.5, cy, 6, -0.8, 0.8);
         cairo_stroke(cr);
         break;
-    case IDB_DELETE_ON: case IDB_DELETE_OFF: a.Line(cx - 3.5, cy, cx + 3.5, cy, c, 2.0); break;
-    case IDB_MUTE_OFF: case IDB_MUTE_ON: a.Text(cx, cy - 4, L"M", 10, c, true, 1); break;
-    case IDB_SOLO_OFF: case IDB_SOLO_ON: a.Text(cx, cy - 4, L"S", 10, c, true, 1); break;
-    case IDB_SYNCED_OFF: case IDB_SYNCED_ON: // a metronome
+    case IDB_DELETE_ON:
+    case IDB_DELETE_OFF: a.Line(cx - 3.5, cy, cx + 3.5, cy, c, 2.0); break;
+    case IDB_MUTE_OFF:
+    case IDB_MUTE_ON: a.Text(cx, cy - 4, L"M", 10, c, true, 1); break;
+    case IDB_SOLO_OFF:
+    case IDB_SOLO_ON: a.Text(cx, cy - 4, L"S", 10, c, true, 1); break;
+    case IDB_SYNCED_OFF:
+    case IDB_SYNCED_ON: // a metronome
         Triangle(a, cx - 4, cy + 4.5, cx + 4, cy + 4.5, cx, cy - 5, c);
         a.Line(cx, cy + 2, cx + 4, cy - 4, id == IDB_SYNCED_ON ? kGreenDark : kSkinKey, 1.3);
         break;
-    case IDB_LOOPING_OFF: case IDB_LOOPING_ON: // a circular arrow
+    case IDB_LOOPING_OFF:
+    case IDB_LOOPING_ON: // a circular arrow
         a.SetColor(c);
         cairo_set_line_width(cr, 1.5);
         cairo_arc(cr, cx, cy, 4, 0.5, 2 * M_PI - 0.3);
         cairo_stroke(cr);
         Triangle(a, cx + 1.5, cy - 6.5, cx + 6, cy - 3.5, cx + 1.5, cy - 1, c);
         break;
-    case IDB_ZOOM_H_IN_UP: case IDB_ZOOM_H_IN_DOWN: case IDB_ZOOM_V_IN_UP: case IDB_ZOOM_V_IN_DOWN:
+    case IDB_ZOOM_H_IN_UP:
+    case IDB_ZOOM_H_IN_DOWN:
+    case IDB_ZOOM_V_IN_UP:
+    case IDB_ZOOM_V_IN_DOWN:
         a.Line(cx - 2.5, cy, cx + 2.5, cy, c, 1.2);
         a.Line(cx, cy - 2.5, cx, cy + 2.5, c, 1.2);
         break;

@@ -1,10 +1,10 @@
 // Painters of the large skin pieces: the page background with its labels, the
 // middle band with its two tabs, and the pad grid.
-#include <cairo.h>
-#include <string>
 #include "resources/Palette.h"
 #include "resources/SkinArt.h"
 #include "resources/SkinPainters.h"
+#include <cairo.h>
+#include <string>
 
 namespace {
 constexpr COLORREF kLabel = kPalette[4], kHeader = kPalette[6], kWell = kPalette[1];
@@ -21,7 +21,9 @@ void Well(CSkinArt& a, double x, double y, double w, double h) {
     a.Line(x - 1, y + h + 0.5, x + w + 1, y + h + 0.5, kSkinPanelHi, 1.0);
 }
 
-void Header(CSkinArt& a, double x, double y, const std::wstring& s) { a.Text(x, y, s, 11, kHeader, true); }
+void Header(CSkinArt& a, double x, double y, const std::wstring& s) {
+    a.Text(x, y, s, 11, kHeader, true);
+}
 void Label(CSkinArt& a, double x, double y, const std::wstring& s) { a.Text(x, y, s, 9.5, kLabel); }
 
 void Blit(CSkinArt& a, const CBitmap& b, double x, double y) {
@@ -50,8 +52,10 @@ void PaintBand(CBitmap& bmp, bool bKeyMapTab) {
     Well(a, 36, 16, 544, 79);
     // The chosen tab joins the panel in a lighter tone; the other one recedes.
     auto tab = [&](double y, const std::wstring& s, bool chosen) {
-        if (chosen) a.Round(5, y, 22, 51, 3, Mix(kPalette[5], kPalette[3], 0.25), kPalette[5]);
-        else a.Round(5, y, 22, 51, 3, kSkinFrame, Mix(kSkinFrame, kSkinPanel, 0.5));
+        if (chosen)
+            a.Round(5, y, 22, 51, 3, Mix(kPalette[5], kPalette[3], 0.25), kPalette[5]);
+        else
+            a.Round(5, y, 22, 51, 3, kSkinFrame, Mix(kSkinFrame, kSkinPanel, 0.5));
         a.TextUp(16, y + 25.5, s, 10, chosen ? kPalette[8] : kPalette[3], chosen);
     };
     tab(2, L"Keys", bKeyMapTab);

@@ -1,7 +1,7 @@
 // The painters behind CSkin, one per kind of bitmap. UI thread.
 #pragma once
-#include "platform/ui/Bitmap.h"
 #include "platform/com/Types.h"
+#include "platform/ui/Bitmap.h"
 
 void PaintPageBackground(CBitmap& bmp);
 void PaintBand(CBitmap& bmp, bool bKeyMapTab);

@@ -6,7 +6,8 @@ std::wstring CStringTable::Load(UINT nID) {
     case IDS_CAPTION: return L"Pandrel";
     case IDS_FONT_FACE: return L"Arial";
     case IDS_DELETE_FILE:
-        return L"Any grains sourced from this file will be deleted from the Pad Editor.  OK to proceed?";
+        return L"Any grains sourced from this file will be deleted from the Pad Editor.  OK to "
+               L"proceed?";
     case IDS_SELECT_FILE: return L"Please select a file in the Loop Bin.";
     case IDS_BIN_FULL:
         return L"The Loop Bin is full.  If possible, delete one or more entries before loading "

@@ -1,8 +1,8 @@
 // The editor's string table: caption, font face and message texts by id.
 // Any thread (the table is constant).
 #pragma once
-#include <string>
 #include "platform/com/Types.h"
+#include <string>
 
 class CStringTable {
 public:

@@ -22,7 +22,8 @@ public:
     }
     // A failed HRESULT, with its code and text.
     static CCliError FromHResult(std::string strFile, const std::string& strWhat, HRESULT hr) {
-        return CCliError(std::move(strFile), strWhat + ": " + HResultText(hr) + " (" + Code(hr) + ")");
+        return CCliError(std::move(strFile),
+                         strWhat + ": " + HResultText(hr) + " (" + Code(hr) + ")");
     }
     // A mistake on the command line; the text says how to get help.
     static CCliError Usage(const std::string& strCommand, const std::string& strCause) {

@@ -48,8 +48,7 @@ int Run(const CCommandArgs& args) {
 
     CWaveformPicture picture(loop.Samples().data(), CDemoLoop::kFrames, CDemoLoop::kChannels);
     std::vector<uint32_t> slices;
-    for (int i = 0; i < CDemoLoop::kSlices; ++i)
-        slices.push_back(loop.SliceStart(i));
+    for (int i = 0; i < CDemoLoop::kSlices; ++i) slices.push_back(loop.SliceStart(i));
     picture.SetSlices(std::move(slices));
     for (const DemoPad& pad : CDemoPattern::Pads()) {
         const uint32_t nEnd = pad.nFirstSlice + pad.nSliceCount >= CDemoLoop::kSlices

@@ -23,10 +23,8 @@ CDemoLoop::CDemoLoop() : m_samples(static_cast<size_t>(kFrames) * kChannels, 0.0
     // and 4 with a ghost note, hats on the eighths with an open hat at the end.
     const int kicks[] = {0, 6, 8, 16, 22, 24, 27};
     const int snares[] = {4, 12, 20, 28};
-    for (int s : kicks)
-        AddHit(Drum::Kick, s, 1.0);
-    for (int s : snares)
-        AddHit(Drum::Snare, s, 0.8);
+    for (int s : kicks) AddHit(Drum::Kick, s, 1.0);
+    for (int s : snares) AddHit(Drum::Snare, s, 0.8);
     AddHit(Drum::Snare, 31, 0.25);
     for (int s = 0; s < kSteps; s += 2) {
         if (s == 30) continue;
@@ -70,12 +68,8 @@ void CDemoLoop::AddHit(Drum drum, int nStep, double dGain) {
                 0.7 * dHpOut * std::exp(-t * 15.0);
             break;
         }
-        case Drum::ClosedHat:
-            v = dHpOut * std::exp(-t * 60.0);
-            break;
-        case Drum::OpenHat:
-            v = dHpOut * std::exp(-t * 9.0);
-            break;
+        case Drum::ClosedHat: v = dHpOut * std::exp(-t * 60.0); break;
+        case Drum::OpenHat: v = dHpOut * std::exp(-t * 9.0); break;
         }
         // Tails past the end wrap to the start, so the loop repeats seamlessly.
         const size_t nFrame = (nStart + i) % kFrames;
@@ -87,11 +81,9 @@ void CDemoLoop::AddHit(Drum drum, int nStep, double dGain) {
 
 void CDemoLoop::Normalize() {
     float fPeak = 0.0f;
-    for (float f : m_samples)
-        fPeak = std::max(fPeak, std::fabs(f));
+    for (float f : m_samples) fPeak = std::max(fPeak, std::fabs(f));
     const float fGain = fPeak > 0.0f ? 0.89f / fPeak : 1.0f; // -1 dBFS
-    for (float& f : m_samples)
-        f *= fGain;
+    for (float& f : m_samples) f *= fGain;
 }
 
 std::vector<uint8_t> CDemoLoop::AcidChunk() const {

@@ -7,19 +7,13 @@
 
 std::string SystemCause(int nErrno) {
     switch (nErrno) {
-    case ENOENT:
-        return "does not exist";
+    case ENOENT: return "does not exist";
     case EACCES:
-    case EPERM:
-        return "permission denied";
-    case EISDIR:
-        return "is a folder";
-    case ENOTDIR:
-        return "a part of the path is not a folder";
-    case EROFS:
-        return "read-only file system";
-    default:
-        return std::strerror(nErrno);
+    case EPERM: return "permission denied";
+    case EISDIR: return "is a folder";
+    case ENOTDIR: return "a part of the path is not a folder";
+    case EROFS: return "read-only file system";
+    default: return std::strerror(nErrno);
     }
 }
 

@@ -19,8 +19,7 @@ bool CGainStage::Put(const float* pSamples, size_t nFloats) {
         return m_pTarget->Put(pSamples, nFloats);
     }
     m_scaled.resize(nFloats);
-    for (size_t i = 0; i < nFloats; ++i)
-        m_scaled[i] = pSamples[i] * m_fGain;
+    for (size_t i = 0; i < nFloats; ++i) m_scaled[i] = pSamples[i] * m_fGain;
     Measure(m_scaled.data(), nFloats);
     return m_pTarget->Put(m_scaled.data(), nFloats);
 }

@@ -29,8 +29,7 @@ void CHostSession::Render(const std::vector<MidiNoteEvent>& notes, LONGLONG nFra
         if (!bBar || nPercent == nShown) return;
         nShown = nPercent;
         char bar[41];
-        for (int i = 0; i < 40; ++i)
-            bar[i] = i < nPercent * 40 / 100 ? '#' : '.';
+        for (int i = 0; i < 40; ++i) bar[i] = i < nPercent * 40 / 100 ? '#' : '.';
         bar[40] = '\0';
         std::fprintf(stderr, "\rrendering [%s] %3d%%", bar, nPercent);
         std::fflush(stderr);

@@ -105,9 +105,9 @@ void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
     if (args.Has("--mute"))
         edit.Check(edit->SetPadMute(nPad, OnOff("--mute", args.Value("--mute"))), pszFail);
     if (args.Has("--output"))
-        edit.Check(
-            edit->SetPadOutput(nPad, Integer("project", "--output", args.Value("--output"), 0, kPadCount)),
-            pszFail);
+        edit.Check(edit->SetPadOutput(
+                       nPad, Integer("project", "--output", args.Value("--output"), 0, kPadCount)),
+                   pszFail);
     if (args.Has("--volume"))
         edit.Check(
             edit->SetPadVolume(nPad, static_cast<float>(args.Number("--volume", 1.0, 0.0, 2.0))),
@@ -139,7 +139,9 @@ void SetPad(const CCommandArgs& args, CProjectEdit& edit, LONG nPad) {
 // pos holds the verb, the project and the verb's own arguments.
 using Positional = std::vector<std::string>;
 
-LONG Pad(const std::string& strText) { return Integer("project", "PAD", strText, 1, kPadCount) - 1; }
+LONG Pad(const std::string& strText) {
+    return Integer("project", "PAD", strText, 1, kPadCount) - 1;
+}
 
 // A Loop Bin file of the project, numbered from 0.
 LONG FileIndex(CProjectEdit& edit, const std::string& strPath, const std::string& strText) {
@@ -175,11 +177,12 @@ void Add(const CCommandArgs& args, const std::string& strPath, const Positional&
         // The instrument gives only a code; the file itself says why.
         const std::string strWhy = LoopProblem(pos[2]);
         if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
-        throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + CCliError::Code(hr) + ")");
+        throw CCliError(pos[2],
+                        "cannot load the file: " + strWhy + " (" + CCliError::Code(hr) + ")");
     }
     if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
-        throw CCliError(strPath, "the Loop Bin is full (" + std::to_string(kLoopBinCapacity) +
-                                     " files)");
+        throw CCliError(strPath,
+                        "the Loop Bin is full (" + std::to_string(kLoopBinCapacity) + " files)");
     edit.Check(edit->GetFileCount(&nAfter), "cannot count the Loop Bin");
     // A file the Loop Bin holds already (by its full path) is not loaded again.
     if (nAfter == nBefore) {
@@ -194,7 +197,8 @@ void Add(const CCommandArgs& args, const std::string& strPath, const Positional&
 void Assign(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
     const LONG nPad = Pad(pos[2]);
     CProjectEdit edit(args, strPath, true);
-    edit.Check(edit->AssignFileToPad(nPad, FileIndex(edit, strPath, pos[3])), "cannot assign the file");
+    edit.Check(edit->AssignFileToPad(nPad, FileIndex(edit, strPath, pos[3])),
+               "cannot assign the file");
     SetPad(args, edit, nPad);
     edit.Save();
     WriteStdout("laid file " + pos[3] + " on pad " + pos[2] + " of " + strPath + "\n");
@@ -224,16 +228,16 @@ void AddGrain(const CCommandArgs& args, const std::string& strPath, const Positi
 
 void MoveGrain(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
     const LONG nPad = Pad(pos[2]);
-    const LONG nTo = args.Has("--to") ? Integer("project", "--to", args.Value("--to"), 1, kPadCount) - 1
-                                      : nPad;
+    const LONG nTo =
+        args.Has("--to") ? Integer("project", "--to", args.Value("--to"), 1, kPadCount) - 1 : nPad;
     const LONGLONG nAt = Beats("BEAT", pos[4]);
     CProjectEdit edit(args, strPath, true);
     const LONG nGrain = edit.Grain(nPad, pos[3]);
     LONG nOut = -1;
     edit.Check(edit->MoveGrain(nPad, nGrain, nTo, nAt, &nOut, FALSE), "cannot move the grain");
     edit.Save();
-    WriteStdout("moved grain " + pos[3] + " of pad " + pos[2] + " to pad " + std::to_string(nTo + 1) +
-                " at beat " + pos[4] + " in " + strPath + "\n");
+    WriteStdout("moved grain " + pos[3] + " of pad " + pos[2] + " to pad " +
+                std::to_string(nTo + 1) + " at beat " + pos[4] + " in " + strPath + "\n");
 }
 
 void RemoveGrain(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
@@ -246,8 +250,8 @@ void RemoveGrain(const CCommandArgs& args, const std::string& strPath, const Pos
 
 struct Verb {
     const char* pszName;
-    size_t nArgs;         // after PROJECT.pnd
-    const char* pszArgs;  // their names, for the usage message
+    size_t nArgs;        // after PROJECT.pnd
+    const char* pszArgs; // their names, for the usage message
     void (*pRun)(const CCommandArgs&, const std::string&, const Positional&);
 };
 constexpr Verb kVerbs[] = {
@@ -264,7 +268,9 @@ constexpr Verb kVerbs[] = {
 std::string VerbList() {
     std::string s;
     for (const Verb& v : kVerbs)
-        s += (s.empty() ? "" : &v == &kVerbs[std::size(kVerbs) - 1] ? " or " : ", ") +
+        s += (s.empty()                              ? ""
+              : &v == &kVerbs[std::size(kVerbs) - 1] ? " or "
+                                                     : ", ") +
              std::string(v.pszName);
     return s;
 }

@@ -11,9 +11,7 @@ namespace {
 constexpr double kBeatTicks = static_cast<double>(kTicksPerBeat);
 constexpr int kTextLength = 260; // the interface's text buffers
 
-std::string KeyName(long nKey) {
-    return NoteLabel(static_cast<int>(nKey));
-}
+std::string KeyName(long nKey) { return NoteLabel(static_cast<int>(nKey)); }
 
 std::string Count(size_t n, const char* pszOne, const char* pszMany) {
     return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);

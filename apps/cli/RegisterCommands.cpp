@@ -35,12 +35,8 @@ int RunRegistration(const CCommandArgs& args, bool bRegister) {
     WriteStdout((bRegister ? "registered " : "unregistered ") + session.Module().Path() + "\n");
     return 0;
 }
-int RunRegister(const CCommandArgs& args) {
-    return RunRegistration(args, true);
-}
-int RunUnregister(const CCommandArgs& args) {
-    return RunRegistration(args, false);
-}
+int RunRegister(const CCommandArgs& args) { return RunRegistration(args, true); }
+int RunUnregister(const CCommandArgs& args) { return RunRegistration(args, false); }
 } // namespace
 
 const CommandEntry& RegisterCommand() {

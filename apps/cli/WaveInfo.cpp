@@ -24,17 +24,12 @@ std::string Format(const char* pszFormat, ...) {
 
 std::string FourCC(FOURCC id) {
     std::string s;
-    for (int i = 0; i < 4; ++i)
-        s += static_cast<char>((id >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) s += static_cast<char>((id >> (8 * i)) & 0xFF);
     return PrintableText(s);
 }
 
-const char* YesNo(BOOL b) {
-    return b ? "yes" : "no";
-}
-const char* JsonBool(BOOL b) {
-    return b ? "true" : "false";
-}
+const char* YesNo(BOOL b) { return b ? "yes" : "no"; }
+const char* JsonBool(BOOL b) { return b ? "true" : "false"; }
 
 // The body of the first chunk with the id at the top level of a RIFF WAVE
 // file, at most nMax bytes; empty when there is none. Read apart from the
@@ -71,22 +66,14 @@ constexpr const char* kEncodingsRead =
 
 std::string EncodingName(unsigned nTag, unsigned nBits) {
     switch (nTag) {
-    case 1:
-        return std::to_string(nBits) + "-bit PCM";
-    case 2:
-        return "Microsoft ADPCM";
-    case 3:
-        return std::to_string(nBits) + "-bit float";
-    case 6:
-        return "A-law";
-    case 7:
-        return "u-law";
-    case 0x11:
-        return "IMA ADPCM";
-    case 0x55:
-        return "MP3";
-    default:
-        return Format("encoding 0x%04X", nTag);
+    case 1: return std::to_string(nBits) + "-bit PCM";
+    case 2: return "Microsoft ADPCM";
+    case 3: return std::to_string(nBits) + "-bit float";
+    case 6: return "A-law";
+    case 7: return "u-law";
+    case 0x11: return "IMA ADPCM";
+    case 0x55: return "MP3";
+    default: return Format("encoding 0x%04X", nTag);
     }
 }
 } // namespace
@@ -105,14 +92,10 @@ std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
             return std::to_string(Word(fmt, 2)) + " channels; " + kEncodingsRead;
         return "not a RIFF WAVE file, or it holds no sample data";
     }
-    case MMIOERR_CANNOTREAD:
-        return "file is truncated or a chunk is damaged";
-    case MMIOERR_CANNOTSEEK:
-        return "cannot seek in file";
-    case MMIOERR_CHUNKNOTFOUND:
-        return "no 'fmt ' or 'data' chunk";
-    default:
-        return "unreadable wave file (error " + std::to_string(nError) + ")";
+    case MMIOERR_CANNOTREAD: return "file is truncated or a chunk is damaged";
+    case MMIOERR_CANNOTSEEK: return "cannot seek in file";
+    case MMIOERR_CHUNKNOTFOUND: return "no 'fmt ' or 'data' chunk";
+    default: return "unreadable wave file (error " + std::to_string(nError) + ")";
     }
 }
 

@@ -1,19 +1,21 @@
 #include "apps/gallery/Gallery.h"
-#include <cstdio>
-#include <cstdlib>
 #include "apps/gallery/GalleryPage.h"
 #include "platform/ui/OffscreenBackend.h"
 #include "platform/ui/ResourceBitmaps.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/X11Backend.h"
 #include "resources/Skin.h"
+#include <cstdio>
+#include <cstdlib>
 
 int RunGallery(const std::vector<std::string>& args) {
     std::string png;
     uintptr_t parent = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--png" && i + 1 < args.size()) png = args[++i];
-        else if (args[i] == "--parent" && i + 1 < args.size()) parent = std::strtoul(args[++i].c_str(), nullptr, 0);
+        if (args[i] == "--png" && i + 1 < args.size())
+            png = args[++i];
+        else if (args[i] == "--parent" && i + 1 < args.size())
+            parent = std::strtoul(args[++i].c_str(), nullptr, 0);
         else {
             std::fprintf(stderr, "usage: gallery [--png FILE] [--parent WINDOW]\n");
             return 2;
@@ -28,8 +30,10 @@ int RunGallery(const std::vector<std::string>& args) {
             CGalleryPage page;
             if (page.Open()) {
                 wm.Pump();
-                if (wm.BackBuffer(&page)->SavePng(png)) status = 0;
-                else std::fprintf(stderr, "gallery: cannot write %s\n", png.c_str());
+                if (wm.BackBuffer(&page)->SavePng(png))
+                    status = 0;
+                else
+                    std::fprintf(stderr, "gallery: cannot write %s\n", png.c_str());
             }
         }
         wm.SetBackend(nullptr);

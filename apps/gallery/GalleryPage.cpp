@@ -1,6 +1,4 @@
 #include "apps/gallery/GalleryPage.h"
-#include <cairo.h>
-#include <string>
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/FileDialog.h"
@@ -13,6 +11,8 @@
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
 #include "resources/StringTable.h"
+#include <cairo.h>
+#include <string>
 
 namespace {
 void Blit(CDC& dc, UINT id, int x, int y) {
@@ -88,7 +88,9 @@ CStatic& CGalleryPage::AddStatic(UINT id, RECT rc, const wchar_t* text) {
 }
 
 bool CGalleryPage::Open(uintptr_t nativeParent) {
-    if (!CreateTopLevel(CStringTable::Load(IDS_CAPTION) + L" skin gallery", {600, 553}, nativeParent)) return false;
+    if (!CreateTopLevel(CStringTable::Load(IDS_CAPTION) + L" skin gallery", {600, 553},
+                        nativeParent))
+        return false;
     std::wstring face = CStringTable::Load(IDS_FONT_FACE);
     m_font12.CreateFont(12, face.c_str());
     m_font14.CreateFont(14, face.c_str());
@@ -117,8 +119,8 @@ bool CGalleryPage::Open(uintptr_t nativeParent) {
         for (int k = 0; k < 5; ++k) {
             const PadToggle& t = kPadToggles[k];
             UINT id = (t.first == 1024 && p == 15) ? 1040 : t.first + p;
-            AddToggle(id, RectXYWH(x + t.dx, y + 1, k == 0 ? 15 : 16, k == 0 ? 14 : 15), t.up, t.down,
-                      ((p >> (k % 4)) + k) & 1);
+            AddToggle(id, RectXYWH(x + t.dx, y + 1, k == 0 ? 15 : 16, k == 0 ? 14 : 15), t.up,
+                      t.down, ((p >> (k % 4)) + k) & 1);
         }
         AddKnob(1093 + p, {x + 47, y - 37}, static_cast<float>(p) / 15.0f);
         AddKnob(1109 + p, {x + 65, y - 17}, 1.0f - static_cast<float>(p) / 15.0f);
@@ -147,17 +149,20 @@ bool CGalleryPage::Open(uintptr_t nativeParent) {
     AddKnob(1169, {15, 474}, 0.5f);
     AddEdit(1136, RectXYWH(43, 477, 30, 12), L"C");
     AddCombo(IDC_SNAP, {21, 515}, 6);
-    const UINT zoom[4][2] = {{IDB_ZOOM_H_IN_UP, IDB_ZOOM_H_IN_DOWN}, {IDB_ZOOM_H_OUT_UP, IDB_ZOOM_H_OUT_DOWN},
-                             {IDB_ZOOM_V_IN_UP, IDB_ZOOM_V_IN_DOWN}, {IDB_ZOOM_V_OUT_UP, IDB_ZOOM_V_OUT_DOWN}};
-    const RECT zoomAt[4] = {RectXYWH(567, 535, 10, 12), RectXYWH(556, 535, 10, 12), RectXYWH(583, 519, 12, 10),
-                            RectXYWH(583, 508, 12, 10)};
+    const UINT zoom[4][2] = {{IDB_ZOOM_H_IN_UP, IDB_ZOOM_H_IN_DOWN},
+                             {IDB_ZOOM_H_OUT_UP, IDB_ZOOM_H_OUT_DOWN},
+                             {IDB_ZOOM_V_IN_UP, IDB_ZOOM_V_IN_DOWN},
+                             {IDB_ZOOM_V_OUT_UP, IDB_ZOOM_V_OUT_DOWN}};
+    const RECT zoomAt[4] = {RectXYWH(567, 535, 10, 12), RectXYWH(556, 535, 10, 12),
+                            RectXYWH(583, 519, 12, 10), RectXYWH(583, 508, 12, 10)};
     for (int i = 0; i < 4; ++i) {
         auto z = std::make_unique<Zoom>();
         z->Create(this, zoomAt[i], 1127 + i);
         z->LoadBitmaps(zoom[i][0], zoom[i][1]);
         m_controls.push_back(std::move(z));
     }
-    m_pStatus = &AddStatic(1, RectXYWH(110, 508, 300, 14), L"Click, drag and type: every control is live.");
+    m_pStatus =
+        &AddStatic(1, RectXYWH(110, 508, 300, 14), L"Click, drag and type: every control is live.");
     m_pStatus->SetColors(kPalette[6], kPalette[1]);
     m_pStatus->SetAlignment(DT_LEFT);
     Invalidate(true);
@@ -184,14 +189,22 @@ void CGalleryPage::OnPaint(CDC& dc) {
 // Inside the Pad Editor: every key in both states, both check boxes, the two
 // states of pad 1 and knob frames 0, 31 and 63, with the drag cursor.
 void CGalleryPage::PaintSwatches(CDC& dc) {
-    const UINT pairs[][2] = {{IDB_OPEN_UP, IDB_OPEN_DOWN},     {IDB_SAVE_UP, IDB_SAVE_DOWN},
-                             {IDB_CLEAR_UP, IDB_CLEAR_DOWN},   {IDB_PLAY_OFF, IDB_PLAY_ON},
-                             {IDB_STOP, IDB_STOP},             {IDB_AUDITION_OFF, IDB_AUDITION_ON},
-                             {IDB_DELETE_OFF, IDB_DELETE_ON},  {IDB_MUTE_OFF, IDB_MUTE_ON},
-                             {IDB_SOLO_OFF, IDB_SOLO_ON},      {IDB_SYNCED_OFF, IDB_SYNCED_ON},
-                             {IDB_LOOPING_OFF, IDB_LOOPING_ON}, {IDB_CHECK_OFF, IDB_CHECK_ON},
-                             {IDB_ZOOM_H_IN_UP, IDB_ZOOM_H_IN_DOWN}, {IDB_ZOOM_H_OUT_UP, IDB_ZOOM_H_OUT_DOWN},
-                             {IDB_ZOOM_V_IN_UP, IDB_ZOOM_V_IN_DOWN}, {IDB_ZOOM_V_OUT_UP, IDB_ZOOM_V_OUT_DOWN}};
+    const UINT pairs[][2] = {{IDB_OPEN_UP, IDB_OPEN_DOWN},
+                             {IDB_SAVE_UP, IDB_SAVE_DOWN},
+                             {IDB_CLEAR_UP, IDB_CLEAR_DOWN},
+                             {IDB_PLAY_OFF, IDB_PLAY_ON},
+                             {IDB_STOP, IDB_STOP},
+                             {IDB_AUDITION_OFF, IDB_AUDITION_ON},
+                             {IDB_DELETE_OFF, IDB_DELETE_ON},
+                             {IDB_MUTE_OFF, IDB_MUTE_ON},
+                             {IDB_SOLO_OFF, IDB_SOLO_ON},
+                             {IDB_SYNCED_OFF, IDB_SYNCED_ON},
+                             {IDB_LOOPING_OFF, IDB_LOOPING_ON},
+                             {IDB_CHECK_OFF, IDB_CHECK_ON},
+                             {IDB_ZOOM_H_IN_UP, IDB_ZOOM_H_IN_DOWN},
+                             {IDB_ZOOM_H_OUT_UP, IDB_ZOOM_H_OUT_DOWN},
+                             {IDB_ZOOM_V_IN_UP, IDB_ZOOM_V_IN_DOWN},
+                             {IDB_ZOOM_V_OUT_UP, IDB_ZOOM_V_OUT_DOWN}};
     dc.SelectObject(&m_font12);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(kPalette[3]);
@@ -206,7 +219,8 @@ void CGalleryPage::PaintSwatches(CDC& dc) {
     Blit(dc, PadUnlitBitmap(0), 110, 420);
     Blit(dc, PadLitBitmap(0), 160, 420);
     const CBitmap* strip = CSkin::Get(IDB_KNOB);
-    for (int i = 0; i < 3; ++i) dc.DrawBitmap(*strip, 214 + 24 * i, 430, 17, 17, (i * 31 + (i == 2)) * 17, 0);
+    for (int i = 0; i < 3; ++i)
+        dc.DrawBitmap(*strip, 214 + 24 * i, 430, 17, 17, (i * 31 + (i == 2)) * 17, 0);
     dc.TextOut(214, 452, L"0    50  100");
     if (const CCursor* c = CCursors::Load(L"DRAGCOPY")) {
         // Over the well, as the pointer shows it: its clear pixels let the well through.
@@ -232,7 +246,8 @@ void CGalleryPage::OnLButtonDown(UINT, POINT pt) {
 void CGalleryPage::OnVScroll(UINT nCode, UINT nPos, CWnd* pCtrl) {
     if (nCode != SB_THUMBTRACK || !pCtrl) return;
     static_cast<CBitmapKnobCtrl*>(pCtrl)->SetPosition(static_cast<float>(nPos) / 100.0f);
-    m_pStatus->SetWindowText(L"Knob " + std::to_wstring(pCtrl->GetDlgCtrlID()) + L": " + std::to_wstring(nPos));
+    m_pStatus->SetWindowText(L"Knob " + std::to_wstring(pCtrl->GetDlgCtrlID()) + L": " +
+                             std::to_wstring(nPos));
 }
 
 void CGalleryPage::OnRButtonDown(UINT, POINT pt) {
@@ -254,18 +269,22 @@ bool CGalleryPage::RunDialog(UINT id) {
     std::wstring caption = CStringTable::Load(IDS_CAPTION);
     if (id == 1165 || id == 1144) {
         UINT text = id == 1165 ? IDS_CLEAR_PROJECT : IDS_DELETE_FILE;
-        int answer = MessageBox(this, CStringTable::Load(text), caption, MB_YESNO | MB_ICONQUESTION);
+        int answer =
+            MessageBox(this, CStringTable::Load(text), caption, MB_YESNO | MB_ICONQUESTION);
         m_pStatus->SetWindowText(answer == IDYES ? L"Answered Yes" : L"Answered No");
     } else if (id == 1161 || id == 1162 || id == 1126) {
-        const wchar_t* filter = id == 1126 ? L"Wave Files (*.wav)|*.wav||" : L"Pnd Files (*.pnd)|*.pnd||";
-        CFileDialog dlg(id != 1162, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter, this);
+        const wchar_t* filter =
+            id == 1126 ? L"Wave Files (*.wav)|*.wav||" : L"Pnd Files (*.pnd)|*.pnd||";
+        CFileDialog dlg(id != 1162, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        filter, this);
         bool ok = dlg.DoModal() == IDOK;
         m_pStatus->SetWindowText(ok ? L"Chose " + dlg.GetPathName() : L"Cancelled");
     } else {
         return false;
     }
     // The key pops back, as the page's do after their dialogs.
-    if (auto* t = dynamic_cast<CBitmapToggleCtrl*>(GetDlgItem(id))) t->m_nState = 0, t->Invalidate();
+    if (auto* t = dynamic_cast<CBitmapToggleCtrl*>(GetDlgItem(id)))
+        t->m_nState = 0, t->Invalidate();
     return true;
 }
 
@@ -275,8 +294,10 @@ BOOL CGalleryPage::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (code == BN_CLICKED && RunDialog(LOWORD(wParam))) return TRUE;
     if (code == BN_CLICKED && ctrl) {
         std::wstring text = L"Control " + std::to_wstring(LOWORD(wParam));
-        if (auto* t = dynamic_cast<CBitmapToggleCtrl*>(ctrl)) text += L": state " + std::to_wstring(t->m_nState);
-        else text += L": pressed";
+        if (auto* t = dynamic_cast<CBitmapToggleCtrl*>(ctrl))
+            text += L": state " + std::to_wstring(t->m_nState);
+        else
+            text += L": pressed";
         m_pStatus->SetWindowText(text);
     }
     return TRUE;

@@ -2,8 +2,6 @@
 // editor at its place and in each state, live, so the skin can be looked at
 // and clicked. UI thread.
 #pragma once
-#include <memory>
-#include <vector>
 #include "editor/BitmapKnobCtrl.h"
 #include "editor/BitmapToggleCtrl.h"
 #include "editor/FxComboBox.h"
@@ -13,6 +11,8 @@
 #include "platform/ui/Font.h"
 #include "platform/ui/Static.h"
 #include "platform/ui/Wnd.h"
+#include <memory>
+#include <vector>
 
 class CGalleryPage : public CWnd {
 public:

@@ -8,9 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-CAtomicFile::~CAtomicFile() {
-    Discard();
-}
+CAtomicFile::~CAtomicFile() { Discard(); }
 
 bool CAtomicFile::Failed(const char* pszWhat) {
     m_strError = std::string(pszWhat) + ": " + std::strerror(errno);

@@ -35,12 +35,8 @@ HRESULT CHostContext::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-LONG CHostContext::TicksToMsecs(LONG lMidiTicks) {
-    return Round32(m_tempo.TicksToMs(lMidiTicks));
-}
-LONG CHostContext::MsecsToTicks(LONG lMsecs) {
-    return Round32(m_tempo.MsToTicks(lMsecs));
-}
+LONG CHostContext::TicksToMsecs(LONG lMidiTicks) { return Round32(m_tempo.TicksToMs(lMidiTicks)); }
+LONG CHostContext::MsecsToTicks(LONG lMsecs) { return Round32(m_tempo.MsToTicks(lMsecs)); }
 
 HRESULT CHostContext::GetTempoAt(LONG lMidiTicks, LONG* plStart, LONG* plTempo100) {
     const CTempoMap::Change& c = m_tempo.ChangeAt(lMidiTicks);
@@ -58,36 +54,20 @@ HRESULT CHostContext::ConvertTime(MfxTime* pTime, DWORD dwToFormat) {
     // Everything passes through song time in milliseconds.
     double dMs = 0.0;
     switch (pTime->dwFormat) {
-    case MFX_TIME_SECONDS:
-        dMs = pTime->dSeconds * 1000.0;
-        break;
-    case MFX_TIME_SAMPLES:
-        dMs = static_cast<double>(pTime->llValue) * 1000.0 / m_dRate;
-        break;
-    case MFX_TIME_MIDI_TICKS:
-        dMs = m_tempo.TicksToMs(static_cast<double>(pTime->llValue));
-        break;
+    case MFX_TIME_SECONDS: dMs = pTime->dSeconds * 1000.0; break;
+    case MFX_TIME_SAMPLES: dMs = static_cast<double>(pTime->llValue) * 1000.0 / m_dRate; break;
+    case MFX_TIME_MIDI_TICKS: dMs = m_tempo.TicksToMs(static_cast<double>(pTime->llValue)); break;
     case MFX_TIME_TICKS:
         dMs = m_tempo.TicksToMs(static_cast<double>(pTime->llValue) / kTicksPerMidiTick);
         break;
-    default:
-        return E_INVALIDARG;
+    default: return E_INVALIDARG;
     }
     switch (dwToFormat) {
-    case MFX_TIME_SECONDS:
-        pTime->dSeconds = dMs / 1000.0;
-        break;
-    case MFX_TIME_SAMPLES:
-        pTime->llValue = Round(dMs * m_dRate / 1000.0);
-        break;
-    case MFX_TIME_MIDI_TICKS:
-        pTime->llValue = Round(m_tempo.MsToTicks(dMs));
-        break;
-    case MFX_TIME_TICKS:
-        pTime->llValue = Round(m_tempo.MsToTicks(dMs) * kTicksPerMidiTick);
-        break;
-    default:
-        return E_INVALIDARG;
+    case MFX_TIME_SECONDS: pTime->dSeconds = dMs / 1000.0; break;
+    case MFX_TIME_SAMPLES: pTime->llValue = Round(dMs * m_dRate / 1000.0); break;
+    case MFX_TIME_MIDI_TICKS: pTime->llValue = Round(m_tempo.MsToTicks(dMs)); break;
+    case MFX_TIME_TICKS: pTime->llValue = Round(m_tempo.MsToTicks(dMs) * kTicksPerMidiTick); break;
+    default: return E_INVALIDARG;
     }
     pTime->dwFormat = dwToFormat;
     return S_OK;

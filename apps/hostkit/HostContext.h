@@ -6,8 +6,7 @@
 #include "platform/com/RefCounted.h"
 #include "platform/mfx/MfxHostContext.h"
 
-class CHostContext final
-    : public CRefCounted<IMfxTempoMap, IMfxTimeConverter, IMfxPosition> {
+class CHostContext final : public CRefCounted<IMfxTempoMap, IMfxTimeConverter, IMfxPosition> {
 public:
     static constexpr DWORD kNoHostKey = 0xFFFFFFFF;
 

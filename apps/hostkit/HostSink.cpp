@@ -6,9 +6,7 @@
 CHostSinkPin::CHostSinkPin(CHostSink* pFilter, CCritSec* pLock, const CMediaType& type)
     : CBaseInputPin(L"In", pFilter, pLock, nullptr), m_type(type) {}
 
-HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) {
-    return CheckSinkType(pmt, m_type);
-}
+HRESULT CHostSinkPin::CheckMediaType(const CMediaType* pmt) { return CheckSinkType(pmt, m_type); }
 
 HRESULT CHostSinkPin::GetMediaType(int iPosition, CMediaType* pmt) {
     if (iPosition < 0) return E_INVALIDARG;

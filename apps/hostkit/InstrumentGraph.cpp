@@ -25,9 +25,7 @@ std::string CInstrumentGraph::Why(const char* pszWhat, HRESULT hr) {
 // Out of line: the members' types are complete only here.
 CInstrumentGraph::CInstrumentGraph() = default;
 
-CInstrumentGraph::~CInstrumentGraph() {
-    Close();
-}
+CInstrumentGraph::~CInstrumentGraph() { Close(); }
 
 bool CInstrumentGraph::Open(const CInstrumentModule& module, const Format& format,
                             CHostContext* pContext, const SinkMaker& makeSink,
@@ -97,14 +95,12 @@ void CInstrumentGraph::Close() {
     m_bAttached = false;
     m_pControl.Reset();
     m_pSynth.Reset();
-    for (ComPtr<IPin>& p : m_pins)
-        p.Reset();
+    for (ComPtr<IPin>& p : m_pins) p.Reset();
     m_pins.clear();
     // The graph disconnects and releases every filter it holds.
     m_pGraph.Reset();
     m_pSource.Reset();
-    for (ComPtr<IBaseFilter>& p : m_sinks)
-        p.Reset();
+    for (ComPtr<IBaseFilter>& p : m_sinks) p.Reset();
     m_sinks.clear();
     m_pFilter.Reset();
     m_pContext.Reset();

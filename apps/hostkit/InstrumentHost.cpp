@@ -8,9 +8,7 @@
 #include "platform/mfx/MfxSoftSynth.h"
 #include <algorithm>
 
-CInstrumentHost::~CInstrumentHost() {
-    Close();
-}
+CInstrumentHost::~CInstrumentHost() { Close(); }
 
 bool CInstrumentHost::Open(const CInstrumentModule& module, const Options& options,
                            const CTempoMap& tempo, std::string* pstrError) {

@@ -4,9 +4,7 @@ namespace {
 uint32_t Be32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
-uint16_t Be16(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
+uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
 
 // A variable-length quantity of at most four bytes, from p[*pAt] on.
 bool ReadVlq(const uint8_t* p, size_t nBytes, size_t* pAt, uint32_t* pValue) {

@@ -50,8 +50,7 @@ void CTempFiles::RemoveOnSignals() {
     sa.sa_handler = &OnSignal;
     sigemptyset(&sa.sa_mask);
     // A second signal waits until the first one's files are gone.
-    for (int nSignal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&sa.sa_mask, nSignal);
+    for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&sa.sa_mask, nSignal);
     for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
         // A signal the caller chose to ignore (a job started in the background) stays ignored.
         struct sigaction old {};

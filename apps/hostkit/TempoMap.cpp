@@ -2,9 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-CTempoMap::CTempoMap() {
-    m_changes.push_back({0, kDefaultMicrosPerQuarter, 0.0});
-}
+CTempoMap::CTempoMap() { m_changes.push_back({0, kDefaultMicrosPerQuarter, 0.0}); }
 
 void CTempoMap::SetTempo(int64_t nTick, double dMicrosPerQuarter) {
     if (!(dMicrosPerQuarter > 0.0) || !std::isfinite(dMicrosPerQuarter)) return;
@@ -26,8 +24,7 @@ void CTempoMap::SetTempos(std::vector<TempoEvent> events) {
     // The changes already in the map come first, as if they had been set earlier.
     std::vector<TempoEvent> all;
     all.reserve(m_changes.size() + events.size());
-    for (const Change& c : m_changes)
-        all.push_back({c.nTick, c.dMicrosPerQuarter});
+    for (const Change& c : m_changes) all.push_back({c.nTick, c.dMicrosPerQuarter});
     for (const TempoEvent& e : events)
         all.push_back({std::max<int64_t>(e.nTick, 0), e.dMicrosPerQuarter});
     std::stable_sort(all.begin(), all.end(),

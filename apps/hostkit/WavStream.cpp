@@ -50,8 +50,7 @@ bool CWavStream::Finish(std::string* pstrError) {
         for (const CWavWriter::Chunk& c : m_format.Chunks()) {
             m_buffer.insert(m_buffer.end(), c.id, c.id + 4);
             const auto n = static_cast<uint32_t>(c.body.size());
-            for (int b = 0; b < 4; ++b)
-                m_buffer.push_back(static_cast<uint8_t>(n >> (8 * b)));
+            for (int b = 0; b < 4; ++b) m_buffer.push_back(static_cast<uint8_t>(n >> (8 * b)));
             m_buffer.insert(m_buffer.end(), c.body.begin(), c.body.end());
             if (c.body.size() & 1) m_buffer.push_back(0); // chunks start on even offsets
         }

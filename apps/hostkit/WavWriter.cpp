@@ -17,8 +17,7 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
     Put16(v, x >> 16);
 }
 void PutId(std::vector<uint8_t>& v, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        v.push_back(static_cast<uint8_t>(id[i]));
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(id[i]));
 }
 
 // Full scale maps to the largest positive code; rounding is to nearest.
@@ -46,12 +45,9 @@ CWavWriter::CWavWriter(WavSampleFormat format, int nChannels, uint32_t nRate)
 
 int CWavWriter::BytesPerSample() const {
     switch (m_format) {
-    case WavSampleFormat::Float32:
-        return 4;
-    case WavSampleFormat::Pcm24:
-        return 3;
-    case WavSampleFormat::Pcm16:
-        return 2;
+    case WavSampleFormat::Float32: return 4;
+    case WavSampleFormat::Pcm24: return 3;
+    case WavSampleFormat::Pcm16: return 2;
     }
     return 4;
 }
@@ -94,8 +90,7 @@ std::vector<uint8_t> CWavWriter::Header(uint64_t nDataBytes, uint64_t nRiffBytes
 uint64_t CWavWriter::RiffBytes(uint64_t nSamples) const {
     const uint64_t nData = nSamples * static_cast<uint64_t>(BytesPerSample());
     uint64_t nTrailer = 0;
-    for (const Chunk& c : m_chunks)
-        nTrailer += 8 + c.body.size() + (c.body.size() & 1);
+    for (const Chunk& c : m_chunks) nTrailer += 8 + c.body.size() + (c.body.size() & 1);
     return Header(0, 0, 0).size() - 8 + nData + (nData & 1) + nTrailer;
 }
 

@@ -19,25 +19,13 @@ LV2_Handle Instantiate(const LV2_Descriptor*, double dRate, const char* pszBundl
     }
     return p;
 }
-CLv2Plugin* Self(LV2_Handle h) {
-    return static_cast<CLv2Plugin*>(h);
-}
+CLv2Plugin* Self(LV2_Handle h) { return static_cast<CLv2Plugin*>(h); }
 // Audio thread; never blocks.
-void ConnectPort(LV2_Handle h, uint32_t nPort, void* pData) {
-    Self(h)->Connect(nPort, pData);
-}
-void Activate(LV2_Handle h) {
-    Self(h)->Activate();
-}
-void Run(LV2_Handle h, uint32_t nFrames) {
-    Self(h)->Run(nFrames);
-}
-void Deactivate(LV2_Handle h) {
-    Self(h)->Deactivate();
-}
-void Cleanup(LV2_Handle h) {
-    delete Self(h);
-}
+void ConnectPort(LV2_Handle h, uint32_t nPort, void* pData) { Self(h)->Connect(nPort, pData); }
+void Activate(LV2_Handle h) { Self(h)->Activate(); }
+void Run(LV2_Handle h, uint32_t nFrames) { Self(h)->Run(nFrames); }
+void Deactivate(LV2_Handle h) { Self(h)->Deactivate(); }
+void Cleanup(LV2_Handle h) { delete Self(h); }
 
 // Host's state thread; may block.
 LV2_State_Status SaveState(LV2_Handle h, LV2_State_Store_Function store, LV2_State_Handle handle,

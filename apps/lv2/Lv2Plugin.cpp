@@ -15,9 +15,7 @@
 #include <cstring>
 #include <lv2/midi/midi.h>
 
-CLv2Plugin::~CLv2Plugin() {
-    Close();
-}
+CLv2Plugin::~CLv2Plugin() { Close(); }
 
 bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* const* features,
                       std::string* pstrError) {
@@ -154,8 +152,7 @@ void CLv2Plugin::Run(uint32_t nFrames) {
     if (m_transport == Transport::Rolling) m_llHostFrame += nFrames;
     // Only a block that told the instrument nothing new vouches for the next one.
     bool bQuiet = !bEvents && !m_bPushFailed && m_nPushed > 0;
-    for (const CPortSink* pSink : m_sinks)
-        bQuiet = bQuiet && pSink->Quiet(m_nPushed);
+    for (const CPortSink* pSink : m_sinks) bQuiet = bQuiet && pSink->Quiet(m_nPushed);
     m_idle.Rendered(bQuiet);
 }
 
@@ -215,8 +212,7 @@ void CLv2Plugin::RenderTo(uint32_t nFrom, uint32_t nTo) {
     }
     while (nFrom < nTo) {
         const uint32_t nLength = std::min<uint32_t>(nTo - nFrom, kBlockFrames);
-        for (CPortSink* pSink : m_sinks)
-            pSink->SetOffset(nFrom);
+        for (CPortSink* pSink : m_sinks) pSink->SetOffset(nFrom);
         ++m_nPushed;
         if (FAILED(m_graph.Source()->Push(static_cast<LONG>(nLength), m_bDiscontinuity,
                                           m_llSongFrame))) {

@@ -35,8 +35,7 @@ HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
             std::fill(pPort, pPort + nFrames, 0.0f);
             continue;
         }
-        for (uint32_t i = 0; i < nFrames; ++i)
-            pPort[i] = pf[2 * i + c];
+        for (uint32_t i = 0; i < nFrames; ++i) pPort[i] = pf[2 * i + c];
     }
     return S_OK;
 }

@@ -27,8 +27,7 @@ HRESULT CCompareInstrument::BuildBusyGroove(LONG nEntry) {
         step(c->AssignFileToPad(p, nEntry));
         LONG nGrains = 0;
         step(c->GetPadGrainCount(kKindPad, p, &nGrains));
-        for (LONG g = 0; g < nGrains && p >= 8; ++g)
-            step(c->SetGrainPitch(p, g, 3));
+        for (LONG g = 0; g < nGrains && p >= 8; ++g) step(c->SetGrainPitch(p, g, 3));
         step(c->SetPadSynced(p, TRUE));
         step(c->SetPadLooping(p, TRUE));
         step(c->SetPadLatch(p, FALSE));

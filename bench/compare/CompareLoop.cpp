@@ -8,8 +8,7 @@ CCompareLoop::CCompareLoop() {
     const CDemoLoop demo;
     const std::vector<float>& bar = demo.Samples();
     m_floats.resize(static_cast<size_t>(kFrames) * kChannels);
-    for (size_t i = 0; i < m_floats.size(); ++i)
-        m_floats[i] = bar[i % bar.size()];
+    for (size_t i = 0; i < m_floats.size(); ++i) m_floats[i] = bar[i % bar.size()];
     m_pcm16.reserve(m_floats.size() * 2);
     for (float f : m_floats) {
         const auto v = static_cast<int16_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 32767.0f));

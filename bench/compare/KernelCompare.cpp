@@ -20,8 +20,7 @@ struct Runs {
     float* pSrc = static_cast<float*>(std::aligned_alloc(64, kFloats * sizeof(float)));
     float* pDst = static_cast<float*>(std::aligned_alloc(64, kFloats * sizeof(float)));
     Runs() {
-        for (long i = 0; i < kFloats; ++i)
-            pSrc[i] = 1e-3f * static_cast<float>(1 + i % 7);
+        for (long i = 0; i < kFloats; ++i) pSrc[i] = 1e-3f * static_cast<float>(1 + i % 7);
     }
     ~Runs() {
         std::free(pSrc);

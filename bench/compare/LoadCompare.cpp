@@ -35,12 +35,8 @@ sf_count_t Read(void* dst, sf_count_t n, void* p) {
     m->nAt += n;
     return n;
 }
-sf_count_t Write(const void*, sf_count_t, void*) {
-    return 0;
-}
-sf_count_t Tell(void* p) {
-    return static_cast<MemoryFile*>(p)->nAt;
-}
+sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+sf_count_t Tell(void* p) { return static_cast<MemoryFile*>(p)->nAt; }
 
 double PeerSeconds(const CCompareLoop& loop) {
     SF_VIRTUAL_IO io{&Length, &Seek, &Read, &Write, &Tell};

@@ -106,8 +106,7 @@ bool CLv2BenchHost::Open(const char* pszUri, double dRate, uint32_t nBlock,
                    {LV2_OPTIONS__options, m_options.data()},
                    {LV2_BUF_SIZE__boundedBlockLength, nullptr},
                    {LV2_BUF_SIZE__fixedBlockLength, nullptr}}};
-    for (size_t i = 0; i < m_features.size(); ++i)
-        m_featureList[i] = &m_features[i];
+    for (size_t i = 0; i < m_features.size(); ++i) m_featureList[i] = &m_features[i];
     m_featureList.back() = nullptr;
     m_pInstance = lilv_plugin_instantiate(m_pPlugin, dRate, m_featureList.data());
     if (m_pInstance == nullptr)
@@ -170,8 +169,7 @@ void CLv2BenchHost::ConnectPorts() {
         }
         lilv_instance_connect_port(m_pInstance, i, buffer);
     }
-    for (LilvNode* node : {audio, cv, control, atom, input, midi})
-        lilv_node_free(node);
+    for (LilvNode* node : {audio, cv, control, atom, input, midi}) lilv_node_free(node);
 }
 
 bool CLv2BenchHost::RestoreChunk(const char* pszKey, const std::vector<uint8_t>& bytes) {
@@ -239,7 +237,6 @@ void CLv2BenchHost::RunBlock() {
 double CLv2BenchHost::AudioMagnitude() const {
     double sum = 0.0;
     for (const auto& b : m_audio)
-        for (float f : b)
-            sum += std::fabs(f);
+        for (float f : b) sum += std::fabs(f);
     return sum;
 }

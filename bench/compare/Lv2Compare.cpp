@@ -27,11 +27,9 @@ double IdleSeconds(CLv2BenchHost& host, const char* pszUri, uint32_t nBlock,
         std::fprintf(stderr, "compare: %s\n", strError.c_str());
         return -1.0;
     }
-    for (int b = 0; b < 200; ++b)
-        host.RunBlock();
+    for (int b = 0; b < 200; ++b) host.RunBlock();
     const double t = BestOf(kReps, [&] {
-        for (int b = 0; b < kIdleBlocks; ++b)
-            host.RunBlock();
+        for (int b = 0; b < kIdleBlocks; ++b) host.RunBlock();
     });
     if (pnPorts != nullptr) *pnPorts = host.AudioOutputs();
     host.Close();
@@ -76,8 +74,7 @@ double BusyLoad(CLv2BenchHost& host, const std::vector<uint8_t>& state) {
     if (sound == 0.0)
         std::fprintf(stderr, "compare: the groove played silence through the plug-in\n");
     const double t = BestOf(3, [&] {
-        for (int b = 0; b < kBlocks; ++b)
-            host.RunBlock();
+        for (int b = 0; b < kBlocks; ++b) host.RunBlock();
     });
     host.Close();
     return t / (kBlocks * kBlock / kRate);

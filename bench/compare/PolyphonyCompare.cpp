@@ -44,8 +44,7 @@ std::unique_ptr<PlaybackRig> PolyRig(int nVoicesPerPad) {
     }
     w->Release();
     for (int v = 0; v < nVoicesPerPad; ++v)
-        for (int p = 0; p < kPadCount; ++p)
-            rig->NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
+        for (int p = 0; p < kPadCount; ++p) rig->NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
     rig->RenderFor(kRate / 2); // past the fade-ins
     return rig;
 }
@@ -79,8 +78,7 @@ void ComparePolyphony(CCompareTable& table, const char* pszPlotData) {
     const double b = (n * sxy - sx * sy) / (n * sxx - sx * sx), a = (sy - b * sx) / n;
     const double at256 = points.back().second, count = (0.5 - a) / b;
     if (FILE* f = std::fopen(pszPlotData, "w")) {
-        for (auto [x, y] : points)
-            std::fprintf(f, "%.0f %.4f\n", x, 100.0 * y);
+        for (auto [x, y] : points) std::fprintf(f, "%.0f %.4f\n", x, 100.0 * y);
         std::fclose(f);
     }
     table.Add({"polyphony at 48 kHz, 128 frames: voices under 50 % of a core",

@@ -18,8 +18,7 @@ constexpr int kReps = 3;
 std::unique_ptr<PlaybackRig> StretchRig(const CCompareLoop& loop, int nTranspose) {
     auto rig = std::make_unique<PlaybackRig>(CCompareLoop::kRate, kHostTempo);
     rig->collect = false;
-    for (size_t i = 1; i < rig->connected.size(); ++i)
-        rig->connected[i] = false;
+    for (size_t i = 1; i < rig->connected.size(); ++i) rig->connected[i] = false;
     const std::vector<float>& f = loop.Floats();
     CWaveMem* w = MakeWave(2, CCompareLoop::kRate, CCompareLoop::kFrames,
                            [&](LONGLONG i, int c) { return f[static_cast<size_t>(i * 2 + c)]; });
@@ -60,10 +59,8 @@ bool PandrelPlays(const CCompareLoop& loop) {
     const std::vector<float>& mix = rig->played[0];
     double early = 0.0, late = 0.0;
     const size_t n = mix.size();
-    for (size_t i = 0; i < n / 10; ++i)
-        early += std::fabs(mix[i]);
-    for (size_t i = n - n / 10; i < n; ++i)
-        late += std::fabs(mix[i]);
+    for (size_t i = 0; i < n / 10; ++i) early += std::fabs(mix[i]);
+    for (size_t i = n - n / 10; i < n; ++i) late += std::fabs(mix[i]);
     return early > 0.0 && late > 0.0;
 }
 

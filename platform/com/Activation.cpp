@@ -62,9 +62,7 @@ HRESULT CoInitializeEx(void*, DWORD) {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
     return g_cInit++ == 0 ? S_OK : S_FALSE;
 }
-HRESULT CoInitialize(void* pv) {
-    return CoInitializeEx(pv, COINIT_APARTMENTTHREADED);
-}
+HRESULT CoInitialize(void* pv) { return CoInitializeEx(pv, COINIT_APARTMENTTHREADED); }
 void CoUninitialize() {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
     if (g_cInit > 0) --g_cInit;

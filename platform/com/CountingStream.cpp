@@ -2,8 +2,8 @@
 // size, the furthest byte written. Saving through it measures a save exactly.
 #include "platform/com/StreamBase.h"
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace {

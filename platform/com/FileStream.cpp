@@ -11,17 +11,13 @@
 namespace {
 HRESULT FromErrno(int e, HRESULT hrDefault) {
     switch (e) {
-    case ENOENT:
-        return STG_E_FILENOTFOUND;
+    case ENOENT: return STG_E_FILENOTFOUND;
     case EACCES:
     case EPERM:
-    case EROFS:
-        return STG_E_ACCESSDENIED;
+    case EROFS: return STG_E_ACCESSDENIED;
     case ENOSPC:
-    case EFBIG:
-        return STG_E_MEDIUMFULL;
-    default:
-        return hrDefault;
+    case EFBIG: return STG_E_MEDIUMFULL;
+    default: return hrDefault;
     }
 }
 
@@ -100,17 +96,10 @@ HRESULT CreateFileStream(const char* pszPath, DWORD grfMode, IStream** ppstm) {
     if (pszPath == nullptr) return STG_E_INVALIDPOINTER;
     int flags = O_CLOEXEC;
     switch (grfMode & 3) {
-    case STGM_READ:
-        flags |= O_RDONLY;
-        break;
-    case STGM_WRITE:
-        flags |= O_WRONLY;
-        break;
-    case STGM_READWRITE:
-        flags |= O_RDWR;
-        break;
-    default:
-        return STG_E_INVALIDFLAG;
+    case STGM_READ: flags |= O_RDONLY; break;
+    case STGM_WRITE: flags |= O_WRONLY; break;
+    case STGM_READWRITE: flags |= O_RDWR; break;
+    default: return STG_E_INVALIDFLAG;
     }
     if ((grfMode & STGM_CREATE) != 0) {
         if ((grfMode & 3) == STGM_READ) return STG_E_INVALIDFLAG;

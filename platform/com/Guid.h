@@ -18,7 +18,9 @@ using REFIID = const GUID&;
 using REFCLSID = const GUID&;
 using REFGUID = const GUID&;
 
-inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+inline bool operator==(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 inline bool IsEqualGUID(const GUID& a, const GUID& b) { return a == b; }
 

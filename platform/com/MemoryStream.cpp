@@ -3,9 +3,9 @@
 #include "platform/com/StreamBase.h"
 #include "platform/com/TaskMem.h"
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <cstdint>
 #include <new>
 #include <sys/mman.h>
 

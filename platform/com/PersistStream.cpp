@@ -39,9 +39,7 @@ HRESULT CPersistStream::ReadVersionText(IStream* pStm, LONG* pnVersion) {
     return S_OK;
 }
 
-HRESULT CPersistStream::IsDirty() {
-    return m_bDirty ? S_OK : S_FALSE;
-}
+HRESULT CPersistStream::IsDirty() { return m_bDirty ? S_OK : S_FALSE; }
 
 HRESULT CPersistStream::Load(IStream* pStm) {
     LONG nVersion = 0;

@@ -38,17 +38,10 @@ protected:
     static LONGLONG SeekTarget(LONGLONG nMove, DWORD dwOrigin, LONGLONG nPos, LONGLONG nSize) {
         LONGLONG nFrom;
         switch (dwOrigin) {
-        case STREAM_SEEK_SET:
-            nFrom = 0;
-            break;
-        case STREAM_SEEK_CUR:
-            nFrom = nPos;
-            break;
-        case STREAM_SEEK_END:
-            nFrom = nSize;
-            break;
-        default:
-            return -1;
+        case STREAM_SEEK_SET: nFrom = 0; break;
+        case STREAM_SEEK_CUR: nFrom = nPos; break;
+        case STREAM_SEEK_END: nFrom = nSize; break;
+        default: return -1;
         }
         if (nMove > 0 && nFrom > INT64_MAX - nMove) return -1;
         const LONGLONG n = nFrom + nMove;

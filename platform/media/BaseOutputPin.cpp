@@ -5,9 +5,7 @@ CBaseOutputPin::CBaseOutputPin(const WCHAR* pName, CBaseFilter* pFilter, CCritSe
                                HRESULT* phr)
     : CBasePin(pName, pFilter, pLock, phr, PINDIR_OUTPUT) {}
 
-CBaseOutputPin::~CBaseOutputPin() {
-    BreakConnect();
-}
+CBaseOutputPin::~CBaseOutputPin() { BreakConnect(); }
 
 HRESULT CBaseOutputPin::CheckConnect(IPin* pPin) {
     HRESULT hr = CBasePin::CheckConnect(pPin);

@@ -32,12 +32,8 @@ HRESULT CBasePin::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CBasePin::AddRef() {
-    return static_cast<IBaseFilter*>(m_pFilter)->AddRef();
-}
-ULONG CBasePin::Release() {
-    return static_cast<IBaseFilter*>(m_pFilter)->Release();
-}
+ULONG CBasePin::AddRef() { return static_cast<IBaseFilter*>(m_pFilter)->AddRef(); }
+ULONG CBasePin::Release() { return static_cast<IBaseFilter*>(m_pFilter)->Release(); }
 
 HRESULT CBasePin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) {
     if (pReceivePin == nullptr) return E_POINTER;

@@ -10,9 +10,7 @@ CEnumMediaTypes::CEnumMediaTypes(CBasePin* pPin, const CEnumMediaTypes* pClone)
     }
 }
 
-CEnumMediaTypes::~CEnumMediaTypes() {
-    m_pPin->Release();
-}
+CEnumMediaTypes::~CEnumMediaTypes() { m_pPin->Release(); }
 
 HRESULT CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;

@@ -15,9 +15,7 @@ CEnumPins::CEnumPins(CBaseFilter* pFilter, const CEnumPins* pClone) : m_pFilter(
     }
 }
 
-CEnumPins::~CEnumPins() {
-    static_cast<IBaseFilter*>(m_pFilter)->Release();
-}
+CEnumPins::~CEnumPins() { static_cast<IBaseFilter*>(m_pFilter)->Release(); }
 
 HRESULT CEnumPins::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;

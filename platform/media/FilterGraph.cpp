@@ -10,9 +10,7 @@ void DisconnectPinPair(IPin* pPin) {
     pPin->Disconnect();
 }
 
-CFilterGraph::~CFilterGraph() {
-    RemoveAll();
-}
+CFilterGraph::~CFilterGraph() { RemoveAll(); }
 
 HRESULT CFilterGraph::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
@@ -59,10 +57,8 @@ HRESULT CFilterGraph::RemoveFilter(IBaseFilter* pFilter) {
 }
 
 void CFilterGraph::RemoveAll() {
-    for (IBaseFilter* p : std::vector<IBaseFilter*>(m_filters))
-        p->Stop();
-    while (!m_filters.empty())
-        RemoveFilter(m_filters.back());
+    for (IBaseFilter* p : std::vector<IBaseFilter*>(m_filters)) p->Stop();
+    while (!m_filters.empty()) RemoveFilter(m_filters.back());
 }
 
 HRESULT CFilterGraph::ConnectDirect(IPin* ppinOut, IPin* ppinIn, const AM_MEDIA_TYPE* pmt) {

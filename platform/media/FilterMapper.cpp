@@ -19,9 +19,7 @@ std::string GuidText(REFGUID g) {
     return text;
 }
 
-std::string FilterKey(REFCLSID clsid) {
-    return "Filter\\" + GuidText(clsid);
-}
+std::string FilterKey(REFCLSID clsid) { return "Filter\\" + GuidText(clsid); }
 
 HRESULT SetText(HKEY hKey, const char* pszName, const std::string& value) {
     const LONG r =
@@ -58,9 +56,7 @@ LONG DeleteTree(HKEY hParent, const std::string& sub) {
     return RegDeleteKeyA(hParent, sub.c_str());
 }
 
-std::string Utf8(const WCHAR* p) {
-    return p != nullptr ? Utf8FromWide(p) : std::string();
-}
+std::string Utf8(const WCHAR* p) { return p != nullptr ? Utf8FromWide(p) : std::string(); }
 
 HRESULT WritePin(REFCLSID clsid, const WCHAR* pszName, BOOL bRendered, BOOL bOutput, BOOL bZero,
                  BOOL bMany, REFCLSID connectsToFilter, const WCHAR* pszConnectsToPin) {

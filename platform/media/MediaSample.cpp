@@ -18,9 +18,7 @@ HRESULT CMediaSample::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG CMediaSample::AddRef() {
-    return ++m_cRef;
-}
+ULONG CMediaSample::AddRef() { return ++m_cRef; }
 
 ULONG CMediaSample::Release() {
     const ULONG n = --m_cRef;
@@ -87,9 +85,7 @@ HRESULT CMediaSample::GetMediaType(AM_MEDIA_TYPE** ppMediaType) {
     *ppMediaType = nullptr;
     return S_FALSE;
 }
-HRESULT CMediaSample::SetMediaType(AM_MEDIA_TYPE*) {
-    return E_NOTIMPL;
-}
+HRESULT CMediaSample::SetMediaType(AM_MEDIA_TYPE*) { return E_NOTIMPL; }
 
 HRESULT CMediaSample::GetMediaTime(LONGLONG* pTimeStart, LONGLONG* pTimeEnd) {
     if (pTimeStart == nullptr || pTimeEnd == nullptr) return E_POINTER;

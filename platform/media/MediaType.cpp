@@ -45,9 +45,7 @@ AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* pSrc) {
     return pmt;
 }
 
-CMediaType::CMediaType() : AM_MEDIA_TYPE() {
-    InitMediaType();
-}
+CMediaType::CMediaType() : AM_MEDIA_TYPE() { InitMediaType(); }
 
 CMediaType::CMediaType(const AM_MEDIA_TYPE& mt) : AM_MEDIA_TYPE() {
     InitMediaType();
@@ -67,9 +65,7 @@ CMediaType& CMediaType::operator=(const CMediaType& mt) {
     return *this = static_cast<const AM_MEDIA_TYPE&>(mt);
 }
 
-CMediaType::~CMediaType() {
-    FreeMediaType(*this);
-}
+CMediaType::~CMediaType() { FreeMediaType(*this); }
 
 void CMediaType::InitMediaType() {
     majortype = subtype = formattype = GUID_NULL;

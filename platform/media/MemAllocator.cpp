@@ -3,9 +3,7 @@
 
 CMemAllocator::CMemAllocator() = default;
 
-CMemAllocator::~CMemAllocator() {
-    FreeMemory();
-}
+CMemAllocator::~CMemAllocator() { FreeMemory(); }
 
 HRESULT CMemAllocator::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;

@@ -13,7 +13,8 @@ namespace {
 MMRESULT Fill(MMIOHANDLE* h) {
     MMIOINFO& info = h->info;
     LONG pos = h->Position();
-    if (info.lDiskOffset != pos && h->Call(MMIOM_SEEK, pos, SEEK_SET) != pos) return MMIOERR_CANNOTSEEK;
+    if (info.lDiskOffset != pos && h->Call(MMIOM_SEEK, pos, SEEK_SET) != pos)
+        return MMIOERR_CANNOTSEEK;
     LRESULT n = h->Call(MMIOM_READ, reinterpret_cast<LPARAM>(info.pchBuffer), info.cchBuffer);
     if (n < 0) return MMIOERR_CANNOTREAD;
     info.lBufOffset = pos;
@@ -40,7 +41,8 @@ HMMIO mmioOpenW(const WCHAR* pszFileName, MMIOINFO* pmmioinfo, DWORD fdwOpen) {
         return nullptr;
     };
     const bool bCustom = pszFileName == nullptr;
-    if (bCustom && (pmmioinfo == nullptr || pmmioinfo->pIOProc == nullptr)) return fail(MMSYSERR_INVALPARAM);
+    if (bCustom && (pmmioinfo == nullptr || pmmioinfo->pIOProc == nullptr))
+        return fail(MMSYSERR_INVALPARAM);
     auto* h = new (std::nothrow) MMIOHANDLE;
     if (h == nullptr) return fail(MMIOERR_OUTOFMEMORY);
     h->info.dwFlags = fdwOpen;
@@ -56,14 +58,16 @@ HMMIO mmioOpenW(const WCHAR* pszFileName, MMIOINFO* pmmioinfo, DWORD fdwOpen) {
         h->info.pProcData = pmmioinfo->pProcData;
     }
     if ((fdwOpen & MMIO_ALLOCBUF) != 0) {
-        LONG size = pmmioinfo != nullptr && pmmioinfo->cchBuffer > 0 ? pmmioinfo->cchBuffer : MMIO_DEFAULTBUFFER;
+        LONG size = pmmioinfo != nullptr && pmmioinfo->cchBuffer > 0 ? pmmioinfo->cchBuffer
+                                                                     : MMIO_DEFAULTBUFFER;
         h->buffer.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
         if (h->buffer == nullptr) {
             delete h;
             return fail(MMIOERR_OUTOFMEMORY);
         }
         h->info.cchBuffer = size;
-        h->info.pchBuffer = h->info.pchNext = h->info.pchEndRead = h->info.pchEndWrite = h->buffer.get();
+        h->info.pchBuffer = h->info.pchNext = h->info.pchEndRead = h->info.pchEndWrite =
+            h->buffer.get();
     }
     LRESULT rc;
     if (bCustom) {
@@ -127,20 +131,15 @@ LONG mmioSeek(HMMIO hmmio, LONG lOffset, int iOrigin) {
     MMIOHANDLE* h = hmmio;
     int64_t target;
     switch (iOrigin) {
-    case SEEK_SET:
-        target = lOffset;
-        break;
-    case SEEK_CUR:
-        target = static_cast<int64_t>(h->Position()) + lOffset;
-        break;
+    case SEEK_SET: target = lOffset; break;
+    case SEEK_CUR: target = static_cast<int64_t>(h->Position()) + lOffset; break;
     case SEEK_END: {
         LRESULT end = h->Call(MMIOM_SEEK, 0, SEEK_END);
         if (end < 0) return -1;
         target = static_cast<int64_t>(end) + lOffset;
         break;
     }
-    default:
-        return -1;
+    default: return -1;
     }
     if (target < 0 || target > MMIO_MAXOFFSET) return -1;
     LONG pos = static_cast<LONG>(target);
@@ -166,7 +165,8 @@ MMRESULT mmioSetInfo(HMMIO hmmio, const MMIOINFO* pmmioinfo, UINT) {
     if (pmmioinfo == nullptr) return MMSYSERR_INVALPARAM;
     MMIOINFO& info = hmmio->info;
     // Only the read pointer travels back, and only within the valid bytes.
-    if (pmmioinfo->pchNext < info.pchBuffer || pmmioinfo->pchNext > info.pchEndRead) return MMSYSERR_INVALPARAM;
+    if (pmmioinfo->pchNext < info.pchBuffer || pmmioinfo->pchNext > info.pchEndRead)
+        return MMSYSERR_INVALPARAM;
     info.pchNext = pmmioinfo->pchNext;
     return MMSYSERR_NOERROR;
 }

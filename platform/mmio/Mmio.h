@@ -17,8 +17,10 @@ using HMMIO = MMIOHANDLE*;
 
 // Four characters as stored in a file, the first in the lowest byte.
 constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
-    return static_cast<FOURCC>(static_cast<uint8_t>(a)) | (static_cast<FOURCC>(static_cast<uint8_t>(b)) << 8) |
-           (static_cast<FOURCC>(static_cast<uint8_t>(c)) << 16) | (static_cast<FOURCC>(static_cast<uint8_t>(d)) << 24);
+    return static_cast<FOURCC>(static_cast<uint8_t>(a)) |
+           (static_cast<FOURCC>(static_cast<uint8_t>(b)) << 8) |
+           (static_cast<FOURCC>(static_cast<uint8_t>(c)) << 16) |
+           (static_cast<FOURCC>(static_cast<uint8_t>(d)) << 24);
 }
 constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC FOURCC_LIST = mmioFOURCC('L', 'I', 'S', 'T');

@@ -11,14 +11,10 @@ bool IsList(FOURCC id) { return id == FOURCC_RIFF || id == FOURCC_LIST; }
 
 bool Matches(const MMCKINFO& found, const MMCKINFO& wanted, UINT mode) {
     switch (mode) {
-    case MMIO_FINDCHUNK:
-        return found.ckid == wanted.ckid;
-    case MMIO_FINDRIFF:
-        return found.ckid == FOURCC_RIFF && found.fccType == wanted.fccType;
-    case MMIO_FINDLIST:
-        return found.ckid == FOURCC_LIST && found.fccType == wanted.fccType;
-    default:
-        return true;
+    case MMIO_FINDCHUNK: return found.ckid == wanted.ckid;
+    case MMIO_FINDRIFF: return found.ckid == FOURCC_RIFF && found.fccType == wanted.fccType;
+    case MMIO_FINDLIST: return found.ckid == FOURCC_LIST && found.fccType == wanted.fccType;
+    default: return true;
     }
 }
 
@@ -35,9 +31,10 @@ MMRESULT mmioDescend(HMMIO hmmio, MMCKINFO* pmmcki, const MMCKINFO* pmmckiParent
     if (mode != 0 && mode != MMIO_FINDCHUNK && mode != MMIO_FINDRIFF && mode != MMIO_FINDLIST)
         return MMSYSERR_INVALPARAM;
     // Chunk headers must lie within the parent's body.
-    const int64_t limit = pmmckiParent != nullptr
-                              ? static_cast<int64_t>(pmmckiParent->dwDataOffset) + pmmckiParent->cksize
-                              : INT64_MAX;
+    const int64_t limit =
+        pmmckiParent != nullptr
+            ? static_cast<int64_t>(pmmckiParent->dwDataOffset) + pmmckiParent->cksize
+            : INT64_MAX;
     const MMCKINFO wanted = *pmmcki;
     for (;;) {
         LONG pos = mmioSeek(hmmio, 0, SEEK_CUR);
@@ -73,8 +70,10 @@ MMRESULT mmioAscend(HMMIO hmmio, MMCKINFO* pmmcki, UINT) {
         if (pos < 0 || static_cast<int64_t>(pos) < pmmcki->dwDataOffset) return MMIOERR_CANNOTSEEK;
         const DWORD size = static_cast<DWORD>(pos) - pmmcki->dwDataOffset;
         if (size != pmmcki->cksize) {
-            if (mmioSeek(hmmio, static_cast<LONG>(pmmcki->dwDataOffset) - 4, SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
-            if (mmioWrite(hmmio, reinterpret_cast<const char*>(&size), 4) != 4) return MMIOERR_CANNOTWRITE;
+            if (mmioSeek(hmmio, static_cast<LONG>(pmmcki->dwDataOffset) - 4, SEEK_SET) < 0)
+                return MMIOERR_CANNOTSEEK;
+            if (mmioWrite(hmmio, reinterpret_cast<const char*>(&size), 4) != 4)
+                return MMIOERR_CANNOTWRITE;
             if (mmioSeek(hmmio, pos, SEEK_SET) != pos) return MMIOERR_CANNOTSEEK;
         }
         if ((size & 1) != 0) {
@@ -86,6 +85,7 @@ MMRESULT mmioAscend(HMMIO hmmio, MMCKINFO* pmmcki, UINT) {
         return MMSYSERR_NOERROR;
     }
     int64_t end = ChunkEnd(*pmmcki);
-    if (end > MMIO_MAXOFFSET || mmioSeek(hmmio, static_cast<LONG>(end), SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
+    if (end > MMIO_MAXOFFSET || mmioSeek(hmmio, static_cast<LONG>(end), SEEK_SET) < 0)
+        return MMIOERR_CANNOTSEEK;
     return MMSYSERR_NOERROR;
 }

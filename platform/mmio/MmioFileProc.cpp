@@ -5,30 +5,19 @@
 #include <unistd.h>
 
 namespace {
-int Descriptor(const MMIOINFO* info) {
-    return static_cast<int>(info->adwInfo[0]);
-}
+int Descriptor(const MMIOINFO* info) { return static_cast<int>(info->adwInfo[0]); }
 // adwInfo[1] is set when the file was opened for writing: closing it then
 // syncs it, so that a failure to get the bytes to disk is reported.
-bool Writable(const MMIOINFO* info) {
-    return info->adwInfo[1] != 0;
-}
+bool Writable(const MMIOINFO* info) { return info->adwInfo[1] != 0; }
 
 LRESULT Open(MMIOINFO* info, const char* path) {
     if (path == nullptr) return MMSYSERR_INVALPARAM;
     int flags = O_CLOEXEC;
     switch (info->dwFlags & MMIO_RWMODE) {
-    case MMIO_READ:
-        flags |= (info->dwFlags & MMIO_CREATE) != 0 ? O_RDWR : O_RDONLY;
-        break;
-    case MMIO_WRITE:
-        flags |= O_WRONLY;
-        break;
-    case MMIO_READWRITE:
-        flags |= O_RDWR;
-        break;
-    default:
-        return MMSYSERR_INVALPARAM;
+    case MMIO_READ: flags |= (info->dwFlags & MMIO_CREATE) != 0 ? O_RDWR : O_RDONLY; break;
+    case MMIO_WRITE: flags |= O_WRONLY; break;
+    case MMIO_READWRITE: flags |= O_RDWR; break;
+    default: return MMSYSERR_INVALPARAM;
     }
     if ((info->dwFlags & MMIO_CREATE) != 0) flags |= O_CREAT | O_TRUNC;
     int fd;
@@ -101,18 +90,14 @@ LRESULT Close(MMIOINFO* info) {
 LRESULT mmioDosIOProc(char* lpmmioinfo, UINT uMsg, LPARAM lParam1, LPARAM lParam2) {
     auto* info = reinterpret_cast<MMIOINFO*>(lpmmioinfo);
     switch (uMsg) {
-    case MMIOM_OPEN:
-        return Open(info, reinterpret_cast<const char*>(lParam1));
+    case MMIOM_OPEN: return Open(info, reinterpret_cast<const char*>(lParam1));
     case MMIOM_READ:
         return Read(info, reinterpret_cast<char*>(lParam1), static_cast<LONG>(lParam2));
     case MMIOM_WRITE:
     case MMIOM_WRITEFLUSH:
         return Write(info, reinterpret_cast<const char*>(lParam1), static_cast<LONG>(lParam2));
-    case MMIOM_SEEK:
-        return Seek(info, static_cast<LONG>(lParam1), static_cast<int>(lParam2));
-    case MMIOM_CLOSE:
-        return Close(info);
-    default:
-        return -1;
+    case MMIOM_SEEK: return Seek(info, static_cast<LONG>(lParam1), static_cast<int>(lParam2));
+    case MMIOM_CLOSE: return Close(info);
+    default: return -1;
     }
 }

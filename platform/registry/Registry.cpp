@@ -19,9 +19,7 @@ std::mutex& Mutex() {
     return m;
 }
 
-bool Writable(REGSAM sam) {
-    return (sam & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
-}
+bool Writable(REGSAM sam) { return (sam & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0; }
 
 // Joins a subkey onto a key's path; false for a malformed subkey (empty parts).
 bool Join(const RegKey* pKey, const char* pszSubKey, std::string* pOut) {
@@ -40,9 +38,7 @@ void MakeDirs(const std::string& file) {
         mkdir(file.substr(0, s).c_str(), 0755);
 }
 
-bool LoadStore(CRegistryStore& store) {
-    return store.Load(RegistryFilePath());
-}
+bool LoadStore(CRegistryStore& store) { return store.Load(RegistryFilePath()); }
 
 bool SaveStore(const CRegistryStore& store) {
     const std::string path = RegistryFilePath();

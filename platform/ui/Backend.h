@@ -2,9 +2,9 @@
 // clock, presenting back buffers, the pointer, and waiting for input.
 // Implemented by the X11 and the offscreen backends. UI thread.
 #pragma once
+#include "platform/ui/UiTypes.h"
 #include <cstdint>
 #include <string>
-#include "platform/ui/UiTypes.h"
 
 class CBitmap;
 class CCursor;

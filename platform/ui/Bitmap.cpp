@@ -53,7 +53,8 @@ COLORREF CBitmap::GetPixel(int x, int y) const {
 }
 
 bool CBitmap::SavePng(const std::string& path) const {
-    return m_pSurface && cairo_surface_write_to_png(m_pSurface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return m_pSurface &&
+           cairo_surface_write_to_png(m_pSurface, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 bool CBitmap::LoadPng(const std::string& path) {

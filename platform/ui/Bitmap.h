@@ -1,8 +1,8 @@
 // An off-screen picture in 32-bit pixels (a cairo image surface): skin images,
 // back buffers, and the source and target of blits. UI thread.
 #pragma once
-#include <string>
 #include "platform/ui/UiTypes.h"
+#include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
 

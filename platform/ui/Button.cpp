@@ -2,12 +2,16 @@
 #include "platform/ui/DC.h"
 
 void CButton::Notify(int nCode) {
-    if (CWnd* p = GetParent()) p->PostMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode), reinterpret_cast<LPARAM>(this));
+    if (CWnd* p = GetParent())
+        p->PostMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode),
+                       reinterpret_cast<LPARAM>(this));
 }
 
 void CButton::OnPaint(CDC& dc) {
     RECT rc = GetClientRect();
-    CBrush face(m_bPressed ? RGB(GetRValue(m_face) * 3 / 4, GetGValue(m_face) * 3 / 4, GetBValue(m_face) * 3 / 4) : m_face);
+    CBrush face(m_bPressed ? RGB(GetRValue(m_face) * 3 / 4, GetGValue(m_face) * 3 / 4,
+                                 GetBValue(m_face) * 3 / 4)
+                           : m_face);
     CPen rim(PS_SOLID, GetFocus() == this ? 2 : 1, m_text);
     dc.SelectObject(&face);
     dc.SelectObject(&rim);

@@ -1,8 +1,8 @@
 #include "platform/ui/ComboBox.h"
-#include <cwctype>
 #include "platform/ui/DC.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/WindowManager.h"
+#include <cwctype>
 
 // The dropped list: a child of the top-level, above everything, holding the
 // mouse capture while it is open so that a click elsewhere closes it.
@@ -24,7 +24,8 @@ protected:
             bool hot = i == m_nHot;
             if (hot) dc.FillSolidRect(row, m_pOwner->TextColor());
             dc.SetTextColor(hot ? m_pOwner->BkColor() : m_pOwner->TextColor());
-            dc.DrawText(m_pOwner->GetLBText(i), row.Inflate(-3, 0), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+            dc.DrawText(m_pOwner->GetLBText(i), row.Inflate(-3, 0),
+                        DT_LEFT | DT_VCENTER | DT_SINGLELINE);
         }
         CPen rim(PS_SOLID, 1, m_pOwner->TextColor());
         CBrush none;
@@ -59,7 +60,8 @@ CComboBox::~CComboBox() { OnDestroy(); }
 
 void CComboBox::Notify(int nCode) {
     if (CWnd* p = GetParent())
-        p->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode), reinterpret_cast<LPARAM>(this));
+        p->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode),
+                       reinterpret_cast<LPARAM>(this));
 }
 
 int CComboBox::AddString(const std::wstring& s) {
@@ -87,7 +89,9 @@ int CComboBox::SetCurSel(int i) {
     return i;
 }
 
-std::wstring CComboBox::GetLBText(int i) const { return (i >= 0 && i < GetCount()) ? m_items[i] : L""; }
+std::wstring CComboBox::GetLBText(int i) const {
+    return (i >= 0 && i < GetCount()) ? m_items[i] : L"";
+}
 
 int CComboBox::FindStringExact(int nStart, const std::wstring& s) const {
     auto same = [](const std::wstring& a, const std::wstring& b) {
@@ -157,8 +161,10 @@ void CComboBox::OnPaint(CDC& dc) {
 
 void CComboBox::OnLButtonDown(UINT nFlags, POINT pt) {
     if (GetFocus() != this) SetFocus();
-    if (pt.x >= GetClientRect().right - kButtonWidth) ShowDropDown(!GetDroppedState());
-    else m_field.ClickAt(pt.x, GetFont(), nFlags & MK_SHIFT);
+    if (pt.x >= GetClientRect().right - kButtonWidth)
+        ShowDropDown(!GetDroppedState());
+    else
+        m_field.ClickAt(pt.x, GetFont(), nFlags & MK_SHIFT);
     Invalidate();
 }
 
@@ -166,7 +172,9 @@ void CComboBox::OnKeyDown(UINT nChar, UINT, UINT) {
     if (nChar == VK_F4) return ShowDropDown(!GetDroppedState());
     if ((nChar == VK_RETURN || nChar == VK_ESCAPE) && GetDroppedState()) return ShowDropDown(false);
     if ((nChar == VK_UP || nChar == VK_DOWN) && GetCount() > 0) {
-        int i = m_nCurSel < 0 ? 0 : std::clamp(m_nCurSel + (nChar == VK_UP ? -1 : 1), 0, GetCount() - 1);
+        int i = m_nCurSel < 0
+                    ? 0
+                    : std::clamp(m_nCurSel + (nChar == VK_UP ? -1 : 1), 0, GetCount() - 1);
         SetCurSel(i);
         Notify(CBN_SELCHANGE);
         return;

@@ -2,10 +2,10 @@
 // Tells its parent of a new selection, of the list closing and of losing the
 // focus. UI thread.
 #pragma once
-#include <memory>
-#include <vector>
 #include "platform/ui/TextField.h"
 #include "platform/ui/Wnd.h"
+#include <memory>
+#include <vector>
 
 constexpr int CB_ERR = -1;
 

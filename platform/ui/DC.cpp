@@ -1,11 +1,11 @@
 #include "platform/ui/DC.h"
+#include "platform/ui/Bitmap.h"
+#include "platform/ui/Font.h"
+#include "platform/ui/Text.h"
 #include <cairo.h>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
-#include "platform/ui/Bitmap.h"
-#include "platform/ui/Font.h"
-#include "platform/ui/Text.h"
 
 namespace {
 // The stock objects a fresh device context starts with, as GDI's do.
@@ -24,7 +24,8 @@ CFont& StockFont() {
 }
 } // namespace
 
-CDC::CDC(CBitmap& target) : CDC(target.Surface(), POINT{}, {RECT{0, 0, target.Width(), target.Height()}}) {}
+CDC::CDC(CBitmap& target)
+    : CDC(target.Surface(), POINT{}, {RECT{0, 0, target.Width(), target.Height()}}) {}
 
 CDC::CDC(cairo_surface_t* target, POINT origin, const std::vector<RECT>& clip)
     : m_pTarget(target), m_origin(origin), m_pPen(&StockPen()), m_pBrush(&StockBrush()),
@@ -102,7 +103,8 @@ void CDC::FillBand(int l, int t, int r, int b, int w) {
     cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
     SetColor(m_pPen->Color());
     cairo_rectangle(m_cr, l, t, r - l, b - t);
-    if (r - l > 2 * w && b - t > 2 * w) cairo_rectangle(m_cr, l + w, t + w, r - l - 2 * w, b - t - 2 * w);
+    if (r - l > 2 * w && b - t > 2 * w)
+        cairo_rectangle(m_cr, l + w, t + w, r - l - 2 * w, b - t - 2 * w);
     cairo_fill(m_cr);
     cairo_restore(m_cr);
 }
@@ -221,8 +223,10 @@ void CDC::DotLine(int x0, int y0, int x1, int y1) {
     int n = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
     for (int i = 0; i <= n; ++i) {
         int x = n ? x0 + (x1 - x0) * i / n : x0, y = n ? y0 + (y1 - y0) * i / n : y0;
-        if (i % 2 == 0) FillSolidRect({x, y, x + 1, y + 1}, m_pPen->Color());
-        else if (m_bkMode == OPAQUE) FillSolidRect({x, y, x + 1, y + 1}, m_bk);
+        if (i % 2 == 0)
+            FillSolidRect({x, y, x + 1, y + 1}, m_pPen->Color());
+        else if (m_bkMode == OPAQUE)
+            FillSolidRect({x, y, x + 1, y + 1}, m_bk);
     }
 }
 
@@ -297,8 +301,10 @@ void CDC::TextOut(int x, int y, const std::wstring& text) {
 void CDC::DrawText(const std::wstring& text, const RECT& rc, UINT nFormat) {
     SIZE sz = GetTextExtent(text);
     int x = rc.left, y = rc.top;
-    if (nFormat & DT_CENTER) x = rc.left + (rc.Width() - sz.cx) / 2;
-    else if (nFormat & DT_RIGHT) x = rc.right - sz.cx;
+    if (nFormat & DT_CENTER)
+        x = rc.left + (rc.Width() - sz.cx) / 2;
+    else if (nFormat & DT_RIGHT)
+        x = rc.right - sz.cx;
     if (nFormat & DT_VCENTER) y = rc.top + (rc.Height() - sz.cy) / 2;
     int saved = 0;
     if (!(nFormat & DT_NOCLIP)) {
@@ -313,7 +319,8 @@ void CDC::BitBlt(int x, int y, int w, int h, CDC* pSrc, int sx, int sy) {
     if (!pSrc || w <= 0 || h <= 0) return;
     cairo_save(m_cr);
     cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(m_cr, pSrc->m_pTarget, x - sx - pSrc->m_origin.x, y - sy - pSrc->m_origin.y);
+    cairo_set_source_surface(m_cr, pSrc->m_pTarget, x - sx - pSrc->m_origin.x,
+                             y - sy - pSrc->m_origin.y);
     cairo_rectangle(m_cr, x, y, w, h);
     cairo_fill(m_cr);
     cairo_restore(m_cr);
@@ -333,7 +340,8 @@ void CDC::DrawBitmap(const CBitmap& bmp, int x, int y, int w, int h, int sx, int
 }
 
 void CDC::IntersectClipRect(const RECT& rc) {
-    cairo_rectangle(m_cr, rc.left, rc.top, std::max<LONG>(0, rc.Width()), std::max<LONG>(0, rc.Height()));
+    cairo_rectangle(m_cr, rc.left, rc.top, std::max<LONG>(0, rc.Width()),
+                    std::max<LONG>(0, rc.Height()));
     cairo_clip(m_cr);
     m_clipBox = m_clipBox.Intersect(rc);
 }

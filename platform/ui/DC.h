@@ -2,11 +2,11 @@
 // window's part of its back buffer, with GDI's pixel rules (right and bottom
 // edges exclusive, lines without their last pixel). UI thread.
 #pragma once
-#include <string>
-#include <vector>
 #include "platform/ui/Brush.h"
 #include "platform/ui/Pen.h"
 #include "platform/ui/UiTypes.h"
+#include <string>
+#include <vector>
 
 class CBitmap;
 class CFont;

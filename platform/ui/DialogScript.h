@@ -10,10 +10,12 @@
 class CDialogScript {
 public:
     struct Answer {
-        int nResult = 0;       // IDYES, IDOK, IDCANCEL, or a menu command (0: none)
-        std::wstring strPath;  // the chosen file of a file dialog
+        int nResult = 0;      // IDYES, IDOK, IDCANCEL, or a menu command (0: none)
+        std::wstring strPath; // the chosen file of a file dialog
     };
-    void Push(int nResult, std::wstring path = {}) { m_answers.push_back({nResult, std::move(path)}); }
+    void Push(int nResult, std::wstring path = {}) {
+        m_answers.push_back({nResult, std::move(path)});
+    }
     bool IsEmpty() const { return m_answers.empty(); }
     std::optional<Answer> Take() {
         if (m_answers.empty()) return std::nullopt;

@@ -4,7 +4,8 @@
 
 void CEdit::Notify(int nCode) {
     if (CWnd* p = GetParent())
-        p->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode), reinterpret_cast<LPARAM>(this));
+        p->SendMessage(WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), nCode),
+                       reinterpret_cast<LPARAM>(this));
 }
 
 void CEdit::SetWindowText(const std::wstring& text) {
@@ -15,7 +16,8 @@ void CEdit::SetWindowText(const std::wstring& text) {
 void CEdit::SetSel(int start, int end) {
     // -1 as the end means the end of the text, as the platform's edits take it.
     size_t n = m_field.Text().size();
-    m_field.SetSel(start < 0 ? n : static_cast<size_t>(start), end < 0 ? n : static_cast<size_t>(end));
+    m_field.SetSel(start < 0 ? n : static_cast<size_t>(start),
+                   end < 0 ? n : static_cast<size_t>(end));
     Invalidate();
 }
 

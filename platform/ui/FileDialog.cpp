@@ -1,24 +1,27 @@
 #include "platform/ui/FileDialog.h"
-#include <cwctype>
-#include <filesystem>
 #include "platform/ui/FileDialogWindow.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
+#include <cwctype>
+#include <filesystem>
 
 namespace fs = std::filesystem;
 
-CFileDialog::CFileDialog(BOOL bOpen, const wchar_t* pszDefExt, const wchar_t* pszFileName, DWORD dwFlags,
-                         const wchar_t* pszFilter, CWnd* pParent)
-    : m_bOpen(bOpen), m_strDefExt(pszDefExt ? pszDefExt : L""), m_strFilter(pszFilter ? pszFilter : L""),
-      m_strPath(pszFileName ? pszFileName : L""), m_dwFlags(dwFlags), m_pParent(pParent) {}
+CFileDialog::CFileDialog(BOOL bOpen, const wchar_t* pszDefExt, const wchar_t* pszFileName,
+                         DWORD dwFlags, const wchar_t* pszFilter, CWnd* pParent)
+    : m_bOpen(bOpen), m_strDefExt(pszDefExt ? pszDefExt : L""),
+      m_strFilter(pszFilter ? pszFilter : L""), m_strPath(pszFileName ? pszFileName : L""),
+      m_dwFlags(dwFlags), m_pParent(pParent) {}
 
-std::vector<std::pair<std::wstring, std::wstring>> CFileDialog::ParseFilter(const std::wstring& filter) {
+std::vector<std::pair<std::wstring, std::wstring>>
+CFileDialog::ParseFilter(const std::wstring& filter) {
     std::vector<std::wstring> parts;
     size_t pos = 0;
     while (pos <= filter.size()) {
         size_t bar = filter.find(L'|', pos);
-        std::wstring part = filter.substr(pos, bar == std::wstring::npos ? std::wstring::npos : bar - pos);
+        std::wstring part =
+            filter.substr(pos, bar == std::wstring::npos ? std::wstring::npos : bar - pos);
         if (part.empty()) break; // "||" ends the list
         parts.push_back(part);
         if (bar == std::wstring::npos) break;
@@ -38,7 +41,8 @@ bool CFileDialog::Matches(const std::wstring& name, const std::wstring& patterns
     size_t pos = 0;
     while (pos <= patterns.size()) {
         size_t semi = patterns.find(L';', pos);
-        std::wstring p = lower(patterns.substr(pos, semi == std::wstring::npos ? std::wstring::npos : semi - pos));
+        std::wstring p = lower(
+            patterns.substr(pos, semi == std::wstring::npos ? std::wstring::npos : semi - pos));
         if (p == L"*" || p == L"*.*") return true;
         // Only the "*.ext" form occurs in the editor's filters.
         if (p.size() > 1 && p[0] == L'*' && n.size() >= p.size() - 1 &&
@@ -59,7 +63,8 @@ int CFileDialog::DoModal() {
         if (a->nResult == IDOK) m_strPath = a->strPath;
         return a->nResult == IDOK ? IDOK : IDCANCEL;
     }
-    CWnd* top = m_pParent ? m_pParent->GetTopLevel() : (wm.TopLevels().empty() ? nullptr : wm.TopLevels().front());
+    CWnd* top = m_pParent ? m_pParent->GetTopLevel()
+                          : (wm.TopLevels().empty() ? nullptr : wm.TopLevels().front());
     if (!top || !wm.Backend() || !wm.Backend()->IsInteractive()) return IDCANCEL;
     auto filters = ParseFilter(m_strFilter);
     std::wstring patterns = filters.empty() ? L"*" : filters.front().second;
@@ -79,8 +84,9 @@ int CFileDialog::DoModal() {
         bool exists = fs::exists(chosen, ec);
         if (m_bOpen && !exists) continue; // an open dialog takes only existing files
         if (!m_bOpen && exists && (m_dwFlags & OFN_OVERWRITEPROMPT) &&
-            MessageBox(top, chosen.filename().wstring() + L" already exists.\nDo you want to replace it?",
-                       L"Save", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            MessageBox(
+                top, chosen.filename().wstring() + L" already exists.\nDo you want to replace it?",
+                L"Save", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
             continue;
         m_strPath = chosen.wstring();
         return IDOK;

@@ -2,10 +2,10 @@
 // "Wave Files (*.wav)|*.wav||", one file chosen. Drawn by the layer over the
 // owner's window, or answered by the dialog script in tests. UI thread.
 #pragma once
+#include "platform/ui/UiTypes.h"
 #include <string>
 #include <utility>
 #include <vector>
-#include "platform/ui/UiTypes.h"
 
 class CWnd;
 
@@ -14,8 +14,8 @@ constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
 
 class CFileDialog {
 public:
-    CFileDialog(BOOL bOpenFileDialog, const wchar_t* pszDefExt, const wchar_t* pszFileName, DWORD dwFlags,
-                const wchar_t* pszFilter, CWnd* pParent);
+    CFileDialog(BOOL bOpenFileDialog, const wchar_t* pszDefExt, const wchar_t* pszFileName,
+                DWORD dwFlags, const wchar_t* pszFilter, CWnd* pParent);
     // IDOK with a file chosen, else IDCANCEL.
     int DoModal();
     std::wstring GetPathName() const { return m_strPath; }
@@ -25,7 +25,8 @@ public:
     DWORD Flags() const { return m_dwFlags; }
 
     // (description, pattern) pairs of a filter string; empty parts end it.
-    static std::vector<std::pair<std::wstring, std::wstring>> ParseFilter(const std::wstring& filter);
+    static std::vector<std::pair<std::wstring, std::wstring>>
+    ParseFilter(const std::wstring& filter);
     // True when name matches a pattern list such as "*.wav;*.aif" (case ignored).
     static bool Matches(const std::wstring& name, const std::wstring& patterns);
 

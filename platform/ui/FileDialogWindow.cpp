@@ -1,9 +1,9 @@
 #include "platform/ui/FileDialogWindow.h"
-#include <algorithm>
 #include "platform/ui/DC.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/WindowManager.h"
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -45,8 +45,10 @@ void CFileDialogWindow::Load() {
          !ec && it != end; it.increment(ec)) {
         std::wstring name = it->path().filename().wstring();
         if (name.empty() || name[0] == L'.') continue;
-        if (it->is_directory(ec)) dirs.push_back({name, true});
-        else if (CFileDialog::Matches(name, m_strPatterns)) files.push_back({name, false});
+        if (it->is_directory(ec))
+            dirs.push_back({name, true});
+        else if (CFileDialog::Matches(name, m_strPatterns))
+            files.push_back({name, false});
     }
     auto byName = [](const Entry& a, const Entry& b) { return a.name < b.name; };
     std::sort(dirs.begin(), dirs.end(), byName);
@@ -143,7 +145,9 @@ void CFileDialogWindow::Accept() {
 
 BOOL CFileDialogWindow::OnCommand(WPARAM wParam, LPARAM) {
     if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-    if (LOWORD(wParam) == IDOK) Accept();
-    else if (LOWORD(wParam) == IDCANCEL) CWindowManager::Instance().EndModal(this, IDCANCEL);
+    if (LOWORD(wParam) == IDOK)
+        Accept();
+    else if (LOWORD(wParam) == IDCANCEL)
+        CWindowManager::Instance().EndModal(this, IDCANCEL);
     return TRUE;
 }

@@ -1,12 +1,12 @@
 // The window of the layer's file dialog: the folder's entries, a name field,
 // and OK and Cancel. Used by CFileDialog. UI thread.
 #pragma once
-#include <filesystem>
-#include <string>
-#include <vector>
 #include "platform/ui/Button.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/Wnd.h"
+#include <filesystem>
+#include <string>
+#include <vector>
 
 class CFileDialogWindow : public CWnd {
 public:

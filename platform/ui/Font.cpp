@@ -1,7 +1,7 @@
 #include "platform/ui/Font.h"
+#include "platform/ui/Text.h"
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
-#include "platform/ui/Text.h"
 
 CFont::~CFont() {
     if (m_pFace) cairo_font_face_destroy(m_pFace);

@@ -1,8 +1,8 @@
 // A font by face name and pixel height, resolved through fontconfig (so "Arial"
 // becomes an Arial-metric face) and drawn by cairo. UI thread.
 #pragma once
-#include <string>
 #include "platform/ui/UiTypes.h"
+#include <string>
 
 typedef struct _cairo_font_face cairo_font_face_t;
 

@@ -1,9 +1,9 @@
 #include "platform/ui/Menu.h"
-#include <algorithm>
 #include "platform/ui/DC.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
+#include <algorithm>
 
 namespace {
 constexpr int kRow = 20, kSep = 7, kWidth = 160;
@@ -30,7 +30,8 @@ protected:
         int y = 1;
         for (size_t i = 0; i < m_items.size(); ++i) {
             int h = RowHeight(m_items[i]);
-            if (pt.y >= y && pt.y < y + h) return (m_items[i].nFlags & MF_SEPARATOR) ? -1 : static_cast<int>(i);
+            if (pt.y >= y && pt.y < y + h)
+                return (m_items[i].nFlags & MF_SEPARATOR) ? -1 : static_cast<int>(i);
             y += h;
         }
         return -1;
@@ -74,8 +75,10 @@ protected:
     }
     void OnLButtonUp(UINT, POINT pt) override {
         int i = ItemAt(pt);
-        if (i >= 0) CWindowManager::Instance().EndModal(this, static_cast<int>(m_items[i].nID));
-        else if (!GetClientRect().Contains(pt) && m_bPressedOutside) CWindowManager::Instance().EndModal(this, 0);
+        if (i >= 0)
+            CWindowManager::Instance().EndModal(this, static_cast<int>(m_items[i].nID));
+        else if (!GetClientRect().Contains(pt) && m_bPressedOutside)
+            CWindowManager::Instance().EndModal(this, 0);
     }
     void OnLButtonDown(UINT, POINT pt) override {
         m_bPressedOutside = !GetClientRect().Contains(pt);

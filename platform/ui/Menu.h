@@ -2,9 +2,9 @@
 // command goes to the owner as WM_COMMAND. Drawn by the layer, or answered by
 // the dialog script in tests. UI thread.
 #pragma once
+#include "platform/ui/UiTypes.h"
 #include <string>
 #include <vector>
-#include "platform/ui/UiTypes.h"
 
 class CWnd;
 

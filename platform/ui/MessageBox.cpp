@@ -1,10 +1,10 @@
 #include "platform/ui/MessageBox.h"
-#include <vector>
 #include "platform/ui/Button.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
+#include <vector>
 
 namespace {
 constexpr int kWidth = 320, kMargin = 14, kButtonW = 64, kButtonH = 22;
@@ -35,9 +35,12 @@ std::vector<std::wstring> Wrap(const std::wstring& text, int width) {
         word.clear();
     };
     for (wchar_t c : text) {
-        if (c == L' ') flush();
-        else if (c == L'\n') flush(), lines.push_back(line), line.clear();
-        else word += c;
+        if (c == L' ')
+            flush();
+        else if (c == L'\n')
+            flush(), lines.push_back(line), line.clear();
+        else
+            word += c;
     }
     flush();
     if (!line.empty()) lines.push_back(line);
@@ -50,12 +53,15 @@ public:
         : m_lines(std::move(lines)), m_caption(std::move(caption)), m_bYesNo(yesNo) {}
     void Build() {
         int y = Height() - kButtonH - 10;
-        m_first.Create(this, RectXYWH(kWidth - kMargin - (m_bYesNo ? 2 * kButtonW + 8 : kButtonW), y, kButtonW, kButtonH),
+        m_first.Create(this,
+                       RectXYWH(kWidth - kMargin - (m_bYesNo ? 2 * kButtonW + 8 : kButtonW), y,
+                                kButtonW, kButtonH),
                        m_bYesNo ? IDYES : IDOK);
         m_first.SetWindowText(m_bYesNo ? L"Yes" : L"OK");
         m_first.SetFont(&BoxFont());
         if (m_bYesNo) {
-            m_second.Create(this, RectXYWH(kWidth - kMargin - kButtonW, y, kButtonW, kButtonH), IDNO);
+            m_second.Create(this, RectXYWH(kWidth - kMargin - kButtonW, y, kButtonW, kButtonH),
+                            IDNO);
             m_second.SetWindowText(L"No");
             m_second.SetFont(&BoxFont());
         }
@@ -77,7 +83,8 @@ protected:
         dc.SetTextColor(RGB(255, 255, 255));
         dc.TextOut(kMargin, 5, m_caption);
         dc.SetTextColor(RGB(206, 255, 202));
-        for (size_t i = 0; i < m_lines.size(); ++i) dc.TextOut(kMargin, 34 + static_cast<int>(i) * 17, m_lines[i]);
+        for (size_t i = 0; i < m_lines.size(); ++i)
+            dc.TextOut(kMargin, 34 + static_cast<int>(i) * 17, m_lines[i]);
     }
     BOOL OnCommand(WPARAM wParam, LPARAM) override {
         if (HIWORD(wParam) == BN_CLICKED) CWindowManager::Instance().EndModal(this, LOWORD(wParam));
@@ -97,7 +104,8 @@ int MessageBox(CWnd* pOwner, const std::wstring& text, const std::wstring& capti
     bool yesNo = (nType & 0x0F) == MB_YESNO;
     wm.Script().Record(text);
     if (auto a = wm.Script().Take()) return a->nResult;
-    CWnd* top = pOwner ? pOwner->GetTopLevel() : (wm.TopLevels().empty() ? nullptr : wm.TopLevels().front());
+    CWnd* top = pOwner ? pOwner->GetTopLevel()
+                       : (wm.TopLevels().empty() ? nullptr : wm.TopLevels().front());
     if (!top || !wm.Backend() || !wm.Backend()->IsInteractive()) return yesNo ? IDNO : IDOK;
     CWnd* oldFocus = wm.Focus();
     CMessageBoxWindow box(Wrap(text, kWidth - 2 * kMargin), caption, yesNo);

@@ -1,8 +1,8 @@
 // The modal message box: a text with Yes/No or OK, drawn by the layer over the
 // owner's window, or answered by the dialog script in tests. UI thread.
 #pragma once
-#include <string>
 #include "platform/ui/UiTypes.h"
+#include <string>
 
 class CWnd;
 

@@ -1,7 +1,7 @@
 #include "platform/ui/OffscreenBackend.h"
-#include <algorithm>
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
+#include <algorithm>
 
 namespace {
 CWindowManager& Wm() { return CWindowManager::Instance(); }
@@ -23,7 +23,8 @@ void COffscreenBackend::WarpPointer(POINT screen) {
     ++m_nWarps;
     // The real display reports the jump as a pointer move; so does this one.
     if (CWnd* top = Topmost())
-        Wm().MouseMove(top, {screen.x - kOrigin.x, screen.y - kOrigin.y}, GetKeyState(VK_SHIFT) ? MK_SHIFT : 0);
+        Wm().MouseMove(top, {screen.x - kOrigin.x, screen.y - kOrigin.y},
+                       GetKeyState(VK_SHIFT) ? MK_SHIFT : 0);
 }
 
 void COffscreenBackend::Advance(uint64_t ms) {

@@ -2,10 +2,10 @@
 // fixed screen positions, time moves only when told, and input is injected.
 // UI thread.
 #pragma once
-#include <string>
-#include <vector>
 #include "platform/ui/Backend.h"
 #include "platform/ui/DropTarget.h"
+#include <string>
+#include <vector>
 
 class COffscreenBackend : public IUiBackend {
 public:

@@ -1,9 +1,9 @@
 #include "platform/ui/TextField.h"
-#include <algorithm>
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/Messages.h"
+#include <algorithm>
 
 namespace {
 constexpr int kPadding = 2;
@@ -43,12 +43,16 @@ bool CTextField::KeyDown(UINT vk, bool bShift, bool bCtrl) {
     };
     switch (vk) {
     case VK_LEFT:
-        if (!bShift && SelStart() != SelEnd()) move(SelStart());
-        else move(m_caret > 0 ? m_caret - 1 : 0);
+        if (!bShift && SelStart() != SelEnd())
+            move(SelStart());
+        else
+            move(m_caret > 0 ? m_caret - 1 : 0);
         return false;
     case VK_RIGHT:
-        if (!bShift && SelStart() != SelEnd()) move(SelEnd());
-        else move(std::min(n, m_caret + 1));
+        if (!bShift && SelStart() != SelEnd())
+            move(SelEnd());
+        else
+            move(std::min(n, m_caret + 1));
         return false;
     case VK_HOME: move(0); return false;
     case VK_END: move(n); return false;
@@ -113,7 +117,8 @@ void CTextField::Paint(CDC& dc, const RECT& rc, bool bFocused, COLORREF text, CO
     dc.TextOut(x0, y, m_text);
     if (bFocused && SelStart() != SelEnd()) {
         // The selection inverts: background colour on the text colour.
-        int a = Width(m_text.substr(0, SelStart()), font), b = Width(m_text.substr(0, SelEnd()), font);
+        int a = Width(m_text.substr(0, SelStart()), font),
+            b = Width(m_text.substr(0, SelEnd()), font);
         dc.FillSolidRect({x0 + a, y, x0 + b, y + font->Height()}, text);
         dc.SetTextColor(bk);
         dc.TextOut(x0 + a, y, m_text.substr(SelStart(), SelEnd() - SelStart()));

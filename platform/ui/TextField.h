@@ -1,8 +1,8 @@
 // The single-line text model shared by the edit box and the combo box: text,
 // caret, selection, typing, and its drawing with a caret. UI thread.
 #pragma once
-#include <string>
 #include "platform/ui/UiTypes.h"
+#include <string>
 
 class CDC;
 class CFont;

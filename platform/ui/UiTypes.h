@@ -1,9 +1,9 @@
 // Plain records of the user-interface layer: points, sizes, rectangles,
 // colours and the message parameter types. Any thread may use them.
 #pragma once
+#include "platform/com/Types.h"
 #include <algorithm>
 #include <cstdint>
-#include "platform/com/Types.h"
 
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
@@ -33,7 +33,9 @@ struct RECT {
     LONG Width() const { return right - left; }
     LONG Height() const { return bottom - top; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
-    bool Contains(POINT p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool Contains(POINT p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     RECT Offset(LONG dx, LONG dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
     RECT Inflate(LONG dx, LONG dy) const { return {left - dx, top - dy, right + dx, bottom + dy}; }
     RECT Intersect(const RECT& o) const {

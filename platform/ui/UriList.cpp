@@ -1,6 +1,6 @@
 #include "platform/ui/UriList.h"
-#include <cstdlib>
 #include "platform/kernel/TextConvert.h"
+#include <cstdlib>
 
 namespace {
 int Hex(char c) {
@@ -28,7 +28,8 @@ bool LocalPath(const std::string& uri, std::string& path) {
             path += rest[i];
             continue;
         }
-        int hi = i + 2 < rest.size() ? Hex(rest[i + 1]) : -1, lo = i + 2 < rest.size() ? Hex(rest[i + 2]) : -1;
+        int hi = i + 2 < rest.size() ? Hex(rest[i + 1]) : -1,
+            lo = i + 2 < rest.size() ? Hex(rest[i + 2]) : -1;
         if (hi < 0 || lo < 0) return false;
         char c = static_cast<char>(hi * 16 + lo);
         if (c == '\0') return false; // a NUL would cut the path short
@@ -44,7 +45,8 @@ std::vector<std::wstring> ParseUriList(const std::string& list) {
     size_t pos = 0;
     while (pos < list.size()) {
         size_t eol = list.find('\n', pos);
-        std::string line = list.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
+        std::string line =
+            list.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
         pos = eol == std::string::npos ? list.size() : eol + 1;
         while (!line.empty() && (line.back() == '\r' || line.back() == '\0')) line.pop_back();
         if (line.empty() || line[0] == '#') continue;

@@ -1,8 +1,8 @@
 #include "platform/ui/WindowManager.h"
-#include <cairo.h>
-#include <algorithm>
 #include "platform/ui/DC.h"
 #include "platform/ui/Wnd.h"
+#include <algorithm>
+#include <cairo.h>
 
 CWindowManager& CWindowManager::Instance() {
     static CWindowManager wm;
@@ -33,7 +33,8 @@ const CWindowManager::TopLevel* CWindowManager::Find(CWnd* pTop) const {
     return nullptr;
 }
 
-bool CWindowManager::AddTopLevel(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent) {
+bool CWindowManager::AddTopLevel(CWnd* pTop, const std::wstring& title, SIZE size,
+                                 uintptr_t nativeParent) {
     if (!m_pBackend) return false;
     auto t = std::make_unique<TopLevel>();
     t->pWnd = pTop;
@@ -145,7 +146,8 @@ void CWindowManager::PaintTree(TopLevel& top, CWnd* pWnd, const std::vector<RECT
         if (std::find(now.begin(), now.end(), kids[i]) == now.end()) continue;
         std::vector<RECT> above = occluders;
         for (size_t j = i + 1; j < kids.size(); ++j)
-            if (std::find(now.begin(), now.end(), kids[j]) != now.end() && kids[j]->IsWindowVisible())
+            if (std::find(now.begin(), now.end(), kids[j]) != now.end() &&
+                kids[j]->IsWindowVisible())
                 above.push_back(kids[j]->GetRectInParent().Offset(at.x, at.y));
         PaintTree(top, kids[i], above);
     }
@@ -229,7 +231,8 @@ void CWindowManager::SetTimer(CWnd* pWnd, UINT_PTR nID, UINT nMs) {
 }
 
 bool CWindowManager::KillTimer(CWnd* pWnd, UINT_PTR nID) {
-    return std::erase_if(m_timers, [&](const Timer& t) { return t.pWnd == pWnd && t.nID == nID; }) > 0;
+    return std::erase_if(m_timers, [&](const Timer& t) { return t.pWnd == pWnd && t.nID == nID; }) >
+           0;
 }
 
 uint64_t CWindowManager::NextTimerDue() const {
@@ -248,8 +251,9 @@ void CWindowManager::FireDueTimers() {
         t.due = std::max(t.due + t.nMs, now + 1);
     }
     for (const Timer& t : due) {
-        bool alive = std::any_of(m_timers.begin(), m_timers.end(),
-                                 [&](const Timer& x) { return x.pWnd == t.pWnd && x.nID == t.nID; });
+        bool alive = std::any_of(m_timers.begin(), m_timers.end(), [&](const Timer& x) {
+            return x.pWnd == t.pWnd && x.nID == t.nID;
+        });
         if (alive) t.pWnd->SendMessage(WM_TIMER, t.nID, 0);
     }
 }
@@ -288,7 +292,8 @@ void CWindowManager::EndModal(CWnd* pDialog, int nResult) {
 }
 
 short GetKeyState(int vk) {
-    return CWindowManager::Instance().IsKeyDown(static_cast<UINT>(vk)) ? static_cast<short>(0x8000) : 0;
+    return CWindowManager::Instance().IsKeyDown(static_cast<UINT>(vk)) ? static_cast<short>(0x8000)
+                                                                       : 0;
 }
 UINT RegisterWindowMessage(const wchar_t* pszName) {
     return CWindowManager::Instance().RegisterWindowMessage(pszName ? pszName : L"");

@@ -3,12 +3,6 @@
 // invalidation and double-buffered painting, modifier state, registered
 // messages, the cursor and modal loops. UI thread only.
 #pragma once
-#include <cstdint>
-#include <deque>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
 #include "platform/ui/Backend.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Cursor.h"
@@ -16,6 +10,12 @@
 #include "platform/ui/DropTarget.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/UiTypes.h"
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 class CWnd;
 

@@ -1,8 +1,8 @@
 // Routing of pointer, key, close and drop input from the backend to windows.
-#include <algorithm>
-#include <cstdlib>
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 constexpr uint64_t kDoubleClickMs = 500;
@@ -38,8 +38,10 @@ void CWindowManager::MouseButton(CWnd* pTop, int button, bool bDown, POINT pt, U
     m_pointer = pTop->ClientToScreen(pt);
     UINT bit = button == 1 ? MK_LBUTTON : button == 3 ? MK_RBUTTON : 0;
     if (!bit) return;
-    if (bDown) m_buttons |= bit;
-    else m_buttons &= ~bit;
+    if (bDown)
+        m_buttons |= bit;
+    else
+        m_buttons &= ~bit;
     POINT local;
     CWnd* target = MouseTarget(pTop, pt, local);
     if (!TargetAllowed(target)) return;
@@ -57,8 +59,10 @@ void CWindowManager::MouseButton(CWnd* pTop, int button, bool bDown, POINT pt, U
         m_nLastButton = button;
         m_nLastPressTime = now;
         m_lastPressPt = m_pointer;
-        if (button == 1) msg = dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
-        else msg = dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
+        if (button == 1)
+            msg = dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
+        else
+            msg = dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
     } else {
         msg = button == 1 ? WM_LBUTTONUP : WM_RBUTTONUP;
     }
@@ -95,7 +99,8 @@ void CWindowManager::Key(UINT vk, bool bDown, wchar_t ch, UINT mods) {
         target->SendMessage(WM_KEYDOWN, vk, MAKELPARAM(1, 0));
         // The key's character follows, as translated key messages do; the
         // window may have lost the focus or gone meanwhile.
-        if (ch && target->IsWindow()) target->SendMessage(WM_CHAR, static_cast<WPARAM>(ch), MAKELPARAM(1, 0));
+        if (ch && target->IsWindow())
+            target->SendMessage(WM_CHAR, static_cast<WPARAM>(ch), MAKELPARAM(1, 0));
     } else {
         target->SendMessage(WM_KEYUP, vk, MAKELPARAM(1, 0));
     }
@@ -123,7 +128,8 @@ DWORD CWindowManager::DragEnter(CWnd* pTop, const CDropData& data, POINT pt) {
 
 DWORD CWindowManager::DragOver(CWnd*, POINT pt) {
     DWORD effect = DROPEFFECT_COPY;
-    if (!m_pDragTarget || FAILED(m_pDragTarget->DragOver(m_mods, pt, &effect))) return DROPEFFECT_NONE;
+    if (!m_pDragTarget || FAILED(m_pDragTarget->DragOver(m_mods, pt, &effect)))
+        return DROPEFFECT_NONE;
     return effect;
 }
 

@@ -1,7 +1,7 @@
 #include "platform/ui/Wnd.h"
-#include <algorithm>
 #include "platform/ui/DC.h"
 #include "platform/ui/WindowManager.h"
+#include <algorithm>
 
 namespace {
 CWindowManager& Wm() { return CWindowManager::Instance(); }
@@ -42,7 +42,8 @@ static void InvalidateUnder(CWnd* pWnd, const RECT& rc) {
     for (CWnd* c : pWnd->Children()) {
         RECT r = c->GetRectInParent();
         RECT part = rc.Intersect(r);
-        if (!part.IsEmpty() && c->IsWindowVisible()) InvalidateUnder(c, part.Offset(-r.left, -r.top));
+        if (!part.IsEmpty() && c->IsWindowVisible())
+            InvalidateUnder(c, part.Offset(-r.left, -r.top));
     }
 }
 

@@ -1,10 +1,10 @@
 // A window: a top-level window or a child at a rectangle of its parent's client
 // area, with a message procedure and one handler per message. UI thread only.
 #pragma once
-#include <string>
-#include <vector>
 #include "platform/ui/Messages.h"
 #include "platform/ui/UiTypes.h"
+#include <string>
+#include <vector>
 
 class CDC;
 class CFont;

@@ -1,4 +1,11 @@
 #include "platform/ui/X11Backend.h"
+#include "platform/ui/Bitmap.h"
+#include "platform/ui/Cursor.h"
+#include "platform/ui/Text.h"
+#include "platform/ui/WindowManager.h"
+#include "platform/ui/Wnd.h"
+#include "platform/ui/X11Keys.h"
+#include "platform/ui/X11Private.h"
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -6,16 +13,9 @@
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
-#include <poll.h>
 #include <chrono>
 #include <cstring>
-#include "platform/ui/Bitmap.h"
-#include "platform/ui/Cursor.h"
-#include "platform/ui/Text.h"
-#include "platform/ui/WindowManager.h"
-#include "platform/ui/Wnd.h"
-#include "platform/ui/X11Private.h"
-#include "platform/ui/X11Keys.h"
+#include <poll.h>
 
 namespace {
 Atom WmDelete(Display* d) { return XInternAtom(d, "WM_DELETE_WINDOW", False); }
@@ -81,20 +81,24 @@ unsigned long CX11Backend::NativeWindow(CWnd* pTop) const {
     return 0;
 }
 
-bool CX11Backend::CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent) {
+bool CX11Backend::CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size,
+                                     uintptr_t nativeParent) {
     Display* d = m_pDisplay;
     int scr = DefaultScreen(d);
     Window parent = nativeParent ? static_cast<Window>(nativeParent) : RootWindow(d, scr);
-    Window w = XCreateSimpleWindow(d, parent, 0, 0, size.cx, size.cy, 0, BlackPixel(d, scr), BlackPixel(d, scr));
+    Window w = XCreateSimpleWindow(d, parent, 0, 0, size.cx, size.cy, 0, BlackPixel(d, scr),
+                                   BlackPixel(d, scr));
     if (!w) return false;
     // No background: the back buffer repaints every exposed pixel, without flicker.
     XSetWindowBackgroundPixmap(d, w, None);
-    XSelectInput(d, w, ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                           KeyReleaseMask | StructureNotifyMask);
+    XSelectInput(d, w,
+                 ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     KeyPressMask | KeyReleaseMask | StructureNotifyMask);
     std::string name = Utf8ForCairo(title);
     XStoreName(d, w, name.c_str());
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), XInternAtom(d, "UTF8_STRING", False), 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(name.data()),
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False),
+                    XInternAtom(d, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(name.data()),
                     static_cast<int>(name.size()));
     Atom del = WmDelete(d);
     XSetWMProtocols(d, w, &del, 1);
@@ -128,8 +132,10 @@ void CX11Backend::DestroyNativeWindow(CWnd* pTop) {
 
 void CX11Backend::ShowNativeWindow(CWnd* pTop, bool bShow) {
     if (Native* n = Find(pTop)) {
-        if (bShow) XMapWindow(m_pDisplay, n->win);
-        else XUnmapWindow(m_pDisplay, n->win);
+        if (bShow)
+            XMapWindow(m_pDisplay, n->win);
+        else
+            XUnmapWindow(m_pDisplay, n->win);
         XFlush(m_pDisplay);
     }
 }
@@ -184,11 +190,14 @@ void CX11Backend::ConfinePointer(const RECT* pScreen) {
         Window w = m_windows.back()->win;
         for (auto& n : m_windows) {
             POINT o = ClientOrigin(n->pTop);
-            RECT r = RectXYWH(o.x, o.y, n->pTop->GetClientRect().Width(), n->pTop->GetClientRect().Height());
+            RECT r = RectXYWH(o.x, o.y, n->pTop->GetClientRect().Width(),
+                              n->pTop->GetClientRect().Height());
             if (r.Contains({pScreen->left, pScreen->top})) w = n->win;
         }
-        m_bGrabbed = XGrabPointer(m_pDisplay, w, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
-                                  GrabModeAsync, GrabModeAsync, w, None, CurrentTime) == GrabSuccess;
+        m_bGrabbed =
+            XGrabPointer(m_pDisplay, w, True,
+                         ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                         GrabModeAsync, w, None, CurrentTime) == GrabSuccess;
     }
     XFlush(m_pDisplay);
 }
@@ -214,7 +223,8 @@ void CX11Backend::Handle(XEvent& ev) {
     CWnd* top = n->pTop;
     switch (ev.type) {
     case Expose:
-        Wm().ExposeArea(top, RectXYWH(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
+        Wm().ExposeArea(top,
+                        RectXYWH(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
         break;
     case ButtonPress:
     case ButtonRelease:
@@ -223,7 +233,9 @@ void CX11Backend::Handle(XEvent& ev) {
         Wm().MouseButton(top, static_cast<int>(ev.xbutton.button), ev.type == ButtonPress,
                          {ev.xbutton.x, ev.xbutton.y}, Mods(ev.xbutton.state));
         break;
-    case MotionNotify: Wm().MouseMove(top, {ev.xmotion.x, ev.xmotion.y}, Mods(ev.xmotion.state)); break;
+    case MotionNotify:
+        Wm().MouseMove(top, {ev.xmotion.x, ev.xmotion.y}, Mods(ev.xmotion.state));
+        break;
     case KeyPress:
     case KeyRelease: {
         KeySym sym = XLookupKeysym(&ev.xkey, 0);

@@ -2,10 +2,10 @@
 // top-level or embedded in a host's window, with pointer warping and
 // confinement and file drops by the XDND protocol (text/uri-list). UI thread.
 #pragma once
+#include "platform/ui/Backend.h"
 #include <memory>
 #include <string>
 #include <vector>
-#include "platform/ui/Backend.h"
 
 typedef struct _XDisplay Display;
 typedef union _XEvent XEvent;
@@ -17,7 +17,8 @@ public:
     ~CX11Backend() override;
 
     uint64_t NowMs() override;
-    bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent) override;
+    bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size,
+                            uintptr_t nativeParent) override;
     void DestroyNativeWindow(CWnd* pTop) override;
     void ShowNativeWindow(CWnd* pTop, bool bShow) override;
     POINT ClientOrigin(CWnd* pTop) override;

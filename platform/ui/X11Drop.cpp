@@ -1,14 +1,14 @@
 // The XDND side of the X11 backend: drags entering, moving over, leaving and
 // dropping files onto the layer's windows; and custom cursors.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <cairo.h>
-#include <vector>
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/UriList.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/X11Private.h"
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <cairo.h>
+#include <vector>
 
 namespace {
 CWindowManager& Wm() { return CWindowManager::Instance(); }
@@ -34,8 +34,8 @@ void CX11Backend::SendDndStatus(Native& n, bool bAccept) {
 }
 
 void CX11Backend::SendDndFinished(Native& n, bool bAccepted) {
-    long l[5] = {static_cast<long>(n.win), bAccepted ? 1L : 0L, bAccepted ? static_cast<long>(m_pDnd->aCopy) : 0L,
-                 0, 0};
+    long l[5] = {static_cast<long>(n.win), bAccepted ? 1L : 0L,
+                 bAccepted ? static_cast<long>(m_pDnd->aCopy) : 0L, 0, 0};
     SendClient(m_pDisplay, m_pDnd->source, m_pDnd->aFinished, l);
 }
 
@@ -44,7 +44,8 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
     const long* l = ev.xclient.data.l;
     Atom type = ev.xclient.message_type;
     if (type == XInternAtom(m_pDisplay, "WM_PROTOCOLS", False)) {
-        if (static_cast<Atom>(l[0]) == XInternAtom(m_pDisplay, "WM_DELETE_WINDOW", False)) Wm().CloseRequest(n.pTop);
+        if (static_cast<Atom>(l[0]) == XInternAtom(m_pDisplay, "WM_DELETE_WINDOW", False))
+            Wm().CloseRequest(n.pTop);
         return;
     }
     if (type == x.aEnter) {
@@ -58,8 +59,9 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
             int format;
             unsigned long count = 0, after;
             unsigned char* data = nullptr;
-            if (XGetWindowProperty(m_pDisplay, x.source, x.aTypeList, 0, 64, False, XA_ATOM, &actual, &format,
-                                   &count, &after, &data) == Success && data) {
+            if (XGetWindowProperty(m_pDisplay, x.source, x.aTypeList, 0, 64, False, XA_ATOM,
+                                   &actual, &format, &count, &after, &data) == Success &&
+                data) {
                 for (unsigned long i = 0; i < count; ++i)
                     if (reinterpret_cast<Atom*>(data)[i] == x.aUriList) x.bUris = true;
                 XFree(data);
@@ -73,7 +75,8 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
         x.pt = {static_cast<LONG>((l[2] >> 16) & 0xFFFF), static_cast<LONG>(l[2] & 0xFFFF)};
         CDropData offer;
         if (x.bUris) offer.formats.push_back(CF_HDROP);
-        DWORD effect = x.bEntered ? Wm().DragOver(n.pTop, x.pt) : Wm().DragEnter(n.pTop, offer, x.pt);
+        DWORD effect =
+            x.bEntered ? Wm().DragOver(n.pTop, x.pt) : Wm().DragEnter(n.pTop, offer, x.pt);
         x.bEntered = true;
         SendDndStatus(n, x.bUris && effect != DROPEFFECT_NONE);
     } else if (type == x.aLeave) {
@@ -88,7 +91,8 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
             x.source = 0;
             return;
         }
-        XConvertSelection(m_pDisplay, x.aSelection, x.aUriList, x.aProp, n.win, static_cast<Time>(l[2]));
+        XConvertSelection(m_pDisplay, x.aSelection, x.aUriList, x.aProp, n.win,
+                          static_cast<Time>(l[2]));
         XFlush(m_pDisplay);
     }
 }
@@ -101,15 +105,18 @@ void CX11Backend::HandleSelection(XEvent& ev, Native& n) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string list;
-    if (XGetWindowProperty(m_pDisplay, n.win, x.aProp, 0, 1 << 20, True, AnyPropertyType, &actual, &format, &count,
-                           &after, &data) == Success && data) {
+    if (XGetWindowProperty(m_pDisplay, n.win, x.aProp, 0, 1 << 20, True, AnyPropertyType, &actual,
+                           &format, &count, &after, &data) == Success &&
+        data) {
         list.assign(reinterpret_cast<const char*>(data), count);
         XFree(data);
     }
     CDropData drop{{CF_HDROP}, ParseUriList(list)};
     bool accepted = false;
-    if (!drop.files.empty()) accepted = Wm().Drop(n.pTop, drop, x.pt) != DROPEFFECT_NONE;
-    else if (x.bEntered) Wm().DragLeave();
+    if (!drop.files.empty())
+        accepted = Wm().Drop(n.pTop, drop, x.pt) != DROPEFFECT_NONE;
+    else if (x.bEntered)
+        Wm().DragLeave();
     SendDndFinished(n, accepted);
     x.source = 0;
     x.bEntered = false;
@@ -135,7 +142,8 @@ Cursor MakeX11Cursor(Display* d, const CCursor& cursor) {
     Pixmap pm = XCreateBitmapFromData(d, root, mask.data(), w, h);
     XColor white{}, black{};
     white.red = white.green = white.blue = 0xFFFF;
-    Cursor c = XCreatePixmapCursor(d, ps, pm, &white, &black, cursor.HotSpot().x, cursor.HotSpot().y);
+    Cursor c =
+        XCreatePixmapCursor(d, ps, pm, &white, &black, cursor.HotSpot().x, cursor.HotSpot().y);
     XFreePixmap(d, ps);
     XFreePixmap(d, pm);
     return c;

@@ -1,6 +1,6 @@
 #include "platform/ui/X11Keys.h"
-#include <X11/keysym.h>
 #include "platform/ui/Messages.h"
+#include <X11/keysym.h>
 
 UINT VirtualKeyFromKeysym(unsigned long sym) {
     if (sym >= XK_a && sym <= XK_z) return static_cast<UINT>('A' + (sym - XK_a));
@@ -10,7 +10,8 @@ UINT VirtualKeyFromKeysym(unsigned long sym) {
     switch (sym) {
     case XK_BackSpace: return VK_BACK;
     case XK_Tab: return VK_TAB;
-    case XK_Return: case XK_KP_Enter: return VK_RETURN;
+    case XK_Return:
+    case XK_KP_Enter: return VK_RETURN;
     case XK_Escape: return VK_ESCAPE;
     case XK_space: return VK_SPACE;
     case XK_Left: return VK_LEFT;
@@ -22,8 +23,10 @@ UINT VirtualKeyFromKeysym(unsigned long sym) {
     case XK_Delete: return VK_DELETE;
     case XK_KP_Add: return VK_ADD;
     case XK_KP_Subtract: return VK_SUBTRACT;
-    case XK_Shift_L: case XK_Shift_R: return VK_SHIFT;
-    case XK_Control_L: case XK_Control_R: return VK_CONTROL;
+    case XK_Shift_L:
+    case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L:
+    case XK_Control_R: return VK_CONTROL;
     default:
         // Punctuation types its character; the code is its Latin-1 value.
         return (sym >= 0x21 && sym <= 0x7E) ? static_cast<UINT>(sym) : 0;
@@ -34,7 +37,8 @@ wchar_t CharFromKeysym(unsigned long sym, UINT mods) {
     if (mods & MK_CONTROL) return 0;
     switch (sym) {
     case XK_BackSpace: return 8;
-    case XK_Return: case XK_KP_Enter: return L'\r';
+    case XK_Return:
+    case XK_KP_Enter: return L'\r';
     case XK_Escape: return 27;
     case XK_KP_Add: return L'+';
     case XK_KP_Subtract: return L'-';

@@ -1,8 +1,8 @@
 // The X11 backend's records of its windows and of a drag in progress, shared
 // by its two source files.
 #pragma once
-#include <X11/Xlib.h>
 #include "platform/ui/X11Backend.h"
+#include <X11/Xlib.h>
 
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -18,7 +18,8 @@ struct CX11Backend::Dnd {
     bool bEntered = false;
     POINT pt{};
     CWnd* pTop = nullptr;
-    Atom aEnter, aPosition, aStatus, aLeave, aDrop, aFinished, aSelection, aTypeList, aCopy, aUriList, aProp;
+    Atom aEnter, aPosition, aStatus, aLeave, aDrop, aFinished, aSelection, aTypeList, aCopy,
+        aUriList, aProp;
 };
 
 // A two-colour X cursor from the picture (0 when it cannot be made).

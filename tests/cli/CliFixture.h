@@ -104,9 +104,7 @@ inline std::string Wave(const std::string& trailer) {
         "WAVE" + Chunk("fmt ", fmt) + Chunk("data", std::string(8, '\x10')) + trailer;
     return "RIFF" + Le32(static_cast<uint32_t>(body.size())) + body;
 }
-inline std::string Le16(uint32_t x) {
-    return std::string{char(x), char(x >> 8)};
-}
+inline std::string Le16(uint32_t x) { return std::string{char(x), char(x >> 8)}; }
 // A sine of nFrames stereo frames at 44100 Hz with the peak given, as 16-bit
 // PCM; nTag and nBits other than 1 and 16 only label the same bytes (enough
 // for a file that is refused by its encoding).

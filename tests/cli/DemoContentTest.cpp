@@ -93,8 +93,7 @@ TEST(DemoPattern, PadsFitTheLoopAndNotesPair) {
         EXPECT_GE(open[n.nKey], 0);
         EXPECT_LE(open[n.nKey], 1) << "key " << int(n.nKey) << " at " << n.nTick;
     }
-    for (int k : open)
-        EXPECT_EQ(k, 0);
+    for (int k : open) EXPECT_EQ(k, 0);
     EXPECT_LE(last, CDemoPattern::LengthTicks());
     // The second half runs 25 % slower: the same four bars take 4/3 as long.
     const CTempoMap tempo = CDemoPattern::Tempo();

@@ -8,8 +8,7 @@ namespace {
 struct CollectTarget : ISampleTarget {
     std::vector<float> samples;
     bool Put(const float* p, size_t n) override {
-        for (size_t i = 0; i < n; ++i)
-            samples.push_back(p ? p[i] : 0.0f);
+        for (size_t i = 0; i < n; ++i) samples.push_back(p ? p[i] : 0.0f);
         return true;
     }
 };

@@ -42,10 +42,8 @@ std::vector<MidiNoteEvent> ChunkNotes() {
     const uint8_t keys[] = {36, 37, 38, 39, 40, 41, 42, 43, 60, 62, 64, 65,
                             67, 69, 71, 72, 74, 76, 77, 79, 81, 83, 84, 86};
     for (int64_t nTick : {int64_t{0}, int64_t{240}})
-        for (uint8_t k : keys)
-            notes.push_back({nTick, true, 0, k, 100});
-    for (uint8_t k : keys)
-        notes.push_back({360, false, 0, k, 0});
+        for (uint8_t k : keys) notes.push_back({nTick, true, 0, k, 100});
+    for (uint8_t k : keys) notes.push_back({360, false, 0, k, 0});
     return notes;
 }
 

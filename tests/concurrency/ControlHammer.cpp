@@ -17,27 +17,20 @@ LONG CControlHammer::Grain(LONG nPad) {
 HRESULT CControlHammer::Step() {
     LONG nIndex = -1, nStatus = 0;
     switch (Pick(20)) {
-    case 0:
-        return m_pControl->LoadFileToBin("loop", m_files.strLoop.c_str(), &nIndex, &nStatus);
+    case 0: return m_pControl->LoadFileToBin("loop", m_files.strLoop.c_str(), &nIndex, &nStatus);
     case 1:
         return m_pControl->LoadFileToPad(Pad(), "long", m_files.strLong.c_str(), &nIndex, &nStatus);
-    case 2:
-        return m_pControl->DeleteFile(Entry());
+    case 2: return m_pControl->DeleteFile(Entry());
     case 3:
         return Pick(4) == 0 ? m_pControl->ClearProject()
                             : m_pControl->LoadProject("demo", m_files.strProject.c_str());
-    case 4:
-        return m_pControl->AssignFileToPad(Pad(), Entry());
-    case 5:
-        return m_pControl->Checkpoint();
-    case 6:
-        return m_pControl->Undo();
-    case 7:
-        return m_pControl->Redo();
+    case 4: return m_pControl->AssignFileToPad(Pad(), Entry());
+    case 5: return m_pControl->Checkpoint();
+    case 6: return m_pControl->Undo();
+    case 7: return m_pControl->Redo();
     case 8:
     case 9:
-    case 10:
-        return EditGrain();
+    case 10: return EditGrain();
     case 11: {
         const LONG nPad = Pad();
         return Pick(2) ? m_pControl->StartAudition(nPad, Grain(nPad))
@@ -48,10 +41,8 @@ HRESULT CControlHammer::Step() {
         return Pick(2) ? m_pControl->StartFilePreview(nEntry, Pick(17))
                        : m_pControl->StopFilePreview(nEntry);
     }
-    case 13:
-        return ReadBack() ? S_OK : E_FAIL;
-    default:
-        return SetPad();
+    case 13: return ReadBack() ? S_OK : E_FAIL;
+    default: return SetPad();
     }
 }
 
@@ -60,23 +51,16 @@ HRESULT CControlHammer::EditGrain() {
     const LONG nGrain = Grain(nPad);
     LONG nOut = -1;
     switch (Pick(10)) {
-    case 0:
-        return m_pControl->AddGrain(Entry(), Pick(17), nPad, Pick(16) * kTicksPerBeat / 2);
-    case 1:
-        return m_pControl->RemoveGrain(nPad, nGrain, Pick(2));
-    case 2:
-        return m_pControl->CommitGrainEdits();
+    case 0: return m_pControl->AddGrain(Entry(), Pick(17), nPad, Pick(16) * kTicksPerBeat / 2);
+    case 1: return m_pControl->RemoveGrain(nPad, nGrain, Pick(2));
+    case 2: return m_pControl->CommitGrainEdits();
     case 3:
         return m_pControl->MoveGrain(nPad, nGrain, Pad(), Pick(16) * kTicksPerBeat / 4, &nOut,
                                      Pick(2));
-    case 4:
-        return m_pControl->CopyGrain(nPad, nGrain, Pad(), Pick(16) * kTicksPerBeat / 4, &nOut);
-    case 5:
-        return m_pControl->SetGrainSource(nPad, nGrain, Entry(), Pick(17));
-    case 6:
-        return m_pControl->SetGrainPitch(nPad, nGrain, Pick(49) - 24);
-    case 7:
-        return m_pControl->SetGrainGain(nPad, nGrain, static_cast<float>(Pick(200)) / 100.0f);
+    case 4: return m_pControl->CopyGrain(nPad, nGrain, Pad(), Pick(16) * kTicksPerBeat / 4, &nOut);
+    case 5: return m_pControl->SetGrainSource(nPad, nGrain, Entry(), Pick(17));
+    case 6: return m_pControl->SetGrainPitch(nPad, nGrain, Pick(49) - 24);
+    case 7: return m_pControl->SetGrainGain(nPad, nGrain, static_cast<float>(Pick(200)) / 100.0f);
     case 8:
         return m_pControl->SetGrainPan(nPad, nGrain, static_cast<float>(Pick(201) - 100) / 100.0f);
     default: {
@@ -90,28 +74,17 @@ HRESULT CControlHammer::SetPad() {
     const LONG nPad = Pad();
     const BOOL b = Pick(2);
     switch (Pick(14)) {
-    case 0:
-        return m_pControl->SetPadLooping(nPad, b);
-    case 1:
-        return m_pControl->SetPadSynced(nPad, b);
-    case 2:
-        return m_pControl->SetPadLatchMode(nPad, b);
-    case 3:
-        return m_pControl->SetPadMute(nPad, b);
-    case 4:
-        return m_pControl->SetPadSolo(nPad, b);
-    case 5:
-        return m_pControl->SetPadVolume(nPad, static_cast<float>(Pick(100)) / 100.0f);
-    case 6:
-        return m_pControl->SetPadPan(nPad, static_cast<float>(Pick(201) - 100) / 100.0f);
-    case 7:
-        return m_pControl->SetPadOutput(nPad, Pick(kOutputCount));
-    case 8:
-        return m_pControl->SetPadRoot(nPad, 36 + Pick(48));
-    case 9:
-        return m_pControl->SetPadTails(nPad, b);
-    case 10:
-        return m_pControl->SetPadLatch(nPad, b);
+    case 0: return m_pControl->SetPadLooping(nPad, b);
+    case 1: return m_pControl->SetPadSynced(nPad, b);
+    case 2: return m_pControl->SetPadLatchMode(nPad, b);
+    case 3: return m_pControl->SetPadMute(nPad, b);
+    case 4: return m_pControl->SetPadSolo(nPad, b);
+    case 5: return m_pControl->SetPadVolume(nPad, static_cast<float>(Pick(100)) / 100.0f);
+    case 6: return m_pControl->SetPadPan(nPad, static_cast<float>(Pick(201) - 100) / 100.0f);
+    case 7: return m_pControl->SetPadOutput(nPad, Pick(kOutputCount));
+    case 8: return m_pControl->SetPadRoot(nPad, 36 + Pick(48));
+    case 9: return m_pControl->SetPadTails(nPad, b);
+    case 10: return m_pControl->SetPadLatch(nPad, b);
     case 11:
         return m_pControl->SetPadLength(Pick(2) ? kKindPad : kKindLoopBin, Pick(2) ? nPad : Entry(),
                                         (1 + Pick(16)) * kTicksPerBeat / 2);
@@ -120,8 +93,7 @@ HRESULT CControlHammer::SetPad() {
         const PadKeyRange range{nPad, nKey, nKey + Pick(3), nKey, 0, 127};
         return m_pControl->SetPadKeyRange(&range);
     }
-    default:
-        return m_pControl->SetPadMidiChannel(nPad, Pick(17));
+    default: return m_pControl->SetPadMidiChannel(nPad, Pick(17));
     }
 }
 

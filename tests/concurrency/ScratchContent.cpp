@@ -25,8 +25,7 @@ bool WriteLongWave(const std::string& strPath, double dSeconds, std::string* pst
         pcm[2 * i] = pcm[2 * i + 1] =
             static_cast<int16_t>(12000.0 * std::sin(i * 2.0 * M_PI * 110.0 / kRate));
     auto le = [](std::vector<uint8_t>& b, uint32_t v, int n) {
-        for (int k = 0; k < n; ++k)
-            b.push_back(static_cast<uint8_t>(v >> (8 * k)));
+        for (int k = 0; k < n; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
     };
     const uint32_t nData = nFrames * 4;
     std::vector<uint8_t> head = {'R', 'I', 'F', 'F'};

@@ -1,6 +1,5 @@
 // The skinned controls driven through the offscreen display with injected
 // pointer and key events, on the real skin.
-#include <gtest/gtest.h>
 #include "../ui/Recorder.h"
 #include "../ui/UiFixture.h"
 #include "editor/BitmapKnobCtrl.h"
@@ -13,6 +12,7 @@
 #include "resources/Cursors.h"
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
+#include <gtest/gtest.h>
 
 namespace {
 class Controls : public UiTest {
@@ -28,7 +28,8 @@ protected:
     }
     int Commands(UINT id) const {
         int n = 0;
-        for (const auto& m : page.log) n += m.msg == WM_COMMAND && LOWORD(m.wParam) == id && HIWORD(m.wParam) == BN_CLICKED;
+        for (const auto& m : page.log)
+            n += m.msg == WM_COMMAND && LOWORD(m.wParam) == id && HIWORD(m.wParam) == BN_CLICKED;
         return n;
     }
     // Do the control's pixels equal the given picture's region?
@@ -98,7 +99,7 @@ TEST_F(Controls, ToggleCountsDoubleClicksAsPressesAndSpaceDoesNotNotify) {
     t.Load(IDB_SYNCED_OFF, IDB_SYNCED_ON, 0, 0, FALSE, FALSE);
     Screen().Click({15, 15});
     Screen().Advance(50);
-    Screen().Click({15, 15}); // the second press arrives as a double-click
+    Screen().Click({15, 15});             // the second press arrives as a double-click
     EXPECT_EQ(page.Count(WM_COMMAND), 2); // told at each release
     EXPECT_EQ(t.m_nState, 0);
     t.SetFocus();

@@ -1,11 +1,11 @@
 // The skin: every bitmap the page asks for exists at its size, and the two
 // states of every pair can be told apart.
-#include <gtest/gtest.h>
+#include "resources/Skin.h"
 #include "resources/ComboLists.h"
 #include "resources/Cursors.h"
 #include "resources/ResourceIds.h"
-#include "resources/Skin.h"
 #include "resources/StringTable.h"
+#include <gtest/gtest.h>
 
 namespace {
 bool Differ(UINT a, UINT b) {
@@ -24,12 +24,13 @@ TEST(Skin, EveryBitmapHasItsSize) {
         UINT id;
         SIZE size;
     };
-    const Want table[] = {{201, {600, 553}}, {290, {360, 232}}, {237, {64 * 17, 17}}, {212, {15, 14}},
-                          {286, {15, 14}},   {288, {20, 19}},   {273, {20, 19}},      {274, {20, 19}},
-                          {218, {21, 19}},   {280, {15, 14}},   {205, {16, 15}},      {281, {16, 15}},
-                          {208, {16, 15}},   {210, {16, 15}},   {276, {9, 9}},        {229, {10, 12}},
-                          {231, {10, 12}},   {233, {12, 10}},   {235, {12, 10}},      {240, {44, 38}},
-                          {271, {44, 38}}};
+    const Want table[] = {{201, {600, 553}}, {290, {360, 232}}, {237, {64 * 17, 17}},
+                          {212, {15, 14}},   {286, {15, 14}},   {288, {20, 19}},
+                          {273, {20, 19}},   {274, {20, 19}},   {218, {21, 19}},
+                          {280, {15, 14}},   {205, {16, 15}},   {281, {16, 15}},
+                          {208, {16, 15}},   {210, {16, 15}},   {276, {9, 9}},
+                          {229, {10, 12}},   {231, {10, 12}},   {233, {12, 10}},
+                          {235, {12, 10}},   {240, {44, 38}},   {271, {44, 38}}};
     for (const Want& w : table) {
         const CBitmap* b = CSkin::Get(w.id);
         ASSERT_NE(b, nullptr) << w.id;
@@ -46,13 +47,15 @@ TEST(Skin, TheStatesOfEveryPairDiffer) {
                              {272, 273}, {276, 277}, {279, 280}, {286, 287}, {288, 289}, {229, 230},
                              {231, 232}, {233, 234}, {235, 236}, {227, 228}};
     for (const auto& p : pairs) EXPECT_TRUE(Differ(p[0], p[1])) << p[0] << "/" << p[1];
-    for (int pad = 0; pad < 16; ++pad) EXPECT_TRUE(Differ(PadLitBitmap(pad), PadUnlitBitmap(pad))) << pad;
+    for (int pad = 0; pad < 16; ++pad)
+        EXPECT_TRUE(Differ(PadLitBitmap(pad), PadUnlitBitmap(pad))) << pad;
     EXPECT_TRUE(Differ(PadUnlitBitmap(0), PadUnlitBitmap(1))); // each pad shows its number
     // Neighbouring knob frames may look alike; the two ends never do.
     const CBitmap* strip = CSkin::Get(IDB_KNOB);
     bool same = true;
     for (int j = 0; j < 17; ++j)
-        for (int i = 0; i < 17; ++i) same &= strip->GetPixel(i, j) == strip->GetPixel(63 * 17 + i, j);
+        for (int i = 0; i < 17; ++i)
+            same &= strip->GetPixel(i, j) == strip->GetPixel(63 * 17 + i, j);
     EXPECT_FALSE(same);
 }
 

@@ -13,7 +13,8 @@ class FakeSynthContext : public CDXiSynthContext {
     static constexpr double kBeat = static_cast<double>(kTicksPerBeat);
 
 public:
-    explicit FakeSynthContext(DWORD rate = 44100, double tempo = 120.0) : m_rate(rate), m_tempo(tempo) {
+    explicit FakeSynthContext(DWORD rate = 44100, double tempo = 120.0)
+        : m_rate(rate), m_tempo(tempo) {
         m_pins.push_back(L"Mix Output");
     }
     virtual ~FakeSynthContext() = default;
@@ -38,7 +39,8 @@ public:
         return static_cast<LONGLONG>(m_rate * (b / kBeat / m_tempo * 60.0) + 0.5);
     }
     LONGLONG SamplesToTicks(LONGLONG s) override {
-        return static_cast<LONGLONG>(m_tempo * (static_cast<double>(s) / m_rate / 60.0) * kBeat + 0.5);
+        return static_cast<LONGLONG>(m_tempo * (static_cast<double>(s) / m_rate / 60.0) * kBeat +
+                                     0.5);
     }
     DWORD QueryPosition(LONGLONG) override { return m_hostKey; }
     BOOL IsPlaying() override { return m_playing; }

@@ -133,12 +133,10 @@ TEST_F(GrainRendererTest, StraightRendersFramesTimesGainsAndStopsAtLength) {
         ASSERT_EQ(out[t * 2], float(7.0 + s.S(t, 0) * gL)) << t;
         ASSERT_EQ(out[t * 2 + 1], float(7.0 + s.S(t, 1) * gR)) << t;
     }
-    for (size_t i = 1000; i < out.size(); ++i)
-        ASSERT_EQ(out[i], 7.0f);
+    for (size_t i = 1000; i < out.size(); ++i) ASSERT_EQ(out[i], 7.0f);
     s.g.m_dPan = 0.0; // grain hard left: the right side stays silent
     const auto o = Render(r, s.g, 700, 2, 3);
-    for (LONGLONG t = 0; t < 700; ++t)
-        ASSERT_EQ(o[t * 2 + 1], 0.0f);
+    for (LONGLONG t = 0; t < 700; ++t) ASSERT_EQ(o[t * 2 + 1], 0.0f);
     EXPECT_NE(o[2], 0.0f);
 }
 
@@ -152,16 +150,13 @@ TEST_F(GrainRendererTest, ChannelRules) {
         ASSERT_EQ(o[t * 2 + 1], float(mono(t) * 0.5));
     }
     o = Render(r, m.g, 300, 1, 0, 1.0f, 0.25f);
-    for (LONGLONG t = 0; t < 300; ++t)
-        ASSERT_EQ(o[t], float(mono(t)));
+    for (LONGLONG t = 0; t < 300; ++t) ASSERT_EQ(o[t], float(mono(t)));
     // Stereo into mono: a weighted sum, halved on the pitched path.
     o = Render(r, st.g, 300, 1, 0, 1.0f, 0.25f);
-    for (LONGLONG t = 0; t < 300; ++t)
-        ASSERT_EQ(o[t], float(st.S(t, 0) + st.S(t, 1) * 0.5));
+    for (LONGLONG t = 0; t < 300; ++t) ASSERT_EQ(o[t], float(st.S(t, 0) + st.S(t, 1) * 0.5));
     st.g.m_dRate = 0.5; // +12 at rate 0.5: no change at all, straight path
     o = Render(r, st.g, 300, 1, 12, 1.0f, 0.25f);
-    for (LONGLONG t = 0; t < 300; ++t)
-        ASSERT_EQ(o[t], float(st.S(t, 0) + st.S(t, 1) * 0.5));
+    for (LONGLONG t = 0; t < 300; ++t) ASSERT_EQ(o[t], float(st.S(t, 0) + st.S(t, 1) * 0.5));
     st.g.m_dRate = 0.25; // +12 at rate 0.25 over 2L: the run read unfitted at half speed
     o = Render(r, st.g, 600, 1, 12, 1.0f, 0.25f);
     for (LONGLONG k = 0; k < 600; ++k) {
@@ -197,8 +192,7 @@ TEST_F(GrainRendererTest, WorkedStretchExample) {
                 1e-6);
     EXPECT_EQ(o[6614], float(s(4408))); // the last copy alone to the end
     const Model model(4410, 6615, kRate);
-    for (LONGLONG t = 0; t < 6615; ++t)
-        ASSERT_NEAR(o[t], model.At(s, t), 2e-6) << t;
+    for (LONGLONG t = 0; t < 6615; ++t) ASSERT_NEAR(o[t], model.At(s, t), 2e-6) << t;
 }
 
 TEST_F(GrainRendererTest, FitsMatchThePerFrameRules) {
@@ -235,8 +229,7 @@ TEST_F(GrainRendererTest, OctaveUpReadsAFitToTwiceTheTarget) {
     const auto o = Render(r, m.g, 2000, 1, 12);
     const Model fitted(2000, 4000, kRate); // the run stretched to 2T, read at step 2
     const auto s = [&](LONGLONG i) { return m.S(i, 0); };
-    for (LONGLONG k = 0; k < 2000; ++k)
-        ASSERT_NEAR(o[k], fitted.At(s, 2 * k), 2e-6) << k;
+    for (LONGLONG k = 0; k < 2000; ++k) ASSERT_NEAR(o[k], fitted.At(s, 2 * k), 2e-6) << k;
     // A pitched, stretched grain: fit to round(T × step), linear interpolation.
     const double step = std::exp2(3 / 12.0);
     const LONGLONG T = 2500, M = LONGLONG(std::floor(T * step + 0.5));
@@ -388,8 +381,7 @@ TEST_F(GrainRendererTest, OffsetsAndCountsOutsideTheGrainAreDropped) {
     EXPECT_EQ(run(0, 0, -4, 500), run(0, 0, 0, 500));
     // A count past the target stops there: nothing after frame T.
     const auto o = run(450, 0, LLONG_MAX, 500);
-    for (size_t i = 50; i < o.size(); ++i)
-        ASSERT_EQ(o[i], 0.0f);
+    for (size_t i = 50; i < o.size(); ++i) ASSERT_EQ(o[i], 0.0f);
     EXPECT_NE(o[49], 0.0f);
 }
 

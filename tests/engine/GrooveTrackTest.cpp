@@ -1,5 +1,5 @@
-#include "FakeSynthContext.h"
 #include "engine/GrooveTrack.h"
+#include "FakeSynthContext.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,6 +1,6 @@
+#include "engine/KeyMap.h"
 #include "FakeSynthContext.h"
 #include "engine/GrooveTrack.h"
-#include "engine/KeyMap.h"
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -1,6 +1,6 @@
+#include "engine/LoopLoader.h"
 #include "FakeSynthContext.h"
 #include "LoopSourceBuilder.h"
-#include "engine/LoopLoader.h"
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -8,7 +8,8 @@
 namespace {
 struct LoopLoaderTest : ::testing::Test {
     HRESULT Load(const LoopSource& src, DWORD outRate = 44100) {
-        return LoadLoopIntoEntry(&entry, src, MakeFloatFormat(2, outRate), 3, L"/loops/drums/beat.wav");
+        return LoadLoopIntoEntry(&entry, src, MakeFloatFormat(2, outRate), 3,
+                                 L"/loops/drums/beat.wav");
     }
     FakeSynthContext ctx{44100};
     CGrooveTrack entry{&ctx};
@@ -16,8 +17,8 @@ struct LoopLoaderTest : ::testing::Test {
 };
 
 // Builds the source first, then decodes it (argument order is unspecified).
-HRESULT Decode(LoopSourceBuilder& s, WORD tag, int channels, int bits, const std::vector<uint8_t>& data, DWORD frames,
-               CWaveMem* w) {
+HRESULT Decode(LoopSourceBuilder& s, WORD tag, int channels, int bits,
+               const std::vector<uint8_t>& data, DWORD frames, CWaveMem* w) {
     const LoopSource& src = s.Raw(tag, channels, 44100, bits, data).Get();
     return DecodeFrames(src.wfx, src.pData, frames, w);
 }
@@ -88,7 +89,10 @@ TEST_F(LoopLoaderTest, LimitsOfPlainFilesAndLoops) {
 TEST_F(LoopLoaderTest, SlicesBecomeSyncedGrainsOnTheBeatGrid) {
     // 2 beats at 120 BPM in 44.1 kHz, cut into three slices.
     const DWORD n = 44100;
-    ASSERT_EQ(Load(b.Silence(2, 44100, n).Loop(2, {{0, 11025}, {11025, 22050}, {33075, 11025}}, 3, 1).Get()), S_OK);
+    ASSERT_EQ(Load(b.Silence(2, 44100, n)
+                       .Loop(2, {{0, 11025}, {11025, 22050}, {33075, 11025}}, 3, 1)
+                       .Get()),
+              S_OK);
     ASSERT_EQ(entry.GetSize(), 3);
     const LONGLONG starts[3] = {0, 11025, 33075}, lens[3] = {11025, 22050, 11025};
     for (int k = 0; k < 3; ++k) {
@@ -124,7 +128,8 @@ TEST_F(LoopLoaderTest, RootNote57GivesPadKey3) {
 TEST_F(LoopLoaderTest, SlicesFollowTheRateConversionAndStopAtTheEnd) {
     // 22.05 kHz file into a 44.1 kHz engine: every position doubles. The third
     // marker runs past the file and ends the list.
-    ASSERT_EQ(Load(b.Silence(1, 22050, 1000).Loop(1, {{0, 400}, {400, 600}, {900, 500}}).Get()), S_OK);
+    ASSERT_EQ(Load(b.Silence(1, 22050, 1000).Loop(1, {{0, 400}, {400, 600}, {900, 500}}).Get()),
+              S_OK);
     ASSERT_EQ(entry.GetSize(), 2);
     EXPECT_EQ(entry.m_pWave->m_nFrames, 2000);
     EXPECT_EQ(entry.GetAt(1)->m_nSrcStart, 800);
@@ -173,7 +178,8 @@ TEST_F(LoopLoaderTest, DecodesEveryIntegerAndFloatWidth) {
 }
 
 TEST_F(LoopLoaderTest, FloatSamplesPassButNonFiniteOnesBecomeSilence) {
-    const float f[4] = {0.25f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -2.0f};
+    const float f[4] = {0.25f, std::numeric_limits<float>::quiet_NaN(),
+                        std::numeric_limits<float>::infinity(), -2.0f};
     std::vector<uint8_t> raw(sizeof f);
     std::memcpy(raw.data(), f, sizeof f);
     CWaveMem w;

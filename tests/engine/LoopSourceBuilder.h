@@ -24,12 +24,15 @@ struct LoopSourceBuilder {
     LoopSourceBuilder& Silence(int channels, DWORD rate, DWORD nFrames) {
         return Pcm16(channels, rate, nFrames, [](DWORD, int) { return int16_t(0); });
     }
-    LoopSourceBuilder& Raw(WORD tag, int channels, DWORD rate, int bits, const std::vector<uint8_t>& data) {
+    LoopSourceBuilder& Raw(WORD tag, int channels, DWORD rate, int bits,
+                           const std::vector<uint8_t>& data) {
         bytes = data;
-        SetFormat(tag, channels, rate, bits, static_cast<DWORD>(data.size() / (channels * bits / 8)));
+        SetFormat(tag, channels, rate, bits,
+                  static_cast<DWORD>(data.size() / (channels * bits / 8)));
         return *this;
     }
-    LoopSourceBuilder& Loop(DWORD beats, std::vector<LoopSegment> segs, LONG keyIndex = 0, BOOL rootNote = 0) {
+    LoopSourceBuilder& Loop(DWORD beats, std::vector<LoopSegment> segs, LONG keyIndex = 0,
+                            BOOL rootNote = 0) {
         segments = std::move(segs);
         src.bAcid = 1;
         src.bLooping = 1;

@@ -68,8 +68,7 @@ TEST(MixKernelSelector, EngineKernels) {
     // Index 12 is the same routine as 13.
     EXPECT_EQ(ScalarFloatMixKernel(12), ScalarFloatMixKernel(13));
     std::set<MixKernel> distinct;
-    for (int i : {4, 5, 6, 7, 13, 14, 15})
-        distinct.insert(SelectByIndex(i));
+    for (int i : {4, 5, 6, 7, 13, 14, 15}) distinct.insert(SelectByIndex(i));
     EXPECT_EQ(distinct.size(), 7u);
 }
 
@@ -148,8 +147,7 @@ TEST(MixKernels, CountBelowOneChangesNothing) {
     for (bool over : {false, true})
         for (bool ramp : {false, true})
             kernels.push_back(SelectMixKernel(24, 2, 2, over, ramp, 0, 2));
-    for (int mode : {0, 1})
-        kernels.push_back(SelectMixKernel(32, 2, 2, true, false, 0, mode));
+    for (int mode : {0, 1}) kernels.push_back(SelectMixKernel(32, 2, 2, true, false, 0, mode));
     AlignedBuffer src(64), dst(64);
     src.Fill(TestSignal(64, 7));
     for (MixKernel k : kernels) {
@@ -257,10 +255,8 @@ TEST(MixKernels, DoubleDestinationsUseDoublePrecision) {
         const long n = 19;
         std::vector<double> src(static_cast<std::size_t>(n * sc)),
             dst(static_cast<std::size_t>(n * dc + 2));
-        for (std::size_t e = 0; e < src.size(); ++e)
-            src[e] = 1.0 / (3.0 + e) - 0.1;
-        for (std::size_t e = 0; e < dst.size(); ++e)
-            dst[e] = 0.7 / (1.0 + e);
+        for (std::size_t e = 0; e < src.size(); ++e) src[e] = 1.0 / (3.0 + e) - 0.1;
+        for (std::size_t e = 0; e < dst.size(); ++e) dst[e] = 0.7 / (1.0 + e);
         const Gains g = (i & kRamp) ? ramp : Gains{1.0 / 7.0, 0.3};
         const Expected x = Rule(src, sc, dc, i & kOver, i & kRamp, dst, n, g);
         MixJob job = MakeJob(dst.data(), src.data(), static_cast<LONG>(n), g);
@@ -373,8 +369,7 @@ TEST(MixKernels, KernelsAllocateNothing) {
         for (int i = 0; i < 8; ++i)
             kernels.push_back(
                 SelectMixKernel((i & 1) ? 32 : 16, (i & 2) ? 2 : 1, 2, i & 4, false, 0, mode));
-    for (bool over : {false, true})
-        kernels.push_back(SelectMixKernel(24, 1, 1, over, true, 64, 2));
+    for (bool over : {false, true}) kernels.push_back(SelectMixKernel(24, 1, 1, over, true, 64, 2));
     ScopedAllocCount count;
     for (MixKernel k : kernels) {
         MixJob job = MakeJob(dst.data(), src.data(), 64, Gains{0.5, 0.25, 1e-3, 1e-3, 0.0, 0.0});

@@ -115,22 +115,19 @@ TEST_F(MixKernelsVector, AlignedPathSetsFlushToZero) {
     for (const Shape& sh : kShapes) {
         _mm_setcsr(_mm_getcsr() & ~_MM_FLUSH_ZERO_ON);
         AlignedBuffer src(16), dst(32), odd(33, 1);
-        for (std::size_t i = 0; i < 16; ++i)
-            src[i] = 1e-30f;
+        for (std::size_t i = 0; i < 16; ++i) src[i] = 1e-30f;
         MixJob job = MakeJob(dst.data(), src.data(), 0, Gains{1e-10, 1e-10});
         VectorFloatMixKernel(sh.nIndex)(&job);
         EXPECT_EQ(_MM_GET_FLUSH_ZERO_MODE(), 0u) << "count 0 changes nothing";
         job = MakeJob(odd.data(), src.data(), 4, Gains{1e-10, 1e-10});
         VectorFloatMixKernel(sh.nIndex)(&job);
         EXPECT_EQ(_MM_GET_FLUSH_ZERO_MODE(), 0u) << "unaligned: scalar rule";
-        for (std::size_t i = 0; i < 32; ++i)
-            dst[i] = 0.0f;
+        for (std::size_t i = 0; i < 32; ++i) dst[i] = 0.0f;
         job = MakeJob(dst.data(), src.data(), 4, Gains{1e-10, 1e-10});
         VectorFloatMixKernel(sh.nIndex)(&job);
         EXPECT_EQ(_MM_GET_FLUSH_ZERO_MODE(), static_cast<unsigned>(_MM_FLUSH_ZERO_ON));
         // 1e-40 is denormal in single precision: flushed.
-        for (std::size_t i = 0; i < 8; ++i)
-            EXPECT_EQ(dst[i], 0.0f) << i;
+        for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(dst[i], 0.0f) << i;
     }
 }
 

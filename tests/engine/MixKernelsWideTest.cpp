@@ -12,7 +12,6 @@
 
 namespace {
 
-
 struct Width {
     const char* pszName;
     MixKernel (*pfnKernel)(int);
@@ -78,10 +77,8 @@ TEST_F(MixKernelsWide, BitIdenticalToTheFourWidePath) {
     const std::pair<std::size_t, std::size_t> offsets[] = {{0, 0}, {4, 0},  {0, 4}, {4, 4},
                                                            {8, 4}, {12, 8}, {1, 0}, {2, 3}};
     std::vector<long> lengths;
-    for (long n = 0; n <= 70; ++n)
-        lengths.push_back(n);
-    for (long n : {127L, 128L, 129L, 1000L, 4099L})
-        lengths.push_back(n);
+    for (long n = 0; n <= 70; ++n) lengths.push_back(n);
+    for (long n : {127L, 128L, 129L, 1000L, 4099L}) lengths.push_back(n);
     for (const Width& width : WidePaths())
         for (const Shape& sh : kShapes)
             for (long n : lengths)
@@ -109,8 +106,7 @@ TEST_F(MixKernelsWide, WritesOnlyTheRun) {
                 AlignedBuffer src(static_cast<std::size_t>(n * sh.nSC) + 16),
                     dst(static_cast<std::size_t>(n * sh.nDC) + 16);
                 src.Fill(TestSignal(src.size(), 9));
-                for (std::size_t i = 0; i < dst.size(); ++i)
-                    dst[i] = 2.0f;
+                for (std::size_t i = 0; i < dst.size(); ++i) dst[i] = 2.0f;
                 MixJob job =
                     MakeJob(dst.data(), src.data(), static_cast<LONG>(n), Gains{0.5, 0.25});
                 width.pfnKernel(sh.nIndex)(&job);
@@ -126,10 +122,8 @@ TEST_F(MixKernelsWide, SetsFlushToZeroLikeTheFourWidePath) {
         for (const Shape& sh : kShapes) {
             _mm_setcsr(_mm_getcsr() & ~_MM_FLUSH_ZERO_ON);
             AlignedBuffer src(32), dst(64);
-            for (std::size_t i = 0; i < 32; ++i)
-                src[i] = 1e-30f;
-            for (std::size_t i = 0; i < 64; ++i)
-                dst[i] = 0.0f;
+            for (std::size_t i = 0; i < 32; ++i) src[i] = 1e-30f;
+            for (std::size_t i = 0; i < 64; ++i) dst[i] = 0.0f;
             MixJob job = MakeJob(dst.data(), src.data(), 16, Gains{1e-10, 1e-10});
             width.pfnKernel(sh.nIndex)(&job);
             EXPECT_EQ(_MM_GET_FLUSH_ZERO_MODE(), static_cast<unsigned>(_MM_FLUSH_ZERO_ON));

@@ -33,8 +33,7 @@ public:
     float& operator[](std::size_t i) { return data()[i]; }
     std::size_t size() const { return m_nSize; }
     void Fill(const std::vector<float>& v) {
-        for (std::size_t i = 0; i < m_nSize && i < v.size(); ++i)
-            data()[i] = v[i];
+        for (std::size_t i = 0; i < m_nSize && i < v.size(); ++i) data()[i] = v[i];
     }
 
 private:
@@ -88,8 +87,7 @@ inline Expected Rule(const std::vector<double>& src, int nSC, int nDC, bool bOve
     Expected x;
     x.value = dst0;
     x.scale.resize(dst0.size());
-    for (std::size_t i = 0; i < dst0.size(); ++i)
-        x.scale[i] = std::fabs(dst0[i]);
+    for (std::size_t i = 0; i < dst0.size(); ++i) x.scale[i] = std::fabs(dst0[i]);
     auto put = [&](std::size_t i, double term, double mag) {
         if (bOver) {
             x.value[i] = term;
@@ -123,13 +121,10 @@ inline Expected Rule(const std::vector<double>& src, int nSC, int nDC, bool bOve
 }
 
 // Tolerance of a float result: a few roundings of its largest term.
-inline double FloatTolerance(double scale) {
-    return 4.0 * FLT_EPSILON * scale + 1e-37;
-}
+inline double FloatTolerance(double scale) { return 4.0 * FLT_EPSILON * scale + 1e-37; }
 
 template <typename T> std::vector<double> ToDouble(const T* p, std::size_t n) {
     std::vector<double> v(n);
-    for (std::size_t i = 0; i < n; ++i)
-        v[i] = static_cast<double>(p[i]);
+    for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<double>(p[i]);
     return v;
 }

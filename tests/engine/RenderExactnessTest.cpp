@@ -234,8 +234,7 @@ TEST(RenderExactness, WaveBlocksOfBothKinds) {
     ASSERT_TRUE(small.Allocate(5, true));
     EXPECT_FALSE(small.Mapped());
     EXPECT_EQ(reinterpret_cast<uintptr_t>(small.Data()) % 16, 0u);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(small.Data()[i], 0.0f);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(small.Data()[i], 0.0f);
     small.Swap(big);
     EXPECT_TRUE(small.Mapped());
     EXPECT_EQ(small.Data()[nBig - 1], 1.0f);

@@ -1,6 +1,6 @@
+#include "engine/VudivuVizezud.h"
 #include "FakeSynthContext.h"
 #include "LoopSourceBuilder.h"
-#include "engine/VudivuVizezud.h"
 #include <gtest/gtest.h>
 #include <string>
 

@@ -8,7 +8,9 @@
 namespace {
 CWaveMem* MakeWave(int channels, DWORD rate, const std::vector<float>& samples) {
     auto* w = new CWaveMem();
-    EXPECT_EQ(w->Allocate(static_cast<WORD>(channels), rate, static_cast<LONGLONG>(samples.size()) / channels), S_OK);
+    EXPECT_EQ(w->Allocate(static_cast<WORD>(channels), rate,
+                          static_cast<LONGLONG>(samples.size()) / channels),
+              S_OK);
     for (size_t i = 0; i < samples.size(); ++i) w->m_pData[i] = samples[i];
     w->SetGuardFrame();
     return w;
@@ -102,8 +104,7 @@ TEST(WaveMem, ConversionEdgesReadSilenceBeyondTheData) {
                                       s * t2 - t2 - s * t + t};
                 for (int c = 0; c < 2; ++c) {
                     double expect = 0;
-                    for (int j = 0; j < 4; ++j)
-                        expect += wt[j] * at(k - 2 + j, c);
+                    for (int j = 0; j < 4; ++j) expect += wt[j] * at(k - 2 + j, c);
                     ASSERT_NEAR(w->Frame(i)[c], expect, 1e-5)
                         << nOld << " frames " << from << "->" << to << " i=" << i;
                 }

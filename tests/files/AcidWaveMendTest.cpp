@@ -15,7 +15,8 @@ HRESULT OpenFmt(const Fmt& f, CAcidWave& w, const Bytes& data = Bytes(64, 0)) {
     return w.Open(file.c_str());
 }
 Bytes ExtensibleTail(uint8_t subformat) {
-    return {24, 0, 3, 0, 0, 0, subformat, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    return {24, 0,    3, 0,    0, 0, subformat, 0, 0,    0,    0,
+            0,  0x10, 0, 0x80, 0, 0, 0xAA,      0, 0x38, 0x9B, 0x71};
 }
 void ExpectTiling(const CAcidWave& w) {
     DWORD next = 0;
@@ -40,7 +41,8 @@ TEST(AcidWaveMend, FormatsThatCannotBeDecodedSafelyAreRefused) {
     EXPECT_EQ(refused([](Fmt& f) { f.avgBytes = 0; }), MMIOERR_INVALIDFILE);
     EXPECT_EQ(refused([](Fmt& f) { f.channels = 0; }), MMIOERR_INVALIDFILE);
     EXPECT_EQ(refused([](Fmt& f) { f.channels = 3; }), MMIOERR_INVALIDFILE);
-    EXPECT_EQ(refused([](Fmt& f) { f.blockAlign = 2; }), MMIOERR_INVALIDFILE); // 2 x 16 bits need 4 bytes
+    EXPECT_EQ(refused([](Fmt& f) { f.blockAlign = 2; }),
+              MMIOERR_INVALIDFILE); // 2 x 16 bits need 4 bytes
     // Not refused: a wider frame than the samples need, and a float format
     // without the extra-size word.
     Fmt padded;
@@ -91,7 +93,8 @@ TEST(AcidWaveMend, AcidBodiesOfAnySizeFillAtMostTheRecord) {
     // Long: the extra bytes are skipped and the strc behind them still found.
     Bytes longer = full;
     longer.insert(longer.end(), {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9});
-    TempFile longFile(Wave(800).Chunk("acid", longer).Chunk("strc", StrcBody(1, 4, {{0, 200, 1}})).Form());
+    TempFile longFile(
+        Wave(800).Chunk("acid", longer).Chunk("strc", StrcBody(1, 4, {{0, 200, 1}})).Form());
     ASSERT_EQ(w.Open(longFile.c_str()), S_OK);
     EXPECT_EQ(w.GetBeats(), 8u);
     EXPECT_FLOAT_EQ(w.GetTempo(), 140.0f);
@@ -117,7 +120,11 @@ TEST(AcidWaveMend, DataClaimingMoreThanTheFileKeepsTheWholeFramesPresent) {
         ASSERT_EQ(source.Load(file.c_str()), S_OK);
         EXPECT_EQ(source.Source().nFrames, 10u);
         EXPECT_EQ(Bytes(source.Source().pData, source.Source().pData + 40), Pcm16(10, 2));
-        EXPECT_EQ(source.Bytes(), [&] { Bytes b = Pcm16(10, 2); b.resize(56, 0); return b; }());
+        EXPECT_EQ(source.Bytes(), [&] {
+            Bytes b = Pcm16(10, 2);
+            b.resize(56, 0);
+            return b;
+        }());
     }
     // Less than one frame present fails like an empty chunk.
     TempFile partial(RiffBuilder().Chunk("fmt ", FmtBody(Fmt{})).Chunk("data", {1, 2}, 400).Form());
@@ -128,7 +135,11 @@ TEST(AcidWaveMend, DataClaimingMoreThanTheFileKeepsTheWholeFramesPresent) {
 TEST(AcidWaveMend, TheStreamReadsTheDataChunkThatWasMeasured) {
     // A stray `data` before `fmt ` is skipped by the header pass; the sample
     // stream must not pick it up either.
-    TempFile file(RiffBuilder().Chunk("data", Bytes(24, 0xAB)).Chunk("fmt ", FmtBody(Fmt{})).Chunk("data", Pcm16(5, 2)).Form());
+    TempFile file(RiffBuilder()
+                      .Chunk("data", Bytes(24, 0xAB))
+                      .Chunk("fmt ", FmtBody(Fmt{}))
+                      .Chunk("data", Pcm16(5, 2))
+                      .Form());
     CAcidWaveSource source;
     ASSERT_EQ(source.Load(file.c_str()), S_OK);
     EXPECT_EQ(source.Source().nFrames, 5u);
@@ -136,13 +147,18 @@ TEST(AcidWaveMend, TheStreamReadsTheDataChunkThatWasMeasured) {
 }
 
 TEST(AcidWaveMend, MarkersOutOfOrderRepeatedOrPastTheEndGiveOnlyPositiveSegments) {
-    const std::vector<Marker> markers = {{0, 600, 1}, {0, 200, 1}, {2, 400, 1}, {0, 200, 1}, {0, 1000, 1}, {0, 5000, 1}};
-    TempFile file(Wave(1000).Chunk("acid", AcidBody(0, 60, 4, 120.0f)).Chunk("strc", StrcBody(6, 4, markers)).Form());
+    const std::vector<Marker> markers = {{0, 600, 1}, {0, 200, 1},  {2, 400, 1},
+                                         {0, 200, 1}, {0, 1000, 1}, {0, 5000, 1}};
+    TempFile file(Wave(1000)
+                      .Chunk("acid", AcidBody(0, 60, 4, 120.0f))
+                      .Chunk("strc", StrcBody(6, 4, markers))
+                      .Form());
     CAcidWave w;
     ASSERT_EQ(w.Open(file.c_str()), S_OK);
     using S = std::vector<std::pair<DWORD, DWORD>>;
     S got;
-    for (int i = 0; i < w.GetSegmentCount(); ++i) got.emplace_back(w.GetSegment(i).nStart, w.GetSegment(i).nLength);
+    for (int i = 0; i < w.GetSegmentCount(); ++i)
+        got.emplace_back(w.GetSegment(i).nStart, w.GetSegment(i).nLength);
     EXPECT_EQ(got, (S{{0, 200}, {200, 200}, {400, 200}, {600, 400}}));
     // Fewer frames than beat slices: coinciding slice starts collapse.
     TempFile tiny(Wave(3).Chunk("acid", AcidBody(0, 60, 4, 120.0f)).Form());

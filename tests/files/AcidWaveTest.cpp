@@ -1,8 +1,8 @@
 // The wave reader's header pass, loop metadata, slicing, INFO items and sample
 // stream, on files built chunk by chunk; expected values are worked out from
 // the file layout and the slicing rules, not taken from the reader.
-#include "RiffBuilder.h"
 #include "files/AcidWave.h"
+#include "RiffBuilder.h"
 #include "platform/com/HResult.h"
 #include <gtest/gtest.h>
 
@@ -11,14 +11,16 @@ using namespace riff;
 namespace {
 std::vector<std::pair<DWORD, DWORD>> Segments(const CAcidWave& w) {
     std::vector<std::pair<DWORD, DWORD>> out;
-    for (int i = 0; i < w.GetSegmentCount(); ++i) out.emplace_back(w.GetSegment(i).nStart, w.GetSegment(i).nLength);
+    for (int i = 0; i < w.GetSegmentCount(); ++i)
+        out.emplace_back(w.GetSegment(i).nStart, w.GetSegment(i).nLength);
     return out;
 }
 // n slices of `frames` at floor(frames * i / n), tiling to the end.
 std::vector<std::pair<DWORD, DWORD>> Even(DWORD frames, DWORD n) {
     std::vector<std::pair<DWORD, DWORD>> out;
     for (DWORD i = 0; i < n; ++i) {
-        DWORD start = static_cast<DWORD>(uint64_t{frames} * i / n), end = static_cast<DWORD>(uint64_t{frames} * (i + 1) / n);
+        DWORD start = static_cast<DWORD>(uint64_t{frames} * i / n),
+              end = static_cast<DWORD>(uint64_t{frames} * (i + 1) / n);
         out.emplace_back(start, end - start);
     }
     return out;
@@ -102,7 +104,10 @@ TEST(AcidWave, StrcMarkersMakeSegmentsAndOnlyCountingOnesCount) {
     const std::vector<Marker> markers = {
         {0, 100, 1}, {1, 150, 1}, {2, 300, 5}, {0, 0, 1}, {0, 350, 0}, {3, 400, 1}, {0, 700, 9},
     };
-    Opened o(Wave(1000).Chunk("acid", AcidBody(0, 60, 4, 120.0f)).Chunk("strc", StrcBody(7, 3, markers, 77, 88)).Form());
+    Opened o(Wave(1000)
+                 .Chunk("acid", AcidBody(0, 60, 4, 120.0f))
+                 .Chunk("strc", StrcBody(7, 3, markers, 77, 88))
+                 .Form());
     ASSERT_EQ(o.hr, S_OK);
     const CAcidWave& w = o.wave;
     EXPECT_TRUE(w.HasStrc());
@@ -116,14 +121,17 @@ TEST(AcidWave, StrcMarkersMakeSegmentsAndOnlyCountingOnesCount) {
 
 TEST(AcidWave, SlicingByBeatsFollowsTheUnitWithinItsLimits) {
     auto slices = [](DWORD beats, DWORD unit, DWORD frames = 960) {
-        Opened o(Wave(frames).Chunk("acid", AcidBody(0, 60, beats, 120.0f)).Chunk("strc", StrcBody(0, unit, {})).Form());
+        Opened o(Wave(frames)
+                     .Chunk("acid", AcidBody(0, 60, beats, 120.0f))
+                     .Chunk("strc", StrcBody(0, unit, {}))
+                     .Form());
         EXPECT_EQ(o.hr, S_OK);
         return Segments(o.wave);
     };
-    EXPECT_EQ(slices(8, 2), Even(960, 8));   // quarter notes: one per beat
-    EXPECT_EQ(slices(8, 0), Even(960, 2));   // whole notes: 8 x 0.25
-    EXPECT_EQ(slices(3, 0), Even(960, 1));   // trunc(0.75 + 0.5) = 1 < 2: one segment
-    EXPECT_EQ(slices(5, 1), Even(960, 3));   // trunc(2.5 + 0.5) = 3
+    EXPECT_EQ(slices(8, 2), Even(960, 8));               // quarter notes: one per beat
+    EXPECT_EQ(slices(8, 0), Even(960, 2));               // whole notes: 8 x 0.25
+    EXPECT_EQ(slices(3, 0), Even(960, 1));               // trunc(0.75 + 0.5) = 1 < 2: one segment
+    EXPECT_EQ(slices(5, 1), Even(960, 3));               // trunc(2.5 + 0.5) = 3
     EXPECT_EQ(slices(256, 6, 10000), Even(10000, 4096)); // exactly the limit
     EXPECT_EQ(slices(257, 6, 10000), Even(10000, 1));    // 4,112 slices: too many
     EXPECT_EQ(slices(0, 4), Even(960, 1));
@@ -132,8 +140,9 @@ TEST(AcidWave, SlicingByBeatsFollowsTheUnitWithinItsLimits) {
 
 TEST(AcidWave, InfoItemsAreReadUpToTwentyThree) {
     RiffBuilder items;
-    items.Chunk("INAM", {'D', 'r', 'u', 'm', 's'}) // odd: padded
-        .Chunk("XYZW", {'?'})                      // unknown: its entry stays empty
+    items
+        .Chunk("INAM", {'D', 'r', 'u', 'm', 's'}) // odd: padded
+        .Chunk("XYZW", {'?'})                     // unknown: its entry stays empty
         .Chunk("ICMS", {'m', 'e', 0});
     for (int i = 3; i < 25; ++i) items.Chunk("ICMT", {static_cast<uint8_t>('a' + i)});
     Opened o(Wave(10).List("INFO", items).Chunk("acid", AcidBody(0, 60, 1, 60.0f)).Form());
@@ -162,13 +171,16 @@ TEST(AcidWave, OpenFailuresCloseTheReaderAndNameTheStep) {
         EXPECT_EQ(o->wave.SeekToFrame(0), E_FAIL);
         return o->wave.GetError();
     };
-    EXPECT_EQ(open(RiffBuilder().Chunk("fmt ", FmtBody(Fmt{})).Chunk("data", {}).Form()), MMIOERR_INVALIDFILE);
+    EXPECT_EQ(open(RiffBuilder().Chunk("fmt ", FmtBody(Fmt{})).Chunk("data", {}).Form()),
+              MMIOERR_INVALIDFILE);
     EXPECT_EQ(open(Wave(4).Form("AVI ")), MMIOERR_INVALIDFILE);
     EXPECT_EQ(open(Bytes{'R', 'I', 'F'}), MMIOERR_INVALIDFILE);
     EXPECT_EQ(open(RiffBuilder().Chunk("data", Pcm16(4, 2)).Form()), MMIOERR_CHUNKNOTFOUND);
-    EXPECT_EQ(open(RiffBuilder().Chunk("fmt ", Bytes(14, 1)).Chunk("data", Pcm16(4, 2)).Form()), MMIOERR_CANNOTREAD);
-    EXPECT_EQ(open(Wave(4).Chunk("acid", AcidBody(0, 60, 1, 1.0f)).Chunk("strc", Bytes(20, 0)).Form()),
+    EXPECT_EQ(open(RiffBuilder().Chunk("fmt ", Bytes(14, 1)).Chunk("data", Pcm16(4, 2)).Form()),
               MMIOERR_CANNOTREAD);
+    EXPECT_EQ(
+        open(Wave(4).Chunk("acid", AcidBody(0, 60, 1, 1.0f)).Chunk("strc", Bytes(20, 0)).Form()),
+        MMIOERR_CANNOTREAD);
     CAcidWave w;
     EXPECT_EQ(w.Open("/nonexistent/loop.wav"), E_FAIL);
     EXPECT_EQ(w.GetError(), MMIOERR_CANNOTOPEN);
@@ -187,7 +199,8 @@ TEST(AcidWave, SeekAndReadStayInsideTheDataChunk) {
     Bytes got(30000, 0xEE);
     EXPECT_EQ(w.ReadData(got.data(), 7), 7u);
     EXPECT_EQ(w.ReadData(got.data() + 7, 30000), 20000u - 1234 * 4 - 7); // not into `acid`
-    EXPECT_EQ(Bytes(got.begin(), got.begin() + 20000 - 1234 * 4), Bytes(pcm.begin() + 1234 * 4, pcm.end()));
+    EXPECT_EQ(Bytes(got.begin(), got.begin() + 20000 - 1234 * 4),
+              Bytes(pcm.begin() + 1234 * 4, pcm.end()));
     EXPECT_EQ(got[20000 - 1234 * 4], 0xEE);
     EXPECT_EQ(w.ReadData(got.data(), 10), 0u);
     EXPECT_EQ(w.GetReadPosition(), 20000u);
@@ -202,8 +215,9 @@ TEST(AcidWave, SeekAndReadStayInsideTheDataChunk) {
 
 TEST(AcidWave, DescriptiveTablesKeepTheirTexts) {
     CAcidWave w;
-    const char* ids[] = {"IARL", "IART", "ICMS", "ICMT", "ICOP", "ICRD", "ICRP", "IDIM", "IDPI", "IENG", "IGNR", "IKEY",
-                         "ILGT", "IMED", "INAM", "IPLT", "IPRD", "ISBJ", "ISFT", "ISHP", "ISRC", "ISRF", "ITCH"};
+    const char* ids[] = {"IARL", "IART", "ICMS", "ICMT", "ICOP", "ICRD", "ICRP", "IDIM",
+                         "IDPI", "IENG", "IGNR", "IKEY", "ILGT", "IMED", "INAM", "IPLT",
+                         "IPRD", "ISBJ", "ISFT", "ISHP", "ISRC", "ISRF", "ITCH"};
     for (int i = 0; i < 23; ++i)
         EXPECT_EQ(w.GetKnownInfoId(i), mmioFOURCC(ids[i][0], ids[i][1], ids[i][2], ids[i][3])) << i;
     EXPECT_STREQ(w.GetInfoLabel(mmioFOURCC('I', 'C', 'M', 'S')), "Commisioned:");

@@ -1,8 +1,8 @@
 // Wave files into the Loop Bin: what a user's file becomes, from the file's
 // layout and the loader's rules.
+#include "files/BinLoader.h"
 #include "../engine/FakeSynthContext.h"
 #include "RiffBuilder.h"
-#include "files/BinLoader.h"
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -40,12 +40,15 @@ TEST_F(BinLoaderTest, PlainWaveBecomesOneGrainWithTheDecodedSamples) {
     EXPECT_FALSE(e->m_bSyncedPlayback);
     // Frame f, channel c of the fixture holds the 16-bit value f * 2 + c.
     for (LONGLONG fr : {0, 1, 777, 4409})
-        for (int c = 0; c < 2; ++c) EXPECT_FLOAT_EQ(e->m_pWave->Frame(fr)[c], (fr * 2 + c) / 32768.0f);
+        for (int c = 0; c < 2; ++c)
+            EXPECT_FLOAT_EQ(e->m_pWave->Frame(fr)[c], (fr * 2 + c) / 32768.0f);
 }
 
 TEST_F(BinLoaderTest, AcidBeforeDataIsNotFoundAndTheFileIsAOneShot) {
     RiffBuilder r;
-    r.Chunk("fmt ", FmtBody(Fmt{})).Chunk("acid", AcidBody(0x2, 60, 4, 120.0f)).Chunk("data", Pcm16(4410, 2));
+    r.Chunk("fmt ", FmtBody(Fmt{}))
+        .Chunk("acid", AcidBody(0x2, 60, 4, 120.0f))
+        .Chunk("data", Pcm16(4410, 2));
     TempFile f(r.Form());
     ASSERT_EQ(Load(f), S_OK);
     EXPECT_EQ(engine.BinEntry(0)->GetSize(), 1);
@@ -61,7 +64,9 @@ TEST_F(BinLoaderTest, AcidLoopWithoutMarkersIsCutIntoSixteenSyncedSlices) {
     ASSERT_EQ(e->GetSize(), 16);
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(e->GetAt(i)->m_nSrcStart, 88200LL * i / 16) << i;
-        EXPECT_EQ(e->GetAt(i)->m_nStartTicks, std::llround((88200LL * i / 16) / 88200.0 * 4 * kTicksPerBeat)) << i;
+        EXPECT_EQ(e->GetAt(i)->m_nStartTicks,
+                  std::llround((88200LL * i / 16) / 88200.0 * 4 * kTicksPerBeat))
+            << i;
     }
     EXPECT_TRUE(e->m_bSyncedPlayback);
     EXPECT_EQ(e->m_nKey, 6);
@@ -122,7 +127,8 @@ TEST_F(BinLoaderTest, CorrectedOutputFormatAndFullBinAreReported) {
 }
 
 TEST(BinLoaderCorpus, EveryFuzzInputLoadsOrFailsCleanly) {
-    const std::filesystem::path dir = std::filesystem::path(PANDREL_SOURCE_DIR) / "fuzz/corpus/binload";
+    const std::filesystem::path dir =
+        std::filesystem::path(PANDREL_SOURCE_DIR) / "fuzz/corpus/binload";
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
     FakeSynthContext ctx(48000);
     int files = 0;

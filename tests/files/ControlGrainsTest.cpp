@@ -53,8 +53,7 @@ TEST_F(Control, MovesAndCopiesAppendUntilCommitted) {
     ASSERT_EQ(c.Pad(0)->GetSize(), 4);
     const LONGLONG expected[4] = {kTicksPerBeat, 2 * kTicksPerBeat, 3 * kTicksPerBeat,
                                   3 * kTicksPerBeat + kTicksPerBeat / 2};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(c.Pad(0)->GetAt(i)->m_nStartTicks, expected[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(c.Pad(0)->GetAt(i)->m_nStartTicks, expected[i]);
     EXPECT_EQ(api.MoveGrain(0, 4, 1, 0, nullptr, 0), E_INVALIDARG);
     // An undeferred move to another pad removes the source at once.
     EXPECT_EQ(api.MoveGrain(0, 0, 1, 0, nullptr, 0), S_OK);
@@ -66,8 +65,7 @@ TEST_F(Control, MovingTheOnlyGrainKeepsTheSourceShape) {
     WriteFile(dir.File("a.wav"), SlicedLoop(44100, 4));
     Load(c, dir.File("a.wav"));
     api.AssignFileToPad(0, 0); // 4 beats in 44,100 samples: 240 BPM
-    for (int i = 0; i < 3; ++i)
-        api.RemoveGrain(0, 1, 0);
+    for (int i = 0; i < 3; ++i) api.RemoveGrain(0, 1, 0);
     api.MoveGrain(0, 0, 1, -1, nullptr, 0);
     EXPECT_EQ(c.Pad(0)->GetSize(), 0);
     EXPECT_EQ(c.Pad(1)->m_nLenTicks, 4 * kTicksPerBeat);
@@ -103,7 +101,8 @@ TEST_F(Control, SummariesDescribeGrainsWithinTheOverview) {
     const float* peaks = w->m_pPeaks + 2 * 136 * 2;
     EXPECT_TRUE(std::equal(peaks, peaks + 136 * 2 * 2, p[1].pPeaks));
     const auto* block = reinterpret_cast<const unsigned char*>(p);
-    EXPECT_GE(reinterpret_cast<const unsigned char*>(p[1].pPeaks), block + 4 * sizeof(GrainSummary));
+    EXPECT_GE(reinterpret_cast<const unsigned char*>(p[1].pPeaks),
+              block + 4 * sizeof(GrainSummary));
     EXPECT_EQ(p[2].pPeaks, nullptr);
     EXPECT_EQ(p[3].nPeakCount, static_cast<DWORD>(544 - 408));
     // Clipped to the overview: the copy holds exactly the blocks that exist.

@@ -72,8 +72,7 @@ inline riff::Bytes ReadFile(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return out;
     int c;
-    while ((c = std::fgetc(f)) != EOF)
-        out.push_back(static_cast<uint8_t>(c));
+    while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<uint8_t>(c));
     std::fclose(f);
     return out;
 }

@@ -69,8 +69,7 @@ TEST_F(Undo, ClearingTheProjectEmptiesTheHistory) {
     api.ClearProject();
     EXPECT_EQ(api.Undo(), S_FALSE);
     for (auto& slot : c.m_apUndo)
-        for (CGrooveTrack* p : slot)
-            EXPECT_EQ(p, nullptr);
+        for (CGrooveTrack* p : slot) EXPECT_EQ(p, nullptr);
 }
 
 TEST_F(Undo, SnapshotsFollowDeletedAndInsertedEntries) {

@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 
 TEST(CorpusReplay, EveryInputLoadsOrFailsCleanly) {
-    const std::filesystem::path dir = std::filesystem::path(PANDREL_SOURCE_DIR) / "fuzz/corpus/acidwave";
+    const std::filesystem::path dir =
+        std::filesystem::path(PANDREL_SOURCE_DIR) / "fuzz/corpus/acidwave";
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
@@ -31,7 +32,8 @@ TEST(CorpusReplay, EveryInputLoadsOrFailsCleanly) {
         ASSERT_EQ(wave.Open(path.c_str()), S_OK) << path;
         ASSERT_EQ(wave.SeekToFrame(wave.GetFrames() / 2), S_OK) << path;
         std::vector<char> rest(wave.GetRemainingBytes() + 1);
-        EXPECT_EQ(wave.ReadData(rest.data(), static_cast<DWORD>(rest.size())), rest.size() - 1) << path;
+        EXPECT_EQ(wave.ReadData(rest.data(), static_cast<DWORD>(rest.size())), rest.size() - 1)
+            << path;
     }
     EXPECT_GT(files, 0);
 }

@@ -82,8 +82,7 @@ TEST_F(NameLists, NoteListsKeyedByBankAndLowPatchBits) {
     EXPECT_EQ(Title(a), "Pandrel Notes");
     EXPECT_EQ(Capacity(a), 128);
     EXPECT_EQ(CInstrument::NoteKey(-1, 5), LONG(0xFFFF0005u));
-    for (IMfxNameList* p : {a, b, c, d})
-        p->Release();
+    for (IMfxNameList* p : {a, b, c, d}) p->Release();
 }
 
 TEST_F(NameLists, ControllerAndParameterLists) {
@@ -100,8 +99,7 @@ TEST_F(NameLists, ControllerAndParameterLists) {
     EXPECT_EQ(Capacity(c), 128);
     EXPECT_EQ(Capacity(r), 16383);
     EXPECT_EQ(Capacity(n), 16383);
-    for (IMfxNameList* p : {c, r, n, again})
-        p->Release();
+    for (IMfxNameList* p : {c, r, n, again}) p->Release();
 }
 
 TEST_F(NameLists, ListsOutliveTheInstrumentOnlyByTheirOwnReferences) {

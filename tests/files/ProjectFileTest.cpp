@@ -33,13 +33,11 @@ Bytes EmptyProjectBytes() {
     static const int32_t keys[16] = {60, 62, 64, 65, 67, 69, 71, 72,
                                      74, 76, 77, 79, 81, 83, 84, 86};
     Bytes comn, keym;
-    for (uint32_t v : {1u, 0u, 0u, 16u})
-        riff::Put32(comn, v);
+    for (uint32_t v : {1u, 0u, 0u, 16u}) riff::Put32(comn, v);
     riff::Put32(keym, 16);
     for (int i = 0; i < 16; ++i) {
         riff::Put32(keym, i);
-        for (int k = 0; k < 12; ++k)
-            keym.push_back(0);
+        for (int k = 0; k < 12; ++k) keym.push_back(0);
         for (int32_t v : {keys[i], keys[i], keys[i], 0, 127})
             riff::Put32(keym, static_cast<uint32_t>(v));
         riff::Put32(keym, 0);
@@ -49,12 +47,9 @@ Bytes EmptyProjectBytes() {
     for (int i = 0; i < 16; ++i) {
         Bytes pdtr, pevt;
         riff::Put32(pdtr, i);
-        for (int k = 0; k < 16; ++k)
-            pdtr.push_back(0); // lengths
-        for (uint32_t v : {0u, 0u, 0u, 0u, 1u, 0u, 0u})
-            riff::Put32(pdtr, v); // looping..follow key
-        for (int32_t v : {-1, 0, -1})
-            riff::Put32(pdtr, static_cast<uint32_t>(v));
+        for (int k = 0; k < 16; ++k) pdtr.push_back(0);                       // lengths
+        for (uint32_t v : {0u, 0u, 0u, 0u, 1u, 0u, 0u}) riff::Put32(pdtr, v); // looping..follow key
+        for (int32_t v : {-1, 0, -1}) riff::Put32(pdtr, static_cast<uint32_t>(v));
         riff::PutF32(pdtr, 1.0f);
         riff::PutF32(pdtr, 0.5f);
         riff::Put32(pevt, i);
@@ -226,8 +221,7 @@ TEST_F(Project, LoadingAtHalfTheRateKeepsGrainsFromTheWholeWave) {
     const Bytes saved = Save(hi, "88k.pnd");
     TestControl lo(&ctx);
     ASSERT_EQ(LoadBytes(lo, saved), S_OK);
-    for (int p = 0; p < kPadCount; ++p)
-        ASSERT_EQ(lo.Pad(p)->GetSize(), hi.Pad(p)->GetSize()) << p;
+    for (int p = 0; p < kPadCount; ++p) ASSERT_EQ(lo.Pad(p)->GetSize(), hi.Pad(p)->GetSize()) << p;
     const CGrooveEvent& last = *lo.Pad(0)->GetAt(3); // the loop's last slice
     EXPECT_EQ(last.m_nSrcStart, 3000);
     EXPECT_EQ(last.m_nLenSamples, 1000);
@@ -277,8 +271,7 @@ TEST_F(Project, AFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(ReadFile(dir.File("keep.pnd")), before);
     c.BinEntry(1)->SetWave(wave);
     wave->Release();
-    for (const std::string& n : dir.Names())
-        EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
+    for (const std::string& n : dir.Names()) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
     EXPECT_EQ(api.SaveProject("x", dir.File("no/such/folder/x.pnd").c_str()), E_FAIL);
 }
 
@@ -336,7 +329,7 @@ TEST_F(Project, StoredSamplesAndLongPathsAreMadeSafe) {
     const size_t wave = FindChunk(b, "RIFF");
     const size_t data = wave + 4 + 8 + 18 + 8;
     EXPECT_EQ(std::memcmp(&b[data - 8], "data", 4), 0);
-    Patch32(b, data, 0x7FC00000); // a NaN sample
+    Patch32(b, data, 0x7FC00000);     // a NaN sample
     Patch32(b, data + 4, 0x7F7FFFFF); // the largest float: its conversion would overflow
     TestControl other(&ctx);
     ASSERT_EQ(LoadBytes(other, b), S_OK);

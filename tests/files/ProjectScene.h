@@ -58,12 +58,10 @@ inline size_t FindChunk(const riff::Bytes& b, const char* id, int nth = 0) {
     return 0;
 }
 inline void Patch32(riff::Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 inline void Patch64(riff::Bytes& b, size_t at, uint64_t v) {
-    for (int i = 0; i < 8; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 8; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 inline void ExpectSameProject(TestControl& a, TestControl& b) {

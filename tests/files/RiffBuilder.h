@@ -35,10 +35,10 @@ struct Fmt {
     uint16_t channels = 2;
     uint32_t rate = 44100;
     uint16_t bits = 16;
-    std::optional<uint16_t> blockAlign;   // default channels x bits / 8
-    std::optional<uint32_t> avgBytes;     // default rate x block align
-    std::optional<uint16_t> extraSize;    // written when set (18-byte chunk)
-    Bytes extension;                      // written after the extra size
+    std::optional<uint16_t> blockAlign; // default channels x bits / 8
+    std::optional<uint32_t> avgBytes;   // default rate x block align
+    std::optional<uint16_t> extraSize;  // written when set (18-byte chunk)
+    Bytes extension;                    // written after the extra size
 };
 inline Bytes FmtBody(const Fmt& f) {
     Bytes b;
@@ -74,8 +74,8 @@ struct Marker {
     uint32_t word16 = 1;
 };
 // A 28-byte header (count at 4, unit at 24) followed by 32-byte markers.
-inline Bytes StrcBody(uint32_t count, uint32_t unit, const std::vector<Marker>& markers, uint32_t word16 = 0x11,
-                      uint32_t word20 = 0x22) {
+inline Bytes StrcBody(uint32_t count, uint32_t unit, const std::vector<Marker>& markers,
+                      uint32_t word16 = 0x11, uint32_t word20 = 0x22) {
     Bytes b;
     Put32(b, 0x1C);
     Put32(b, count);
@@ -106,7 +106,8 @@ inline Bytes Pcm16(uint32_t frames, uint16_t channels) {
 class RiffBuilder {
 public:
     // A chunk; claimedSize, when set, is written instead of the body's size.
-    RiffBuilder& Chunk(const char* id, const Bytes& body, std::optional<uint32_t> claimedSize = {}) {
+    RiffBuilder& Chunk(const char* id, const Bytes& body,
+                       std::optional<uint32_t> claimedSize = {}) {
         PutTag(m_body, id);
         Put32(m_body, claimedSize.value_or(static_cast<uint32_t>(body.size())));
         m_body.insert(m_body.end(), body.begin(), body.end());
@@ -151,7 +152,8 @@ class TempFile {
 public:
     explicit TempFile(const Bytes& bytes, const std::string& name = "") {
         static int counter = 0;
-        auto dir = std::filesystem::temp_directory_path() / ("pandrel-files-" + std::to_string(::getpid()));
+        auto dir = std::filesystem::temp_directory_path() /
+                   ("pandrel-files-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         m_path = (dir / (name.empty() ? "t" + std::to_string(counter++) + ".wav" : name)).string();
         FILE* f = std::fopen(m_path.c_str(), "wb");

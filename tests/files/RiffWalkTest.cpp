@@ -11,9 +11,7 @@ int Walk(const std::string& path, int offset = 0) {
                             "' " + std::to_string(offset) + " > /dev/null";
     return std::system(cmd.c_str());
 }
-bool HavePython() {
-    return std::system("python3 -c 1 > /dev/null 2>&1") == 0;
-}
+bool HavePython() { return std::system("python3 -c 1 > /dev/null 2>&1") == 0; }
 } // namespace
 
 TEST(RiffWalk, WrittenFormsHaveSoundStructure) {

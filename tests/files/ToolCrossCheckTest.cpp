@@ -39,7 +39,8 @@ struct SndFile {
     }
     Bytes Raw(size_t bytes) {
         Bytes out(bytes);
-        out.resize(static_cast<size_t>(sf_read_raw(file, out.data(), static_cast<sf_count_t>(bytes))));
+        out.resize(
+            static_cast<size_t>(sf_read_raw(file, out.data(), static_cast<sf_count_t>(bytes))));
         return out;
     }
     SF_INFO info{};
@@ -52,11 +53,13 @@ TEST(ToolCrossCheck, SoxFilesInEveryLayoutReadAsWritten) {
     if (!HaveSox()) GTEST_SKIP() << "sox is not installed";
     for (int channels : {1, 2}) {
         for (const Layout& l : kLayouts) {
-            TempFile file(Bytes{}, "sox-" + std::to_string(channels) + "-" + l.encoding + std::to_string(l.bits) + ".wav");
+            TempFile file(Bytes{}, "sox-" + std::to_string(channels) + "-" + l.encoding +
+                                       std::to_string(l.bits) + ".wav");
             // Rate and channels belong to the synthetic input, so nothing is resampled.
-            const std::string cmd = "sox -q -r " + std::to_string(kRate) + " -c " + std::to_string(channels) +
-                                    " -n -b " + std::to_string(l.bits) + " -e " + l.encoding + " " + file.path() +
-                                    " synth " + std::to_string(kFrames) + "s sine 440 gain -3";
+            const std::string cmd = "sox -q -r " + std::to_string(kRate) + " -c " +
+                                    std::to_string(channels) + " -n -b " + std::to_string(l.bits) +
+                                    " -e " + l.encoding + " " + file.path() + " synth " +
+                                    std::to_string(kFrames) + "s sine 440 gain -3";
             ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
             SCOPED_TRACE(file.path());
             CAcidWaveSource source;
@@ -83,9 +86,11 @@ TEST(ToolCrossCheck, SoxFilesInEveryLayoutReadAsWritten) {
             ASSERT_EQ(DecodeFrames(s.wfx, s.pData, s.nFrames, &decoded), S_OK);
             sf_seek(snd.file, 0, SEEK_SET);
             std::vector<float> ref(size_t{kFrames} * channels);
-            ASSERT_EQ(sf_readf_float(snd.file, ref.data(), kFrames), static_cast<sf_count_t>(kFrames));
+            ASSERT_EQ(sf_readf_float(snd.file, ref.data(), kFrames),
+                      static_cast<sf_count_t>(kFrames));
             const double lsb = l.tag == 3 ? 1e-7 : std::ldexp(1.0, 1 - l.bits);
-            for (size_t i = 0; i < ref.size(); ++i) ASSERT_NEAR(decoded.m_pData[i], ref[i], lsb) << i;
+            for (size_t i = 0; i < ref.size(); ++i)
+                ASSERT_NEAR(decoded.m_pData[i], ref[i], lsb) << i;
 #endif
         }
     }
@@ -99,7 +104,8 @@ TEST(ToolCrossCheck, LibsndfileReadsTheSameLoopMetadata) {
         uint32_t beats;
         float tempo;
     };
-    for (const Case& c : {Case{2, 62, 8, 128.5f}, Case{0, 60, 4, 120.0f}, Case{3, 57, 1, 90.25f}, Case{6, 71, 16, 174.0f}}) {
+    for (const Case& c : {Case{2, 62, 8, 128.5f}, Case{0, 60, 4, 120.0f}, Case{3, 57, 1, 90.25f},
+                          Case{6, 71, 16, 174.0f}}) {
         TempFile file(Wave(4410).Chunk("acid", AcidBody(c.flags, c.root, c.beats, c.tempo)).Form());
         SCOPED_TRACE(c.root);
         CAcidWave wave;
@@ -118,7 +124,8 @@ TEST(ToolCrossCheck, LibsndfileReadsTheSameLoopMetadata) {
         }
         // Without a `smpl` chunk libsndfile has no instrument to report.
         SF_INSTRUMENT instrument{};
-        EXPECT_EQ(sf_command(snd.file, SFC_GET_INSTRUMENT, &instrument, sizeof(instrument)), SF_FALSE);
+        EXPECT_EQ(sf_command(snd.file, SFC_GET_INSTRUMENT, &instrument, sizeof(instrument)),
+                  SF_FALSE);
         EXPECT_EQ(snd.info.frames, wave.GetFrames());
     }
 #else

@@ -16,8 +16,7 @@ TEST(PendingQueue, StableTimeOrderUnderRandomInsertAndRemove) {
             // Remove the k-th event, as dispatch does from inside the walk.
             int k = int(rng() % unsigned(q.GetCount()));
             int h = q.GetHead();
-            for (int j = 0; j < k; ++j)
-                h = q.GetNext(h);
+            for (int j = 0; j < k; ++j) h = q.GetNext(h);
             q.RemoveAt(h);
             ref.erase(ref.begin() + k);
             continue;
@@ -52,8 +51,7 @@ TEST(ActiveList, FullListDropsBeforeTheEngineSeesTheNote) {
     TestSynth synth;
     synth.AttachTo(ctx);
     TestEventQueue q;
-    for (int i = 0; i < kActiveListCapacity + 3; ++i)
-        q.Add(0, BYTE(i & 127));
+    for (int i = 0; i < kActiveListCapacity + 3; ++i) q.Add(0, BYTE(i & 127));
     synth.Queue(q);
     synth.Dispatch(0, 64);
     EXPECT_EQ(synth.ActiveList().GetCount(), kActiveListCapacity);
@@ -72,8 +70,7 @@ TEST(Allocation, RenderPathAllocatesNothing) {
     TestSample input(64 * 8);
     input.length = 64 * 8;
     TestEventQueue q;
-    for (int i = 0; i < 200; ++i)
-        q.Add(i % 50, BYTE(40 + i % 20), i % 3 == 0 ? 0 : kDurationHeld);
+    for (int i = 0; i < 200; ++i) q.Add(i % 50, BYTE(40 + i % 20), i % 3 == 0 ? 0 : kDurationHeld);
     TestDataQueue d;
     d.Add(0, 0x90, 60, 100), d.Add(2, 0x80, 60, 0), d.Add(4, 0xB0, 7, 1);
     MfxSourceProperty prop{MFX_PROP_KEY_OFFSET_A, 1, 3, 0};
@@ -83,8 +80,7 @@ TEST(Allocation, RenderPathAllocatesNothing) {
     synth.TransportStart(0);
     synth.Queue(q, 1);
     synth.QueueInput(2, &d);
-    for (int i = 0; i < 20; ++i)
-        synth.ProcessSample(&input);
+    for (int i = 0; i < 20; ++i) synth.ProcessSample(&input);
     synth.ProcessEndOfStream();
     synth.Retire(synth.GetSampleClock(), 0);
     synth.TransportStop();

@@ -95,8 +95,7 @@ struct TestSynth : CSoftSynth, FakeEngine {
     }
     std::vector<BYTE> ActiveKeys() const {
         std::vector<BYTE> keys;
-        for (const SynthEvent& ev : ActiveList())
-            keys.push_back(ev.rec.byKey);
+        for (const SynthEvent& ev : ActiveList()) keys.push_back(ev.rec.byKey);
         return keys;
     }
 

@@ -17,9 +17,7 @@ HRESULT Check(CFilter* f, PIN_DIRECTION dir, const CMediaType& mt) {
 HRESULT Transform(CFilter* f, const CMediaType& in, const CMediaType& out) {
     return f->CheckTransformTypes(&in, &out);
 }
-HRESULT Accept(IPin* p, const CMediaType& mt) {
-    return p->QueryAccept(&mt);
-}
+HRESULT Accept(IPin* p, const CMediaType& mt) { return p->QueryAccept(&mt); }
 
 LONG BufferSize(CFilterOutputPin* pPin) {
     ALLOCATOR_PROPERTIES props{};

@@ -3,8 +3,8 @@
 #include "FilterRig.h"
 #include "host/ClassFactory.h"
 #include "host/ServerCounters.h"
-#include "platform/com/ComPtr.h"
 #include "interfaces/PandrelClasses.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/TaskMem.h"
 #include "platform/mfx/MfxSoftSynth.h"
 
@@ -34,9 +34,7 @@ INonDelegatingUnknown* CreateFailing(IUnknown*, HRESULT* phr) {
     *phr = E_UNEXPECTED;
     return new FailingObject();
 }
-INonDelegatingUnknown* CreateNothing(IUnknown*, HRESULT*) {
-    return nullptr;
-}
+INonDelegatingUnknown* CreateNothing(IUnknown*, HRESULT*) { return nullptr; }
 const CFactoryTemplate kFailing = {L"Failing", &GUID_NULL, CreateFailing, nullptr, nullptr};
 const CFactoryTemplate kNothing = {L"Nothing", &GUID_NULL, CreateNothing, nullptr, nullptr};
 } // namespace

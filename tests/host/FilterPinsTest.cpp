@@ -121,8 +121,7 @@ TEST(FilterPinsTest, PinEnumeratorStartsOverAfterAChangeWithoutRepeatingPins) {
     EXPECT_EQ(pEnum->Skip(20), S_FALSE); // past the end: nothing moves
     EXPECT_EQ(pEnum->Skip(19), S_OK);
     EXPECT_EQ(pEnum->Skip(1), S_FALSE);
-    for (IPin* p : pins)
-        p->Release();
+    for (IPin* p : pins) p->Release();
     pEnum->Release();
     EXPECT_EQ(f.RemoveOutputPin(id), S_OK);
 }

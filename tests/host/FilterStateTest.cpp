@@ -124,8 +124,7 @@ TEST(FilterStateTest, TheAudioPathAllocatesNothingAndSilenceTravelsAsAFlag) {
     ASSERT_EQ(rig.pGraph->Run(0), S_OK);
     ASSERT_EQ(rig.pSource->Push(0.5f), S_OK); // warm-up
     ScopedAllocCount count;
-    for (int i = 0; i < 8; ++i)
-        ASSERT_EQ(rig.pSource->Push(0.5f), S_OK);
+    for (int i = 0; i < 8; ++i) ASSERT_EQ(rig.pSource->Push(0.5f), S_OK);
     ASSERT_EQ(rig.pSource->Push(0.0f, false, 0, true), S_OK);
     EXPECT_EQ(count.Stop(), 0u);
     EXPECT_EQ(rig.pSink2->pin.nReceived, 10);

@@ -14,12 +14,8 @@
 
 // Reference counting that never deletes: doubles live in the test.
 #define TEST_REFCOUNT                                                                              \
-    ULONG AddRef() override {                                                                      \
-        return ++cRef;                                                                             \
-    }                                                                                              \
-    ULONG Release() override {                                                                     \
-        return --cRef;                                                                             \
-    }                                                                                              \
+    ULONG AddRef() override { return ++cRef; }                                                     \
+    ULONG Release() override { return --cRef; }                                                    \
     ULONG cRef = 0;
 
 template <class I> struct TestIface : I {

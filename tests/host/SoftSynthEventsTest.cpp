@@ -56,8 +56,7 @@ TEST_F(Events, FilterAnswersAndReadFailures) {
         return e.rec.byKey == 2 ? S_FALSE : e.rec.byKey == 4 ? E_FAIL : S_OK;
     };
     TestEventQueue q;
-    for (BYTE k = 1; k <= 5; ++k)
-        q.Add(0, k);
+    for (BYTE k = 1; k <= 5; ++k) q.Add(0, k);
     EXPECT_EQ(synth.Queue(q), E_FAIL);            // key 4 aborts; 5 never read
     EXPECT_EQ(synth.PendingKeys(), (Keys{1, 3})); // key 2 dropped
     TestEventQueue last;

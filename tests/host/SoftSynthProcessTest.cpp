@@ -94,8 +94,7 @@ TEST_F(Process, SilentOutputsAreZeroedOrFlagged) {
     synth.pins = {&a, &flagged, &c};
     synth.render = [](PinBuffer*, PinBuffer* out, DWORD) {
         float* p = out[2].GetFloats(); // c is written
-        for (LONG i = 0; i < 2 * kFrames; ++i)
-            p[i] = 0.25f;
+        for (LONG i = 0; i < 2 * kFrames; ++i) p[i] = 0.25f;
     };
     synth.ProcessSample(&input);
     EXPECT_EQ(a.sample.memory, std::vector<BYTE>(kBytes, 0)); // silent, no extension: zeros

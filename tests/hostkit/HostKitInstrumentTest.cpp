@@ -95,16 +95,14 @@ TEST_F(HostKitInstrumentTest, RenderingTwiceGivesTheSameSamples) {
     const std::vector<float> b = Render(48000, tempo, {0, 480, 1000}, 40000);
     EXPECT_EQ(a, b);
     float peak = 0.0f;
-    for (float f : a)
-        peak = std::max(peak, std::fabs(f));
+    for (float f : a) peak = std::max(peak, std::fabs(f));
     EXPECT_GT(peak, 0.4f);
 }
 
 TEST_F(HostKitInstrumentTest, StreamedOutputsGetWhatKeptOnesHold) {
     struct Target : ISampleTarget {
         bool Put(const float* p, size_t n) override {
-            for (size_t i = 0; i < n; ++i)
-                samples.push_back(p != nullptr ? p[i] : 0.0f);
+            for (size_t i = 0; i < n; ++i) samples.push_back(p != nullptr ? p[i] : 0.0f);
             return true;
         }
         std::vector<float> samples;

@@ -225,8 +225,7 @@ TEST(MidiSong, ManyTempoEventsLoadWithTheLastAtATickWinning) {
     // that took about a minute to load when each change rebuilt the map.
     SmfBytes smf(1, 960);
     smf.Track().Tempo(0, 400000);
-    for (int i = 1; i < 160000; ++i)
-        smf.Tempo(1, i % 2 == 0 ? 500000 : 250000);
+    for (int i = 1; i < 160000; ++i) smf.Tempo(1, i % 2 == 0 ? 500000 : 250000);
     smf.End();
     smf.Track().Tempo(4, 1000000).End();
     const CMidiSong song = Parse(smf.Bytes());

@@ -47,11 +47,9 @@ private:
     static void Vlq(std::vector<uint8_t>& v, uint32_t x) {
         uint8_t tmp[5];
         int n = 0;
-        do
-            tmp[n++] = x & 0x7F, x >>= 7;
+        do tmp[n++] = x & 0x7F, x >>= 7;
         while (x != 0);
-        while (n > 1)
-            v.push_back(tmp[--n] | 0x80);
+        while (n > 1) v.push_back(tmp[--n] | 0x80);
         v.push_back(tmp[0]);
     }
 

@@ -112,20 +112,11 @@ std::vector<CTempoMap::TempoEvent> RandomTempoEvents(std::mt19937& rng, size_t n
     for (size_t i = 0; i < nCount; ++i) {
         double d = micros(rng);
         switch (kind(rng)) { // now and then one the map must ignore
-        case 0:
-            d = 0.0;
-            break;
-        case 1:
-            d = -d;
-            break;
-        case 2:
-            d = std::nan("");
-            break;
-        case 3:
-            d = INFINITY;
-            break;
-        default:
-            break;
+        case 0: d = 0.0; break;
+        case 1: d = -d; break;
+        case 2: d = std::nan(""); break;
+        case 3: d = INFINITY; break;
+        default: break;
         }
         events.push_back({tick(rng), d});
     }
@@ -145,8 +136,7 @@ TEST(TempoMap, BuildingAtOnceMatchesSettingOneByOne) {
         // Few ticks for many events: repeats at a tick, at 0 and before 0 are common.
         const auto events =
             RandomTempoEvents(rng, static_cast<size_t>(nCase % 40), nCase % 2 == 0 ? 40 : 20000);
-        for (const auto& e : events)
-            each.SetTempo(e.nTick, e.dMicrosPerQuarter);
+        for (const auto& e : events) each.SetTempo(e.nTick, e.dMicrosPerQuarter);
         once.SetTempos(events);
         ASSERT_EQ(once.Changes().size(), each.Changes().size()) << "case " << nCase;
         for (size_t i = 0; i < each.Changes().size(); ++i) {

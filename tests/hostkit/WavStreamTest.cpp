@@ -32,8 +32,7 @@ protected:
 TEST_F(WavStreamTest, PiecesAndSilenceGiveTheBytesOfOneWrite) {
     // Silence, sound, silence again; an odd frame count so PCM 24 mono pads.
     std::vector<float> samples(70001, 0.0f);
-    for (size_t i = 30000; i < 40000; ++i)
-        samples[i] = static_cast<float>(i % 100) / 50.0f - 1.0f;
+    for (size_t i = 30000; i < 40000; ++i) samples[i] = static_cast<float>(i % 100) / 50.0f - 1.0f;
     samples[35000] = 2.0f; // clipped in PCM
     for (WavSampleFormat f :
          {WavSampleFormat::Float32, WavSampleFormat::Pcm24, WavSampleFormat::Pcm16}) {

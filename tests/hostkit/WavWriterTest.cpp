@@ -21,8 +21,7 @@ protected:
         m_dir = tmpl;
     }
     void TearDown() override {
-        for (const std::string& name : Entries())
-            std::remove((m_dir + "/" + name).c_str());
+        for (const std::string& name : Entries()) std::remove((m_dir + "/" + name).c_str());
         chmod(m_dir.c_str(), 0700);
         rmdir(m_dir.c_str());
     }

@@ -35,18 +35,13 @@ TempRegistry::TempRegistry() {
     setenv("PANDREL_REGISTRY", path.c_str(), 1);
 }
 
-TempRegistry::~TempRegistry() {
-    std::remove(path.c_str());
-}
+TempRegistry::~TempRegistry() { std::remove(path.c_str()); }
 
 namespace {
 void Put(std::vector<unsigned char>& b, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
-void Tag(std::vector<unsigned char>& b, const char* t) {
-    b.insert(b.end(), t, t + 4);
-}
+void Tag(std::vector<unsigned char>& b, const char* t) { b.insert(b.end(), t, t + 4); }
 } // namespace
 
 std::string WriteConstantWave(const std::string& path, DWORD dwFrames, DWORD dwRate, float fLevel) {
@@ -66,8 +61,7 @@ std::string WriteConstantWave(const std::string& path, DWORD dwFrames, DWORD dwR
     Tag(b, "data");
     Put(b, data, 4);
     const auto sample = static_cast<uint16_t>(static_cast<int16_t>(fLevel * 32767.0f));
-    for (DWORD i = 0; i < dwFrames * 2; ++i)
-        Put(b, sample, 2);
+    for (DWORD i = 0; i < dwFrames * 2; ++i) Put(b, sample, 2);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return {};
     std::fwrite(b.data(), 1, b.size(), f);

@@ -26,8 +26,7 @@ std::vector<IPin*> Pins(IBaseFilter* pFilter) {
     IEnumPins* pEnum = nullptr;
     if (FAILED(pFilter->EnumPins(&pEnum))) return pins;
     IPin* p = nullptr;
-    while (pEnum->Next(1, &p, nullptr) == S_OK)
-        pins.push_back(p);
+    while (pEnum->Next(1, &p, nullptr) == S_OK) pins.push_back(p);
     pEnum->Release();
     return pins;
 }
@@ -133,8 +132,7 @@ TEST_F(InstrumentHostTest, CreatesRunsPersistsAndUnloads) {
     CTestEventQueue queue;
     queue.AddNote(0, 60, 100);
     ASSERT_EQ(pSynth->QueueEvents(0, 0, 0, &queue), S_OK);
-    for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(pSource->Push(0.0f, i == 0, 0), S_OK);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(pSource->Push(0.0f, i == 0, 0), S_OK);
     EXPECT_EQ(pMix->pin.nReceived, 20);
     EXPECT_EQ(pChan->pin.nReceived, 20);
     EXPECT_EQ(pMix->pin.lLastLength, 256 * 8);
@@ -169,8 +167,7 @@ TEST_F(InstrumentHostTest, CreatesRunsPersistsAndUnloads) {
     pPersist.Reset();
     pControl.Reset();
     pSynth.Reset();
-    for (IPin* p : pins)
-        p->Release();
+    for (IPin* p : pins) p->Release();
     pGraph->Release(); // disconnects and releases every filter
     pSource->Release();
     pMix->Release();

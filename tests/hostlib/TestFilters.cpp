@@ -71,8 +71,7 @@ HRESULT CTestSource::Push(float fValue, bool bDiscontinuity, REFERENCE_TIME rtSt
     const WAVEFORMATEX wfx = FormatOf(pin.CurrentMediaType());
     const LONG lBytes = pin.lFrames * wfx.nBlockAlign;
     auto* f = reinterpret_cast<float*>(p);
-    for (LONG i = 0; i < lBytes / 4; ++i)
-        f[i] = fValue;
+    for (LONG i = 0; i < lBytes / 4; ++i) f[i] = fValue;
     pSample->SetActualDataLength(lBytes);
     pSample->SetDiscontinuity(bDiscontinuity);
     if (bDiscontinuity) pSample->SetTime(&rtStart, nullptr);
@@ -119,8 +118,7 @@ HRESULT CTestSinkPin::Receive(IMediaSample* pSample) {
     BYTE* p = nullptr;
     pSample->GetPointer(&p);
     const auto* f = reinterpret_cast<const float*>(p);
-    for (LONG i = 0; i < lLastLength / 4; ++i)
-        fPeak = std::max(fPeak, std::fabs(f[i]));
+    for (LONG i = 0; i < lLastLength / 4; ++i) fPeak = std::max(fPeak, std::fabs(f[i]));
     return S_OK;
 }
 
@@ -130,4 +128,3 @@ HRESULT CTestSinkPin::EndOfStream() {
 }
 
 CTestSink::CTestSink() : CRefCounted(L"Sink", &lock, GUID_NULL), pin(this, &lock) {}
-

@@ -67,8 +67,7 @@ int Play(const std::string& strClient) {
     for (uint32_t k = 1; k <= 3; ++k) {
         const size_t nAt = k * nSpacing;
         size_t nOnset = nAt;
-        while (nOnset < l.size() && l[nOnset] == 0.0f && r[nOnset] == 0.0f)
-            ++nOnset;
+        while (nOnset < l.size() && l[nOnset] == 0.0f && r[nOnset] == 0.0f) ++nOnset;
         const float fNote = Peak(l, r, nAt, nAt + nRate / 20);
         const float fAfter = Peak(l, r, nAt + nRate * 3 / 10, nAt + nSpacing);
         std::printf("note %u at frame %zu: sound from frame %zu, peak %.4f; 0.3 s on: peak %.6f\n",

@@ -139,8 +139,7 @@ TEST_F(Lv2Idle, SkippedBlocksChangeNoSampleOfAnyOutput) {
                 const float* pPlain = m_plain.WideOutput(n).data();
                 if (std::memcmp(pSkip, pPlain, nFrames * sizeof(float)) == 0) continue;
                 size_t f = 0;
-                while (pSkip[f] == pPlain[f])
-                    ++f;
+                while (pSkip[f] == pPlain[f]) ++f;
                 FAIL() << "seed " << nSeed << ", block " << b << " (" << nFrames
                        << " frames), port " << n << ", frame " << f << ": " << pSkip[f]
                        << " skipping, " << pPlain[f] << " rendered";
@@ -150,8 +149,7 @@ TEST_F(Lv2Idle, SkippedBlocksChangeNoSampleOfAnyOutput) {
                                      [](float f) { return f != 0.0f; });
             nBase += nFrames;
         }
-        for (CLv2TestHost* p : {&m_skip, &m_plain})
-            lilv_instance_deactivate(p->Instance());
+        for (CLv2TestHost* p : {&m_skip, &m_plain}) lilv_instance_deactivate(p->Instance());
     }
     EXPECT_EQ(nAllocs, 0u);
     EXPECT_EQ(Skipped(m_plain), 0u);

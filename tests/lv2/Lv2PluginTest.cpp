@@ -119,8 +119,7 @@ TEST_F(Lv2Plugin, RunAllocatesNothing) {
     lilv_instance_activate(m_host.Instance());
     m_host.RunBlock({}, 0);
     ScopedAllocCount count;
-    for (uint32_t b = 0; b < 8; ++b)
-        m_host.RunBlock(notes, 0);
+    for (uint32_t b = 0; b < 8; ++b) m_host.RunBlock(notes, 0);
     EXPECT_EQ(count.Stop(), 0u);
     lilv_instance_deactivate(m_host.Instance());
 }

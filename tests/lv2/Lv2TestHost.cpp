@@ -47,10 +47,8 @@ CLv2TestHost::CLv2TestHost(const std::string& strBundle) {
     LilvNode* pUri = lilv_new_uri(m_pWorld, "urn:pandrel:lv2");
     m_pPlugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(m_pWorld), pUri);
     lilv_node_free(pUri);
-    for (auto& v : m_outputs)
-        v.assign(kBlock, 0.0f);
-    for (auto& v : m_wide)
-        v.assign(kMaxBlock, 0.0f);
+    for (auto& v : m_outputs) v.assign(kBlock, 0.0f);
+    for (auto& v : m_wide) v.assign(kMaxBlock, 0.0f);
 }
 
 CLv2TestHost::~CLv2TestHost() {
@@ -231,8 +229,7 @@ CLv2TestHost::RunDuringSave(const std::vector<Note>& notes, uint32_t nFrameBase,
     blob.pfnDuringStore = [&] {
         std::thread audio([&] { RunBlock(notes, nFrameBase, positions); });
         audio.join();
-        for (int c = 0; c < 2; ++c)
-            mix[c] = m_outputs[c];
+        for (int c = 0; c < 2; ++c) mix[c] = m_outputs[c];
     };
     pState->save(lilv_instance_get_handle(m_pInstance), Store, &blob, 0, nullptr);
     return mix;

@@ -170,8 +170,7 @@ TEST_F(Lv2Transport, RunAllocatesNothingWhileTheHostMovesAndChangesTempo) {
     ScopedAllocCount count;
     for (uint32_t b = 0; b < kBlocks; ++b) {
         m_host.RunBlock(notes, b * CLv2TestHost::kBlock, positions);
-        for (float f : m_host.Output(0))
-            bSound = bSound || f != 0.0f;
+        for (float f : m_host.Output(0)) bSound = bSound || f != 0.0f;
     }
     EXPECT_EQ(count.Stop(), 0u);
     EXPECT_TRUE(bSound);

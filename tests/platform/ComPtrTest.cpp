@@ -88,8 +88,7 @@ TEST_F(ComPtrTest, CountingIsAtomicAcrossThreads) {
                 p->Release();
             }
         });
-    for (std::thread& t : threads)
-        t.join();
+    for (std::thread& t : threads) t.join();
     EXPECT_EQ(p->Count(), 1u);
     p->Release();
 }

@@ -39,8 +39,7 @@ TEST(MemoryStream, WritesOfEverySizeReadBackAcrossGrowth) {
     uint32_t x = 1;
     for (ULONG cb : {0u, 1u, 3u, 4095u, 4096u, 4097u, 70000u, 1u << 20, 5u, 3u << 20}) {
         std::vector<uint8_t> chunk(cb);
-        for (uint8_t& b : chunk)
-            b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+        for (uint8_t& b : chunk) b = static_cast<uint8_t>((x = x * 1103515245u + 12345u) >> 24);
         ULONG written = 0;
         ASSERT_EQ(s.p->Write(chunk.data(), cb, &written), S_OK);
         EXPECT_EQ(written, cb);
@@ -58,8 +57,7 @@ TEST(MemoryStream, OverwritingInsideKeepsTheSize) {
     ASSERT_EQ(s.p->Write(b.data(), 10, nullptr), S_OK); // 5 inside, 5 past the end
     EXPECT_EQ(s.Size(), 105u);
     const std::vector<uint8_t> all = s.ReadAll();
-    for (size_t i = 0; i < all.size(); ++i)
-        ASSERT_EQ(all[i], i < 95 ? 0xAA : 0xBB) << i;
+    for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i], i < 95 ? 0xAA : 0xBB) << i;
 }
 
 TEST(MemoryStream, GapsAndRegrownBytesAreZero) {
@@ -122,9 +120,9 @@ TEST(CountingStream, ItsSizeIsTheFurthestByteWrittenAndItReadsZeros) {
     for (IStream* s : {count, memory.p}) {
         s->Write(bytes.data(), 1000, nullptr);
         s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr);
-        s->Write(bytes.data(), 8, nullptr);                // patch inside
+        s->Write(bytes.data(), 8, nullptr); // patch inside
         s->Seek(LARGE_INTEGER{5000}, STREAM_SEEK_SET, nullptr);
-        s->Write(bytes.data(), 10, nullptr);               // past a gap
+        s->Write(bytes.data(), 10, nullptr); // past a gap
         s->Seek(LARGE_INTEGER{-20}, STREAM_SEEK_END, nullptr);
     }
     STATSTG st{};

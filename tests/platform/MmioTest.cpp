@@ -1,8 +1,8 @@
 // The multimedia file I/O handle: chunk navigation, seeking, buffered reads and
 // direct buffer access, against offsets worked out from the file's layout.
+#include "platform/mmio/Mmio.h"
 #include "files/RiffBuilder.h"
 #include "platform/kernel/TextConvert.h"
-#include "platform/mmio/Mmio.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
@@ -16,11 +16,16 @@ namespace {
 Bytes Layout() {
     RiffBuilder info;
     info.Chunk("INAM", {'a', 'b', 'c', 'd', 0});
-    return RiffBuilder().Chunk("odd ", {1, 2, 3}).List("INFO", info).Chunk("data", {9, 8, 7, 6}).Form();
+    return RiffBuilder()
+        .Chunk("odd ", {1, 2, 3})
+        .List("INFO", info)
+        .Chunk("data", {9, 8, 7, 6})
+        .Form();
 }
 
 struct Handle {
-    explicit Handle(const std::string& path, LONG buffer = 0, DWORD flags = MMIO_ALLOCBUF | MMIO_READ) {
+    explicit Handle(const std::string& path, LONG buffer = 0,
+                    DWORD flags = MMIO_ALLOCBUF | MMIO_READ) {
         MMIOINFO info{};
         info.cchBuffer = buffer;
         h = mmioOpenW(WideFromUtf8(path.c_str()).c_str(), &info, flags);
@@ -98,7 +103,7 @@ TEST(Mmio, ChunksClaimingMoreThanTheFileAreNavigatedSafely) {
     big.cksize = 1000;
     EXPECT_EQ(mmioAscend(f.h, &big, 0), MMSYSERR_NOERROR); // past the end is allowed...
     char c;
-    EXPECT_EQ(mmioRead(f.h, &c, 1), 0);                    // ...and reads nothing
+    EXPECT_EQ(mmioRead(f.h, &c, 1), 0); // ...and reads nothing
     EXPECT_EQ(mmioDescend(f.h, &big, nullptr, 0), MMIOERR_CHUNKNOTFOUND);
 }
 
@@ -125,7 +130,8 @@ TEST(Mmio, BufferedReadsAndSeeksMatchTheFileWhateverTheMix) {
         LONG want = static_cast<LONG>(rng() % 300); // below and above the 100-byte buffer
         LONG expect = std::clamp<LONG>(20000 - pos, 0, want);
         ASSERT_EQ(mmioRead(f.h, out.data(), want), expect) << "at " << pos;
-        for (LONG i = 0; i < expect; ++i) ASSERT_EQ(static_cast<uint8_t>(out[i]), bytes[pos + i]) << pos + i;
+        for (LONG i = 0; i < expect; ++i)
+            ASSERT_EQ(static_cast<uint8_t>(out[i]), bytes[pos + i]) << pos + i;
         pos += expect;
     }
 }

@@ -33,7 +33,9 @@ TEST(TextConvert, OverlongTextIsCutAndTheLastElementIsZero) {
 
 TEST(TextConvert, MalformedUtf8BecomesReplacementCharacters) {
     wchar_t wide[kTextBufferLength];
-    MultiByteToWide("a\xFF" "b\xC3", wide);
+    MultiByteToWide("a\xFF"
+                    "b\xC3",
+                    wide);
     EXPECT_EQ(std::wstring(wide), L"a\uFFFDb\uFFFD");
     MultiByteToWide("\xC0\xAF", wide); // overlong encoding of '/'
     EXPECT_EQ(wide[0], 0xFFFD);

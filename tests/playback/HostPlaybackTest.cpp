@@ -4,8 +4,8 @@
 #include "../host/HostDoubles.h"
 #include "PlaybackRig.h"
 #include "host/SoftSynth.h"
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -21,7 +21,9 @@ struct Instrument : CSoftSynth, CVudivuVizezud {
         Initialize();
     }
     ~Instrument() override { FlushEvents(); }
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return QuerySoftSynthInterface(riid, ppv); }
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return QuerySoftSynthInterface(riid, ppv);
+    }
     ULONG AddRef() override { return 1; }
     ULONG Release() override { return 1; }
     HRESULT AddOutputPin(const wchar_t*, DWORD* pId) override {
@@ -34,7 +36,9 @@ struct Instrument : CSoftSynth, CVudivuVizezud {
     CFilterOutputPin* FindOutputPin(DWORD) override { return nullptr; }
     DWORD GetOutputPinCount() override { return static_cast<DWORD>(pins.size()); }
     DWORD GetOutputPinId(DWORD i) override { return i < pins.size() ? 100 + i : 0xFFFFFFFF; }
-    IRenderOutput* GetRenderOutput(DWORD i) override { return i < pins.size() ? pins[i].get() : nullptr; }
+    IRenderOutput* GetRenderOutput(DWORD i) override {
+        return i < pins.size() ? pins[i].get() : nullptr;
+    }
 
     std::vector<std::unique_ptr<TestOutputPin>> pins;
 };
@@ -65,9 +69,11 @@ struct HostPlaybackTest : ::testing::Test {
 TEST_F(HostPlaybackTest, SyncedSlicesStartAtTheirTicksOnTheHostTempoMap) {
     // A one-bar 120 BPM loop at 48 kHz, one slice per beat, each slice a
     // different constant level, played at the host's 100 BPM.
-    CWaveMem* w = MakeWave(2, 48000, 96000, [](LONGLONG i, int) { return 0.1f * static_cast<float>(1 + i / 24000); });
+    CWaveMem* w = MakeWave(
+        2, 48000, 96000, [](LONGLONG i, int) { return 0.1f * static_cast<float>(1 + i / 24000); });
     CGrooveTrack* pad = synth.Pad(0);
-    for (int k = 0; k < 4; ++k) AddGrain(pad, w, k * 24000, 24000, k * kTicksPerBeat, kTicksPerBeat, k * 24000, 1);
+    for (int k = 0; k < 4; ++k)
+        AddGrain(pad, w, k * 24000, 24000, k * kTicksPerBeat, kTicksPerBeat, k * 24000, 1);
     w->Release();
     pad->m_nLenSamples = 96000;
     pad->m_nLenTicks = 4 * kTicksPerBeat;
@@ -81,7 +87,8 @@ TEST_F(HostPlaybackTest, SyncedSlicesStartAtTheirTicksOnTheHostTempoMap) {
     // 4,800 frames; the crossfade between them overlaps two copies).
     for (int k = 0; k < 4; ++k)
         for (LONGLONG j : {100, 6000, 11999, 24000, 28000})
-            EXPECT_NEAR(mix[static_cast<size_t>(k * 28800 + j)], 0.1f * (k + 1), 1e-6) << k << " " << j;
+            EXPECT_NEAR(mix[static_cast<size_t>(k * 28800 + j)], 0.1f * (k + 1), 1e-6)
+                << k << " " << j;
 }
 
 TEST_F(HostPlaybackTest, NoteOffFromTheHostFadesAGatedPad) {

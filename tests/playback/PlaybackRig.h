@@ -54,7 +54,9 @@ struct PlaybackRig {
             const float* p = outs[k].IsSilent() ? nullptr : outs[k].GetFloats();
             for (LONG f = 0; f < nFrames * channels; ++f) dst.push_back(p != nullptr ? p[f] : 0.0f);
         }
-        active.Sweep([&](SynthEvent& ev) { return ev.rec.dwType == kEventNote ? engine.RetireNote(&ev, 0) : 0; });
+        active.Sweep([&](SynthEvent& ev) {
+            return ev.rec.dwType == kEventNote ? engine.RetireNote(&ev, 0) : 0;
+        });
         pos += nFrames;
         return hr;
     }
@@ -125,7 +127,8 @@ template <typename F> CWaveMem* MakeWave(int channels, DWORD rate, LONGLONG nFra
 
 // Appends a grain over wave frames [src, src + samples) at the given ticks.
 inline CGrooveEvent* AddGrain(CGrooveTrack* pad, CWaveMem* wave, LONGLONG src, LONGLONG samples,
-                              LONGLONG startTicks, LONGLONG lenTicks, LONGLONG startSamples, BOOL synced) {
+                              LONGLONG startTicks, LONGLONG lenTicks, LONGLONG startSamples,
+                              BOOL synced) {
     auto* g = new CGrooveEvent();
     g->SetWave(wave);
     g->SetSrcStart(src);

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr LONGLONG kBeat = 24000; // samples per beat at 120 BPM, 48 kHz
-constexpr LONGLONG kFadeIn = 48;  // 1 ms
+constexpr LONGLONG kBeat = 24000;  // samples per beat at 120 BPM, 48 kHz
+constexpr LONGLONG kFadeIn = 48;   // 1 ms
 constexpr LONGLONG kRelease = 960; // 20 ms
 
 float Ramp(LONGLONG i, int c) { return static_cast<float>((i % 4801) / 4800.0 - 0.5 + 0.01 * c); }
@@ -28,7 +28,8 @@ struct PlaybackTest : ::testing::Test {
     CGrooveTrack* SyncedLoop(int pad) {
         CWaveMem* w = MakeWave(2, 48000, 4 * kBeat, Ramp);
         CGrooveTrack* p = rig.engine.Pad(pad);
-        for (int k = 0; k < 4; ++k) AddGrain(p, w, k * kBeat, kBeat, k * kTicksPerBeat, kTicksPerBeat, k * kBeat, 1);
+        for (int k = 0; k < 4; ++k)
+            AddGrain(p, w, k * kBeat, kBeat, k * kTicksPerBeat, kTicksPerBeat, k * kBeat, 1);
         w->Release();
         p->m_nLenSamples = 4 * kBeat;
         p->m_nLenTicks = 4 * kTicksPerBeat;
@@ -84,7 +85,8 @@ TEST_F(PlaybackTest, AtAnotherTempoEachSliceStartsAtItsConvertedTickPosition) {
     for (int k = 0; k < 4; ++k) {
         const LONGLONG at = rig.ctx.TicksToSamples(k * kTicksPerBeat);
         EXPECT_EQ(at, k * 28800);
-        for (LONGLONG j = kFadeIn; j < 12000; j += 97) ASSERT_EQ(rig.At(0, at + j), Ramp(k * kBeat + j, 0)) << k;
+        for (LONGLONG j = kFadeIn; j < 12000; j += 97)
+            ASSERT_EQ(rig.At(0, at + j), Ramp(k * kBeat + j, 0)) << k;
     }
 }
 
@@ -104,7 +106,8 @@ TEST_F(PlaybackTest, OneShotStopsAfterOnePassAndLoopRepeatsEveryPadLength) {
     p->m_bLooping = 1;
     loop.NoteOn(60);
     loop.RenderFor(3500);
-    for (LONGLONG f = kFadeIn; f < 3500; f += 3) ASSERT_FLOAT_EQ(loop.At(0, f), (f % 1000) * 0.001f) << f;
+    for (LONGLONG f = kFadeIn; f < 3500; f += 3)
+        ASSERT_FLOAT_EQ(loop.At(0, f), (f % 1000) * 0.001f) << f;
 }
 
 TEST_F(PlaybackTest, SecondNoteStopsALatchedLoopWithATwentyMillisecondFade) {
@@ -123,7 +126,8 @@ TEST_F(PlaybackTest, SecondNoteStopsALatchedLoopWithATwentyMillisecondFade) {
     const LONGLONG fadeStart = stopAt + 128;
     for (LONGLONG j = 0; j < kRelease; ++j)
         ASSERT_NEAR(rig.At(0, fadeStart + j), 0.5f * (kRelease - j) / kRelease, 1e-6) << j;
-    for (LONGLONG f = fadeStart + kRelease; f < rig.Frames(); ++f) ASSERT_EQ(rig.At(0, f), 0.0f) << f;
+    for (LONGLONG f = fadeStart + kRelease; f < rig.Frames(); ++f)
+        ASSERT_EQ(rig.At(0, f), 0.0f) << f;
     EXPECT_TRUE(rig.active.IsEmpty()); // both notes retired
 }
 
@@ -347,7 +351,8 @@ TEST_F(PlaybackTest, WhileTheTransportPlaysASyncedPadKeepsTheSongsPhase) {
     const LONGLONG started = rig.pos;
     rig.RenderFor(2000);
     // The loop is where the song is, not at its start.
-    for (LONGLONG f = started + kFadeIn; f < started + 2000; f += 13) ASSERT_EQ(rig.At(0, f), Ramp(f, 0)) << f;
+    for (LONGLONG f = started + kFadeIn; f < started + 2000; f += 13)
+        ASSERT_EQ(rig.At(0, f), Ramp(f, 0)) << f;
 }
 
 TEST_F(PlaybackTest, StopAllClosesLatchedNotes) {

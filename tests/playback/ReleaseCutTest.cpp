@@ -2,20 +2,22 @@
 // grain start inside its fade, and a grain cut short by its pad's loop end is
 // faded instead of jumping.
 #include "PlaybackRig.h"
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
-constexpr LONGLONG kBeat = 24000;          // frames per beat of the loops below (120 BPM, 48 kHz)
-constexpr double kSilence = 3.1622777e-5;  // -90 dBFS
-constexpr float kLoud = 0.84f;             // -1.5 dBFS
+constexpr LONGLONG kBeat = 24000;         // frames per beat of the loops below (120 BPM, 48 kHz)
+constexpr double kSilence = 3.1622777e-5; // -90 dBFS
+constexpr float kLoud = 0.84f;            // -1.5 dBFS
 
 // A synced, looping, gated one-bar loop of four slices: a loud downbeat, the
 // other three beats silent, so anything heard after the bar is a ghost.
 CGrooveTrack* DownbeatLoop(PlaybackRig& rig) {
-    CWaveMem* w = MakeWave(2, 48000, 4 * kBeat, [](LONGLONG i, int) { return i < kBeat ? kLoud : 0.0f; });
+    CWaveMem* w =
+        MakeWave(2, 48000, 4 * kBeat, [](LONGLONG i, int) { return i < kBeat ? kLoud : 0.0f; });
     CGrooveTrack* p = rig.engine.Pad(0);
-    for (int k = 0; k < 4; ++k) AddGrain(p, w, k * kBeat, kBeat, k * kTicksPerBeat, kTicksPerBeat, k * kBeat, 1);
+    for (int k = 0; k < 4; ++k)
+        AddGrain(p, w, k * kBeat, kBeat, k * kTicksPerBeat, kTicksPerBeat, k * kBeat, 1);
     w->Release();
     p->m_nLenSamples = 4 * kBeat;
     p->m_nLenTicks = 4 * kTicksPerBeat;
@@ -28,7 +30,8 @@ CGrooveTrack* DownbeatLoop(PlaybackRig& rig) {
 double PeakFrom(const PlaybackRig& rig, LONGLONG from, LONGLONG to) {
     double peak = 0;
     for (LONGLONG f = from; f < to; ++f)
-        for (int c = 0; c < 2; ++c) peak = std::max(peak, std::fabs(static_cast<double>(rig.At(0, f, c))));
+        for (int c = 0; c < 2; ++c)
+            peak = std::max(peak, std::fabs(static_cast<double>(rig.At(0, f, c))));
     return peak;
 }
 
@@ -54,7 +57,8 @@ TEST(ReleaseTest, ANoteOffOnTheLoopBoundaryStartsNoGhostOfTheDownbeat) {
             EXPECT_GT(PeakFrom(rig, 0, kBeat), 0.8) << tempo; // the downbeat sounded once
             rig.NoteOff(60);
             rig.RenderFor(4800, buffer);
-            EXPECT_LT(PeakFrom(rig, bar, bar + 4800), kSilence) << tempo << " BPM, buffers of " << buffer;
+            EXPECT_LT(PeakFrom(rig, bar, bar + 4800), kSilence)
+                << tempo << " BPM, buffers of " << buffer;
             EXPECT_TRUE(rig.active.IsEmpty());
         }
     }
@@ -93,7 +97,8 @@ namespace {
 void CutSine(PlaybackRig& rig, BOOL synced) {
     const LONGLONG n = 3 * kBeat / 2;
     CWaveMem* w = MakeWave(2, 48000, n, [](LONGLONG i, int) {
-        return static_cast<float>(0.5 * std::sin(2 * M_PI * 101.3 * static_cast<double>(i) / 48000.0));
+        return static_cast<float>(0.5 *
+                                  std::sin(2 * M_PI * 101.3 * static_cast<double>(i) / 48000.0));
     });
     CGrooveTrack* p = rig.engine.Pad(0);
     AddGrain(p, w, 0, n, 0, 3 * kTicksPerBeat / 2, 0, 0);
@@ -115,9 +120,11 @@ TEST(CutTest, AGrainCutByThePadsLoopEndFadesInsteadOfJumping) {
         // Without a fade the cut jumps by about 0.4; the sine's own steps are 0.007.
         EXPECT_LT(LargestStep(rig, 48, 3 * loop + 1000), 0.05) << "synced " << synced;
         // The fade is 1 ms: 1 ms before the cut the sine plays at full level.
-        const double before = 0.5 * std::sin(2 * M_PI * 101.3 * static_cast<double>(loop - 49) / 48000.0);
+        const double before =
+            0.5 * std::sin(2 * M_PI * 101.3 * static_cast<double>(loop - 49) / 48000.0);
         EXPECT_NEAR(rig.At(0, 2 * loop - 49), before, synced ? 0.02 : 1e-6);
-        EXPECT_NEAR(rig.At(0, 2 * loop - 1), 0.0, 0.5 / 47); // the last frame of the fade: 1/48 of the level
+        EXPECT_NEAR(rig.At(0, 2 * loop - 1), 0.0,
+                    0.5 / 47); // the last frame of the fade: 1/48 of the level
     }
 }
 

@@ -45,8 +45,7 @@ TEST(AudioPath, BusyGrooveAsksNothingOfTheSystem) {
     rig.collect = false;
     busy_groove::Build(rig);
     for (int v = 0; v < 4; ++v)
-        for (int p = 0; p < kPadCount; ++p)
-            rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
+        for (int p = 0; p < kPadCount; ++p) rig.NoteOn(static_cast<BYTE>(CKeyMap::DefaultKey(p)));
     rig.RenderFor(busy_groove::kRate / 2); // past the fade-ins; lazy set-up done
     size_t nNews = 0;
     const audio_probe::Report r = OnAudioThread(

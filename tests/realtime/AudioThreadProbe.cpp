@@ -55,12 +55,8 @@ template <class F> F Next(const char* pszName) {
 #define PROBE_NEXT(name) static const auto real = Next<decltype(&::name)>(#name)
 
 namespace audio_probe {
-CAudioThread::CAudioThread() {
-    t_bAudio = true;
-}
-CAudioThread::~CAudioThread() {
-    t_bAudio = false;
-}
+CAudioThread::CAudioThread() { t_bAudio = true; }
+CAudioThread::~CAudioThread() { t_bAudio = false; }
 
 void Reset() {
     for (auto* p :
@@ -86,9 +82,7 @@ Report Take() {
     return r;
 }
 
-bool CountsAllocator() {
-    return PANDREL_PROBE_ALLOCATOR != 0;
-}
+bool CountsAllocator() { return PANDREL_PROBE_ALLOCATOR != 0; }
 } // namespace audio_probe
 
 // Exported: a loaded library's calls must find these first.

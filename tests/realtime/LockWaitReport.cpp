@@ -14,9 +14,7 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 TEST(LockWait, StreamingWhileLoadingLongFilesAndAProject) {
     std::string strError;
@@ -35,8 +33,7 @@ TEST(LockWait, StreamingWhileLoadingLongFilesAndAProject) {
     ASSERT_EQ(content.BuildDemo(pControl, &strError), S_OK) << strError;
 
     std::vector<MidiNoteEvent> notes;
-    for (uint8_t k = 36; k < 44; ++k)
-        notes.push_back({0, true, 0, k, 100});
+    for (uint8_t k = 36; k < 44; ++k) notes.push_back({0, true, 0, k, 100});
     std::atomic<bool> bStop{false};
     std::atomic<uint64_t> nChunks{0};
     std::thread stream([&] {
@@ -48,8 +45,7 @@ TEST(LockWait, StreamingWhileLoadingLongFilesAndAProject) {
         }
     });
     // Let the stream settle, then load on this thread.
-    while (nChunks < 4)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (nChunks < 4) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // Each operation three times; what the streaming thread waited meanwhile.
     auto measure = [&](const char* pszWhat, auto op) {
         audio_probe::Reset();

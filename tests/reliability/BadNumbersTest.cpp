@@ -180,43 +180,25 @@ void Patch(riff::Bytes& b, Field f, double v) {
     for (int p = 0; p < kPadCount; ++p) {
         const size_t track = FindChunk(b, "pdtr", p) + 4;
         switch (f) {
-        case Field::PadVolume:
-            PatchFloat(b, track + 56, static_cast<float>(v));
-            break;
-        case Field::PadPan:
-            PatchFloat(b, track + 60, static_cast<float>(v));
-            break;
-        case Field::PadTicks:
-            Patch64(b, track + 8, static_cast<uint64_t>(v));
-            break;
-        case Field::PadSamples:
-            Patch64(b, track + 0, static_cast<uint64_t>(v));
-            break;
-        default:
-            break;
+        case Field::PadVolume: PatchFloat(b, track + 56, static_cast<float>(v)); break;
+        case Field::PadPan: PatchFloat(b, track + 60, static_cast<float>(v)); break;
+        case Field::PadTicks: Patch64(b, track + 8, static_cast<uint64_t>(v)); break;
+        case Field::PadSamples: Patch64(b, track + 0, static_cast<uint64_t>(v)); break;
+        default: break;
         }
         const size_t grains = FindChunk(b, "pevt", p);
         const uint32_t n = b[grains + 4] | (b[grains + 5] << 8);
         for (uint32_t g = 0; g < n; ++g) {
             const size_t at = grains + 8 + g * (4 + 112) + 4;
             switch (f) {
-            case Field::GrainRate:
-                PatchDouble(b, at + 56, v);
-                break;
+            case Field::GrainRate: PatchDouble(b, at + 56, v); break;
             case Field::GrainTranspose:
                 Patch32(b, at + 64, static_cast<uint32_t>(static_cast<int64_t>(v)));
                 break;
-            case Field::GrainVolume:
-                PatchDouble(b, at + 72, v);
-                break;
-            case Field::GrainPan:
-                PatchDouble(b, at + 80, v);
-                break;
-            case Field::GrainTicks:
-                Patch64(b, at + 24, static_cast<uint64_t>(v));
-                break;
-            default:
-                break;
+            case Field::GrainVolume: PatchDouble(b, at + 72, v); break;
+            case Field::GrainPan: PatchDouble(b, at + 80, v); break;
+            case Field::GrainTicks: Patch64(b, at + 24, static_cast<uint64_t>(v)); break;
+            default: break;
             }
         }
     }

@@ -14,8 +14,7 @@ constexpr uint32_t kLowRate = 11025;
 
 riff::Bytes Loop(uint32_t frames, uint32_t beats) {
     std::vector<riff::Marker> markers;
-    for (uint32_t i = 0; i < 4; ++i)
-        markers.push_back({0, frames / 4 * i, 1});
+    for (uint32_t i = 0; i < 4; ++i) markers.push_back({0, frames / 4 * i, 1});
     return riff::Wave(frames, 1, kLowRate)
         .Chunk("acid", riff::AcidBody(0, 60, beats, 120.0f))
         .Chunk("strc", riff::StrcBody(4, 2, markers))
@@ -132,10 +131,8 @@ TEST(LimitRefusal, APadGrowsUpToTheLongestStoredTrackAndNoFurther) {
         return std::floor(44100.0 * static_cast<double>(beats) / dTempo * 60.0 + 0.5);
     };
     LONGLONG nMax = static_cast<LONGLONG>(12288000.0 * dTempo / 44100.0 / 60.0);
-    while (samples(nMax + 1) <= 12288000.0)
-        ++nMax;
-    while (samples(nMax) > 12288000.0)
-        --nMax;
+    while (samples(nMax + 1) <= 12288000.0) ++nMax;
+    while (samples(nMax) > 12288000.0) --nMax;
     const LONGLONG nSlice = pad.GetAt(0)->m_nLenTicks; // one beat
     ASSERT_EQ(nSlice, kTicksPerBeat);
 

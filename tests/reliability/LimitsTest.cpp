@@ -86,11 +86,9 @@ TEST(Limits, AProjectAtEveryLimitLoadsRendersAndSaves) {
     }
     const std::string atLimit = dump::Project(*engine);
     int nUndo = 0;
-    while (api->Undo() == S_OK)
-        ++nUndo;
+    while (api->Undo() == S_OK) ++nUndo;
     EXPECT_EQ(nUndo, kUndoSlots - 1);
-    while (api->Redo() == S_OK)
-        --nUndo;
+    while (api->Redo() == S_OK) --nUndo;
     EXPECT_EQ(nUndo, 0);
     EXPECT_EQ(atLimit, dump::Project(*engine));
 

@@ -41,8 +41,7 @@ public:
 private:
     static riff::Bytes MonoSlicedLoop(uint32_t frames, int slices, uint32_t rate) {
         std::vector<riff::Marker> markers;
-        for (int i = 0; i < slices; ++i)
-            markers.push_back({0, frames / slices * i, 1});
+        for (int i = 0; i < slices; ++i) markers.push_back({0, frames / slices * i, 1});
         return riff::Wave(frames, 1, rate)
             .Chunk("acid", riff::AcidBody(0, 57, 2, 90.0f))
             .Chunk("strc", riff::StrcBody(static_cast<uint32_t>(markers.size()), 2, markers))
@@ -93,46 +92,30 @@ private:
     // An index mostly in range, sometimes just outside or wild.
     LONG Index(int n) {
         switch (Pick(10)) {
-        case 0:
-            return -1;
-        case 1:
-            return n;
-        case 2:
-            return Pick(40) - 20;
-        default:
-            return n > 0 ? Pick(n) : 0;
+        case 0: return -1;
+        case 1: return n;
+        case 2: return Pick(40) - 20;
+        default: return n > 0 ? Pick(n) : 0;
         }
     }
     float Value(float lo, float hi) {
         switch (Pick(12)) {
-        case 0:
-            return std::numeric_limits<float>::quiet_NaN();
-        case 1:
-            return std::numeric_limits<float>::infinity();
-        case 2:
-            return -std::numeric_limits<float>::infinity();
-        case 3:
-            return lo - 1.5f;
-        case 4:
-            return hi + 1.5f;
-        case 5:
-            return 1e30f;
-        default:
-            return std::uniform_real_distribution<float>(lo, hi)(m_rng);
+        case 0: return std::numeric_limits<float>::quiet_NaN();
+        case 1: return std::numeric_limits<float>::infinity();
+        case 2: return -std::numeric_limits<float>::infinity();
+        case 3: return lo - 1.5f;
+        case 4: return hi + 1.5f;
+        case 5: return 1e30f;
+        default: return std::uniform_real_distribution<float>(lo, hi)(m_rng);
         }
     }
     LONGLONG Ticks() {
         switch (Pick(8)) {
-        case 0:
-            return -1;
-        case 1:
-            return -LONGLONG{Pick(1000)} * kTicksPerBeat;
-        case 2:
-            return LONGLONG{Pick(100000)} * kTicksPerBeat;
-        case 3:
-            return std::numeric_limits<LONGLONG>::max() / 2;
-        default:
-            return LONGLONG{Pick(64)} * kTicksPerBeat / 4;
+        case 0: return -1;
+        case 1: return -LONGLONG{Pick(1000)} * kTicksPerBeat;
+        case 2: return LONGLONG{Pick(100000)} * kTicksPerBeat;
+        case 3: return std::numeric_limits<LONGLONG>::max() / 2;
+        default: return LONGLONG{Pick(64)} * kTicksPerBeat / 4;
         }
     }
     LONG Grains(LONG nPad) {
@@ -284,9 +267,7 @@ void Walk::RemoveGrain(LONG pad) {
          unsigned(Api().RemoveGrain(pad, grain, defer)));
 }
 
-void Walk::Commit(LONG) {
-    Note("commit -> %x", unsigned(Api().CommitGrainEdits()));
-}
+void Walk::Commit(LONG) { Note("commit -> %x", unsigned(Api().CommitGrainEdits())); }
 
 void Walk::SetSource(LONG pad) {
     const LONG grain = Index(Grains(pad)), entry = Index(Bins()), slice = Index(Slices(entry));
@@ -294,15 +275,9 @@ void Walk::SetSource(LONG pad) {
          unsigned(Api().SetGrainSource(pad, grain, entry, slice)));
 }
 
-void Walk::Checkpoint(LONG) {
-    Note("checkpoint -> %x", unsigned(Api().Checkpoint()));
-}
-void Walk::Undo(LONG) {
-    Note("undo -> %x", unsigned(Api().Undo()));
-}
-void Walk::Redo(LONG) {
-    Note("redo -> %x", unsigned(Api().Redo()));
-}
+void Walk::Checkpoint(LONG) { Note("checkpoint -> %x", unsigned(Api().Checkpoint())); }
+void Walk::Undo(LONG) { Note("undo -> %x", unsigned(Api().Undo())); }
+void Walk::Redo(LONG) { Note("redo -> %x", unsigned(Api().Redo())); }
 
 void Walk::DeleteEntry(LONG) {
     const LONG entry = Index(Bins());

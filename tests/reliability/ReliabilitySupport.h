@@ -77,8 +77,7 @@ void RenderPads(CVudivuVizezud& engine, CDXiSynthContext& ctx, int nBuffers, LON
         DefaultFloatMode();
         ASSERT_TRUE(SUCCEEDED(engine.Process(LONGLONG{b} * nFrames, &input, outputs.data(),
                                              nOutputs, LONGLONG{b} * nFrames, nullptr)));
-        for (const MemorySample& o : out)
-            fn(static_cast<const std::vector<float>&>(o.m_data));
+        for (const MemorySample& o : out) fn(static_cast<const std::vector<float>&>(o.m_data));
     }
 }
 } // namespace rel

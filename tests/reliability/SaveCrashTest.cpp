@@ -51,8 +51,7 @@ int CheckTemporaries(const std::string& dir, const std::vector<std::string>& kee
 
 pid_t Spawn(const std::vector<std::string>& args) {
     std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -201,8 +200,7 @@ private:
 // Budgets from nothing to one short of everything, densest at the start.
 std::vector<ULONG> Budgets(size_t nTotal) {
     std::vector<ULONG> out = {0, 1, 4, 11, 12, 20, 24, 40, 60, 100};
-    for (int i = 1; i < 24; ++i)
-        out.push_back(static_cast<ULONG>(nTotal * i / 24));
+    for (int i = 1; i < 24; ++i) out.push_back(static_cast<ULONG>(nTotal * i / 24));
     out.push_back(static_cast<ULONG>(nTotal - 1));
     return out;
 }

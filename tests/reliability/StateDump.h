@@ -24,8 +24,7 @@ inline uint64_t Hash(const void* p, size_t n, uint64_t h = 1469598103934665603UL
         std::memcpy(&w, b + i, 8);
         h = (h ^ w) * 1099511628211ULL;
     }
-    for (; i < n; ++i)
-        h = (h ^ b[i]) * 1099511628211ULL;
+    for (; i < n; ++i) h = (h ^ b[i]) * 1099511628211ULL;
     return h;
 }
 
@@ -155,8 +154,7 @@ inline std::string Project(CVudivuVizezud& engine, bool bCommitted = false) {
         Line(out, "  wave %s peaks %d", Wave(w, cache).c_str(),
              w != nullptr ? w->m_nPeakValues : -1);
     }
-    for (int i = 0; i < kPadCount; ++i)
-        Track(out, "pad", i, *engine.Pad(i), bCommitted, cache);
+    for (int i = 0; i < kPadCount; ++i) Track(out, "pad", i, *engine.Pad(i), bCommitted, cache);
     return out;
 }
 } // namespace dump

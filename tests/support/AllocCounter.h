@@ -13,7 +13,9 @@ std::size_t Disarm();
 class ScopedAllocCount {
 public:
     ScopedAllocCount() { alloc_counter::Arm(); }
-    ~ScopedAllocCount() { if (!m_bDone) alloc_counter::Disarm(); }
+    ~ScopedAllocCount() {
+        if (!m_bDone) alloc_counter::Disarm();
+    }
     std::size_t Stop() {
         m_bDone = true;
         return alloc_counter::Disarm();

@@ -17,7 +17,8 @@ using StandardControls = UiTest;
 namespace {
 int Notifications(const CRecorder& r, UINT id, int code) {
     int n = 0;
-    for (const auto& m : r.log) n += m.msg == WM_COMMAND && LOWORD(m.wParam) == id && HIWORD(m.wParam) == code;
+    for (const auto& m : r.log)
+        n += m.msg == WM_COMMAND && LOWORD(m.wParam) == id && HIWORD(m.wParam) == code;
     return n;
 }
 } // namespace
@@ -112,17 +113,21 @@ TEST_F(StandardControls, ModalServicesTakeScriptedAnswersAndRecordWhatWasAsked) 
     script.Push(0);
     EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 120, 60, &page), 0u);
 
-    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, L"Wave Files (*.wav)|*.wav||", &page);
+    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, L"Wave Files (*.wav)|*.wav||",
+                     &page);
     script.Push(IDOK, L"/loops/Drum Loop.wav");
     ASSERT_EQ(open.DoModal(), IDOK);
     EXPECT_EQ(open.GetPathName(), L"/loops/Drum Loop.wav");
     EXPECT_EQ(open.GetFileName(), L"Drum Loop.wav");
     EXPECT_EQ(open.DoModal(), IDCANCEL);
 
-    const std::vector<std::wstring> asked{L"Clear?", L"Delete?", L"Saved.",
+    const std::vector<std::wstring> asked{L"Clear?",
+                                          L"Delete?",
+                                          L"Saved.",
                                           L"Open Audio File|\u2713Looping|Synced Playback",
                                           L"Open Audio File|\u2713Looping|Synced Playback",
-                                          L"Wave Files (*.wav)|*.wav||", L"Wave Files (*.wav)|*.wav||"};
+                                          L"Wave Files (*.wav)|*.wav||",
+                                          L"Wave Files (*.wav)|*.wav||"};
     EXPECT_EQ(script.Asked(), asked);
 }
 
@@ -200,6 +205,7 @@ TEST(TextField, KeepsTheCaretInViewOfANarrowField) {
     // lit from the top of the cell to its bottom, where digits leave no ink.
     bool caret = false;
     for (int x = 0; x < 30; ++x)
-        caret |= bmp.GetPixel(x, 0) == RGB(255, 255, 255) && bmp.GetPixel(x, 11) == RGB(255, 255, 255);
+        caret |=
+            bmp.GetPixel(x, 0) == RGB(255, 255, 255) && bmp.GetPixel(x, 11) == RGB(255, 255, 255);
     EXPECT_TRUE(caret);
 }

@@ -1,8 +1,8 @@
 // Drawing on cairo with the pixel rules the page relies on.
-#include <gtest/gtest.h>
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/Font.h"
+#include <gtest/gtest.h>
 
 namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
@@ -23,11 +23,11 @@ TEST(Drawing, RectangleFillsInsideExclusiveEdgesAndOutlinesWithPen) {
     dc.SelectObject(&brush);
     dc.Rectangle(5, 5, 15, 12);
     EXPECT_EQ(c.At(5, 5), kRed);
-    EXPECT_EQ(c.At(6, 6), kRed);     // two pixels of pen
-    EXPECT_EQ(c.At(7, 7), kBlue);    // then the fill
-    EXPECT_EQ(c.At(14, 11), kRed);   // last pixel inside
-    EXPECT_EQ(c.At(15, 11), 0u);     // right edge exclusive
-    EXPECT_EQ(c.At(14, 12), 0u);     // bottom edge exclusive
+    EXPECT_EQ(c.At(6, 6), kRed);   // two pixels of pen
+    EXPECT_EQ(c.At(7, 7), kBlue);  // then the fill
+    EXPECT_EQ(c.At(14, 11), kRed); // last pixel inside
+    EXPECT_EQ(c.At(15, 11), 0u);   // right edge exclusive
+    EXPECT_EQ(c.At(14, 12), 0u);   // bottom edge exclusive
 }
 
 TEST(Drawing, LinesLeaveOutTheirLastPixelAndDottedPenAlternates) {

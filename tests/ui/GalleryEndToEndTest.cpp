@@ -1,19 +1,19 @@
 // The gallery on a real X display (Xvfb), clicked and dragged with xdotool,
 // checked in screenshots taken with xwd. Skips when those tools are missing.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "resources/ResourceIds.h"
+#include "resources/Skin.h"
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
-#include "resources/ResourceIds.h"
-#include "resources/Skin.h"
 
 namespace {
 bool OnPath(const std::string& tool) {
@@ -22,7 +22,8 @@ bool OnPath(const std::string& tool) {
     size_t pos = 0;
     while (pos <= p.size()) {
         size_t colon = p.find(':', pos);
-        std::string dir = p.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
+        std::string dir =
+            p.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
         if (!dir.empty() && access((dir + "/" + tool).c_str(), X_OK) == 0) return true;
         if (colon == std::string::npos) break;
         pos = colon + 1;
@@ -64,11 +65,16 @@ struct Shot {
 
 bool ReadXwd(const std::string& path, Shot& shot) {
     std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
     if (d.size() < 100) return false;
-    auto u32 = [&](size_t i) { return uint32_t(d[i * 4]) << 24 | uint32_t(d[i * 4 + 1]) << 16 | uint32_t(d[i * 4 + 2]) << 8 | d[i * 4 + 3]; };
-    uint32_t headerSize = u32(0), width = u32(4), height = u32(5), byteOrder = u32(7), bpp = u32(11),
-             bytesPerLine = u32(12), redMask = u32(14), greenMask = u32(15), blueMask = u32(16), ncolors = u32(19);
+    auto u32 = [&](size_t i) {
+        return uint32_t(d[i * 4]) << 24 | uint32_t(d[i * 4 + 1]) << 16 |
+               uint32_t(d[i * 4 + 2]) << 8 | d[i * 4 + 3];
+    };
+    uint32_t headerSize = u32(0), width = u32(4), height = u32(5), byteOrder = u32(7),
+             bpp = u32(11), bytesPerLine = u32(12), redMask = u32(14), greenMask = u32(15),
+             blueMask = u32(16), ncolors = u32(19);
     if (bpp != 32) return false;
     size_t offset = headerSize + ncolors * 12;
     if (d.size() < offset + size_t(bytesPerLine) * height) return false;
@@ -110,8 +116,8 @@ protected:
             if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed";
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
-        m_xvfb = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x600x24", "-nolisten",
-                        "tcp"},
+        m_xvfb = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x600x24",
+                        "-nolisten", "tcp"},
                        "", fds[1]);
         close(fds[1]);
         std::string number;
@@ -121,7 +127,8 @@ protected:
         ASSERT_FALSE(number.empty()) << "Xvfb did not start";
         m_display = ":" + number;
         m_gallery = Spawn({PANDREL_GALLERY_EXE}, m_display);
-        for (int i = 0; i < 200 && !Run("xdotool search --name 'skin gallery' >/dev/null 2>&1"); ++i)
+        for (int i = 0; i < 200 && !Run("xdotool search --name 'skin gallery' >/dev/null 2>&1");
+             ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     void TearDown() override {
@@ -129,8 +136,12 @@ protected:
         Stop(m_xvfb);
         std::remove(Path().c_str());
     }
-    bool Run(const std::string& cmd) { return std::system(("DISPLAY=" + m_display + " " + cmd).c_str()) == 0; }
-    std::string Path() const { return ::testing::TempDir() + "pandrel-gallery-" + std::to_string(getpid()) + ".xwd"; }
+    bool Run(const std::string& cmd) {
+        return std::system(("DISPLAY=" + m_display + " " + cmd).c_str()) == 0;
+    }
+    std::string Path() const {
+        return ::testing::TempDir() + "pandrel-gallery-" + std::to_string(getpid()) + ".xwd";
+    }
     Shot Screenshot() {
         Shot s;
         EXPECT_TRUE(Run("xwd -root -silent > '" + Path() + "'"));
@@ -139,8 +150,7 @@ protected:
     }
     static void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     // A screenshot once the test holds, or the last one after 10 s.
-    template <class F>
-    Shot ScreenshotWhen(F ok) {
+    template <class F> Shot ScreenshotWhen(F ok) {
         Shot s;
         for (int i = 0; i < 100; ++i, Pause(100))
             if (s = Screenshot(), ok(s)) break;
@@ -163,7 +173,8 @@ protected:
 TEST_F(GalleryOnX, AClickSwitchesAToggleAndADragTurnsAKnob) {
     // Pad 1's mute toggle at (157, 44) starts switched on; its volume knob at
     // (185, 6) starts at 0.
-    Shot before = ScreenshotWhen([](const Shot& s) { return Shows(s, 157, 44, IDB_MUTE_ON, 0, 16, 15); });
+    Shot before =
+        ScreenshotWhen([](const Shot& s) { return Shows(s, 157, 44, IDB_MUTE_ON, 0, 16, 15); });
     ASSERT_GE(before.width, 600);
     EXPECT_TRUE(Shows(before, 157, 44, IDB_MUTE_ON, 0, 16, 15));
     EXPECT_TRUE(Shows(before, 185, 6, IDB_KNOB, 0, 17, 17));
@@ -179,7 +190,8 @@ TEST_F(GalleryOnX, AClickSwitchesAToggleAndADragTurnsAKnob) {
     }
     ASSERT_TRUE(Run("xdotool mouseup 1"));
 
-    Shot after = ScreenshotWhen([](const Shot& s) { return Shows(s, 185, 6, IDB_KNOB, 25 * 17, 17, 17); });
+    Shot after =
+        ScreenshotWhen([](const Shot& s) { return Shows(s, 185, 6, IDB_KNOB, 25 * 17, 17, 17); });
     EXPECT_TRUE(Shows(after, 157, 44, IDB_MUTE_OFF, 0, 16, 15));
     EXPECT_TRUE(Shows(after, 185, 6, IDB_KNOB, 25 * 17, 17, 17)); // value 40: frame 25
 }

@@ -1,15 +1,15 @@
 // The layer-drawn modal services with a person at the display: a display whose
 // "person" acts between waits, so the message box, the menu and the file
 // dialog are driven through their own windows.
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include "Recorder.h"
 #include "UiFixture.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/X11Keys.h"
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace {
 // Each wait for input runs the next action; with none left the display is gone.
@@ -67,8 +67,8 @@ TEST_F(Modal, MessageBoxKeepsThePageFromInputAndAnswersItsButton) {
         ASSERT_NE(yes, nullptr);
         screen->Click(CentreOf(yes));
     });
-    EXPECT_EQ(MessageBox(&page, L"Are you sure you want to clear the contents of this project?", L"Pandrel",
-                         MB_YESNO),
+    EXPECT_EQ(MessageBox(&page, L"Are you sure you want to clear the contents of this project?",
+                         L"Pandrel", MB_YESNO),
               IDYES);
     EXPECT_EQ(Dialog(), nullptr);
     screen->Click({20, 10});
@@ -124,7 +124,8 @@ TEST_F(Modal, FileDialogChoosesATypedNameAndOpensOnlyExistingFiles) {
     // A missing file is refused and the dialog comes back; then an existing one.
     screen->actions.push_back(type(dir.wstring() + L"/missing.wav"));
     screen->actions.push_back(type(path));
-    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, L"Wave Files (*.wav)|*.wav||", &page);
+    CFileDialog open(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, L"Wave Files (*.wav)|*.wav||",
+                     &page);
     ASSERT_EQ(open.DoModal(), IDOK);
     EXPECT_EQ(open.GetPathName(), path);
     // Saving over it asks first; No brings the dialog back, Cancel ends it.
@@ -135,7 +136,8 @@ TEST_F(Modal, FileDialogChoosesATypedNameAndOpensOnlyExistingFiles) {
         screen->Click(CentreOf(box->GetDlgItem(IDNO)));
     });
     screen->actions.push_back([&] { screen->Click(CentreOf(Dialog()->GetDlgItem(IDCANCEL))); });
-    CFileDialog save(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT, L"Pnd Files (*.pnd)|*.pnd||", &page);
+    CFileDialog save(FALSE, nullptr, nullptr, OFN_OVERWRITEPROMPT, L"Pnd Files (*.pnd)|*.pnd||",
+                     &page);
     EXPECT_EQ(save.DoModal(), IDCANCEL);
     fs::remove_all(dir);
 }
@@ -148,9 +150,9 @@ TEST(X11Keys, MapsKeySymbolsToKeysAndCharacters) {
     EXPECT_EQ(VirtualKeyFromKeysym(0xFFE1), VK_SHIFT);   // Shift_L
     EXPECT_EQ(VirtualKeyFromKeysym(0xFFE4), VK_CONTROL); // Control_R
     EXPECT_EQ(VirtualKeyFromKeysym(0xFFBE), VK_F1);
-    EXPECT_EQ(VirtualKeyFromKeysym(0xFE03), 0u);         // a level shift does nothing
+    EXPECT_EQ(VirtualKeyFromKeysym(0xFE03), 0u); // a level shift does nothing
     EXPECT_EQ(CharFromKeysym('z', 0), L'z');
-    EXPECT_EQ(CharFromKeysym('z', MK_CONTROL), 0);       // Ctrl+Z types nothing
+    EXPECT_EQ(CharFromKeysym('z', MK_CONTROL), 0); // Ctrl+Z types nothing
     EXPECT_EQ(CharFromKeysym(0xFFAD, 0), L'-');
-    EXPECT_EQ(CharFromKeysym(0xFF52, 0), 0);             // Up types nothing
+    EXPECT_EQ(CharFromKeysym(0xFF52, 0), 0); // Up types nothing
 }

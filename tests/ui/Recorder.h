@@ -1,8 +1,8 @@
 // A window that records the messages it gets, for the layer's tests.
 #pragma once
-#include <vector>
 #include "platform/ui/DC.h"
 #include "platform/ui/Wnd.h"
+#include <vector>
 
 class CRecorder : public CWnd {
 public:

@@ -1,9 +1,9 @@
 // A fresh offscreen display for each test.
 #pragma once
-#include <gtest/gtest.h>
-#include <memory>
 #include "platform/ui/OffscreenBackend.h"
 #include "platform/ui/WindowManager.h"
+#include <gtest/gtest.h>
+#include <memory>
 
 class UiTest : public ::testing::Test {
 protected:

@@ -163,7 +163,8 @@ TEST_F(Windows, ModifiersReachKeyStateAndMouseFlags) {
     EXPECT_LT(GetKeyState(VK_SHIFT), 0);
     EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
     Screen().ButtonDown({20, 20}, 1, MK_SHIFT | MK_CONTROL);
-    EXPECT_EQ(p.left.Last(WM_LBUTTONDOWN)->wParam, static_cast<WPARAM>(MK_LBUTTON | MK_SHIFT | MK_CONTROL));
+    EXPECT_EQ(p.left.Last(WM_LBUTTONDOWN)->wParam,
+              static_cast<WPARAM>(MK_LBUTTON | MK_SHIFT | MK_CONTROL));
     Screen().ButtonUp({20, 20});
     EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
 }
