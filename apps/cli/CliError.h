@@ -2,7 +2,6 @@
 // as one line, "pandrel: FILE: CAUSE", with a non-zero exit status.
 #pragma once
 #include "platform/com/HResult.h"
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -14,16 +13,9 @@ public:
     CCliError(std::string strFile, const std::string& strCause, int nExit = kExitFailure)
         : std::runtime_error(strCause), m_strFile(std::move(strFile)), m_nExit(nExit) {}
 
-    // "0x80004005": the code of an HRESULT, for the curious.
-    static std::string Code(HRESULT hr) {
-        char code[16];
-        std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
-        return code;
-    }
     // A failed HRESULT, with its code and text.
     static CCliError FromHResult(std::string strFile, const std::string& strWhat, HRESULT hr) {
-        return CCliError(std::move(strFile),
-                         strWhat + ": " + HResultText(hr) + " (" + Code(hr) + ")");
+        return CCliError(std::move(strFile), HResultLine(strWhat, hr));
     }
     // A mistake on the command line; the text says how to get help.
     static CCliError Usage(const std::string& strCommand, const std::string& strCause) {

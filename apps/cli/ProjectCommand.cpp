@@ -177,8 +177,7 @@ void Add(const CCommandArgs& args, const std::string& strPath, const Positional&
         // The instrument gives only a code; the file itself says why.
         const std::string strWhy = LoopProblem(pos[2]);
         if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
-        throw CCliError(pos[2],
-                        "cannot load the file: " + strWhy + " (" + CCliError::Code(hr) + ")");
+        throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + HResultCode(hr) + ")");
     }
     if (hr == S_FALSE && nStatus == kLoadStatusBinFull)
         throw CCliError(strPath,

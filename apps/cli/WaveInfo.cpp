@@ -132,7 +132,7 @@ void CWaveInfo::Read(const std::string& strPath) {
     const HRESULT hr = m_wave.Open(strPath.c_str());
     if (hr != S_OK) {
         throw CCliError(strPath, WaveErrorCause(strPath, m_wave.GetError()) + " (" +
-                                     HResultText(hr) + ", " + CCliError::Code(hr) + ")");
+                                     HResultText(hr) + ", " + HResultCode(hr) + ")");
     }
     // The reader keeps the root note only as a key index; the field itself
     // is a MIDI key.

@@ -17,9 +17,7 @@ bool Fail(std::string* pstrError, std::string strWhy) {
 } // namespace
 
 std::string CInstrumentGraph::Why(const char* pszWhat, HRESULT hr) {
-    char code[16];
-    std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
-    return std::string(pszWhat) + ": " + HResultText(hr) + " (" + code + ")";
+    return HResultLine(pszWhat, hr);
 }
 
 // Out of line: the members' types are complete only here.

@@ -1,4 +1,5 @@
 #include "platform/com/HResult.h"
+#include <cstdio>
 
 const char* HResultText(HRESULT hr) {
     switch (hr) {
@@ -28,4 +29,14 @@ const char* HResultText(HRESULT hr) {
     case STG_E_MEDIUMFULL: return "medium full";
     default: return "unknown error";
     }
+}
+
+std::string HResultCode(HRESULT hr) {
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(hr));
+    return code;
+}
+
+std::string HResultLine(const std::string& strWhat, HRESULT hr) {
+    return strWhat + ": " + HResultText(hr) + " (" + HResultCode(hr) + ")";
 }

@@ -1,6 +1,7 @@
 // Result codes of the instrument's COM boundary.
 #pragma once
 #include "platform/com/Types.h"
+#include <string>
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1; // success with a note: nothing to do, not found, full, corrected
@@ -65,3 +66,7 @@ constexpr HRESULT HRESULT_FROM_WIN32(LONG x) {
 
 // A short English description of a result, for host-facing tools.
 const char* HResultText(HRESULT hr);
+// "0x80004005": a result's code, for the curious.
+std::string HResultCode(HRESULT hr);
+// "what: text (0x...)": one line on a failed call, for host-facing tools.
+std::string HResultLine(const std::string& strWhat, HRESULT hr);

@@ -19,6 +19,9 @@ TEST(HResult, CodesHaveTheirFixedValues) {
     EXPECT_TRUE(SUCCEEDED(S_FALSE));
     EXPECT_TRUE(FAILED(E_FAIL));
     EXPECT_STREQ(HResultText(E_INVALIDARG), "invalid argument");
+    // Codes print as eight upper-case digits, a success's too.
+    EXPECT_EQ(HResultLine("cannot load", E_FAIL), "cannot load: file or format error (0x80004005)");
+    EXPECT_EQ(HResultCode(S_FALSE), "0x00000001");
 }
 
 TEST(Guid, RegistryTextFormRoundTrips) {
