@@ -2,6 +2,7 @@
 // (time-format converter, then tempo map) and falls back to the adapter's own
 // tempo. Float-to-integer steps truncate toward zero.
 #include "host/SoftSynth.h"
+#include "interfaces/PandrelConstants.h"
 #include <cmath>
 #include <cstdint>
 
@@ -9,8 +10,8 @@ namespace {
 constexpr double kQuarterPerMidiTick = 0.0010416666666666667; // 1 / 960
 constexpr double kQuarterPerTick = 1.5894571940104166e-8;     // 1 / 62,914,560
 constexpr double kMinutePerSecond = 0.016666666666666666;
-constexpr double kTicksPerQuarter = 62914560.0;
-constexpr double kMidiTicksPerQuarter = 960.0;
+constexpr double kTicksPerQuarter = static_cast<double>(kTicksPerBeat);
+constexpr double kMidiTicksPerQuarter = static_cast<double>(kMidiTicksPerBeat);
 
 // Truncates toward zero; out-of-range values saturate and NaN gives 0, so a
 // degenerate tempo or rate cannot make the conversion undefined.

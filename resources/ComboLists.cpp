@@ -1,10 +1,11 @@
 #include "resources/ComboLists.h"
+#include "interfaces/PandrelConstants.h"
 #include <string>
 
 namespace {
 std::vector<std::wstring> Numbered(const wchar_t* first, const wchar_t* prefix) {
     std::vector<std::wstring> v{first};
-    for (int i = 1; i <= 16; ++i) v.push_back(prefix + std::to_wstring(i));
+    for (int i = 1; i <= kPadCount; ++i) v.push_back(prefix + std::to_wstring(i));
     return v;
 }
 } // namespace

@@ -1,5 +1,6 @@
 // Painters of the large skin pieces: the page background with its labels, the
 // middle band with its two tabs, and the pad grid.
+#include "interfaces/PandrelConstants.h"
 #include "resources/Palette.h"
 #include "resources/SkinArt.h"
 #include "resources/SkinPainters.h"
@@ -35,7 +36,7 @@ void Blit(CSkinArt& a, const CBitmap& b, double x, double y) {
 void PaintPadGrid(CBitmap& bmp) {
     CSkinArt a(bmp);
     a.Fill(kSkinFrame);
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         double x = 3 + 89 * (p % 4), y = 3 + 57 * (p / 4);
         a.Round(x, y, 87, 55, 4, kSkinPanel, kSkinPanel);
         a.Line(x + 3, y + 0.5, x + 84, y + 0.5, kSkinPanelHi, 1.0);

@@ -1,4 +1,5 @@
 #include "apps/gallery/GalleryPage.h"
+#include "interfaces/PandrelConstants.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
 #include "platform/ui/FileDialog.h"
@@ -114,7 +115,7 @@ bool CGalleryPage::Open(uintptr_t nativeParent) {
     AddToggle(1126, RectXYWH(115, 52, 15, 14), IDB_OPEN_UP, IDB_OPEN_DOWN, 1);
 
     // Pad cells: every toggle both ways across the grid, knobs at several values.
-    for (int p = 0; p < 16; ++p) {
+    for (int p = 0; p < kPadCount; ++p) {
         int x = 138 + 89 * (p % 4), y = 43 + 57 * (p / 4);
         for (int k = 0; k < 5; ++k) {
             const PadToggle& t = kPadToggles[k];
