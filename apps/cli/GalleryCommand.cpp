@@ -16,7 +16,7 @@ int RunGalleryCommand(const CCommandArgs& args) {
             throw CCliError(strPng, "cannot write the picture: " + strWhy);
         own = {"--png", strPng};
     }
-    return RunGallery(own);
+    return RunGallery(own, "pandrel");
 }
 } // namespace
 

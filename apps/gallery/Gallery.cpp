@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int RunGallery(const std::vector<std::string>& args) {
+int RunGallery(const std::vector<std::string>& args, const char* pszProgram) {
     std::string png;
     uintptr_t parent = 0;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -33,7 +33,8 @@ int RunGallery(const std::vector<std::string>& args) {
                 if (wm.BackBuffer(&page)->SavePng(png))
                     status = 0;
                 else
-                    std::fprintf(stderr, "gallery: cannot write %s\n", png.c_str());
+                    std::fprintf(stderr, "%s: %s: cannot write the picture\n", pszProgram,
+                                 png.c_str());
             }
         }
         wm.SetBackend(nullptr);
@@ -41,7 +42,7 @@ int RunGallery(const std::vector<std::string>& args) {
     }
     auto x11 = CX11Backend::Open();
     if (!x11) {
-        std::fprintf(stderr, "gallery: cannot open the display (is DISPLAY set?)\n");
+        std::fprintf(stderr, "%s: cannot open the display (is DISPLAY set?)\n", pszProgram);
         return 1;
     }
     wm.SetBackend(std::move(x11));

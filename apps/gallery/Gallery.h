@@ -5,5 +5,6 @@
 #include <string>
 #include <vector>
 
-// args are the command's own arguments (without its name). Returns the exit status.
-int RunGallery(const std::vector<std::string>& args);
+// args are the command's own arguments (without its name); pszProgram starts
+// every message ("gallery: ...", "pandrel: FILE: ..."). Returns the exit status.
+int RunGallery(const std::vector<std::string>& args, const char* pszProgram = "gallery");

@@ -65,6 +65,8 @@ TEST_F(CliTest, PermissionDeniedIsSaid) {
     ExpectOneLineError(Run("gallery --png nowhere/page.png"),
                        "nowhere/page.png: cannot write the picture: folder nowhere does not exist");
     ExpectOneLineError(Run("project new nowhere/p.pnd"), "folder nowhere does not exist");
+    // Without a display the gallery's window cannot open; it says so as the command.
+    ExpectOneLineError(Run("gallery", "env -u DISPLAY"), "cannot open the display");
 }
 
 TEST_F(CliTest, NotesAreNamedAsTheEditorNamesThem) {
