@@ -1,5 +1,5 @@
-// The plug-in's C entry points: the descriptor, and the state interface,
-// each forwarding to a CLv2Plugin.
+// The plug-in's C entry points: the descriptor, and the state and worker
+// interfaces, each forwarding to a CLv2Plugin.
 #include "apps/lv2/Lv2Plugin.h"
 #include "apps/lv2/Lv2Uris.h"
 #include <cstdio>
@@ -38,9 +38,22 @@ LV2_State_Status RestoreState(LV2_Handle h, LV2_State_Retrieve_Function retrieve
 }
 const LV2_State_Interface kState = {SaveState, RestoreState};
 
+// Worker thread; may block.
+LV2_Worker_Status Work(LV2_Handle h, LV2_Worker_Respond_Function respond,
+                       LV2_Worker_Respond_Handle handle, uint32_t nSize, const void* pData) {
+    return Self(h)->Work(respond, handle, nSize, pData);
+}
+// Audio thread; never blocks.
+LV2_Worker_Status WorkResponse(LV2_Handle h, uint32_t nSize, const void* pData) {
+    return Self(h)->WorkResponse(nSize, pData);
+}
+const LV2_Worker_Interface kWorker = {Work, WorkResponse, nullptr};
+
 // Any thread; never blocks.
 const void* ExtensionData(const char* pszUri) {
-    return std::string_view(pszUri) == LV2_STATE__interface ? &kState : nullptr;
+    const std::string_view uri(pszUri);
+    if (uri == LV2_STATE__interface) return &kState;
+    return uri == LV2_WORKER__interface ? &kWorker : nullptr;
 }
 
 const LV2_Descriptor kDescriptor = {PANDREL_LV2_URI, Instantiate, ConnectPort,  Activate, Run,

@@ -51,6 +51,8 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
         return false;
     }
     m_idle.SetControl(m_graph.Control());
+    m_patch.Init(pMap);
+    m_files.Init(features, pMap, m_graph.Control());
     const char* pszSkip = std::getenv("PANDREL_LV2_IDLE_SKIP");
     m_bIdleSkip = pszSkip == nullptr || std::strcmp(pszSkip, "0") != 0;
     return true;
@@ -68,6 +70,8 @@ void CLv2Plugin::Connect(uint32_t nPort, void* pData) {
         m_pInput = static_cast<const LV2_Atom_Sequence*>(pData);
     else if (nPort == kPortHostKey)
         m_pHostKey = static_cast<const float*>(pData);
+    else if (nPort == kPortNotify)
+        m_pNotify = static_cast<LV2_Atom_Sequence*>(pData);
     else if (nPort < kPortCount)
         m_outputs[nPort - kPortFirstOutput] = static_cast<float*>(pData);
 }
@@ -105,8 +109,10 @@ void CLv2Plugin::Silence(uint32_t nFrames) {
 }
 
 void CLv2Plugin::Run(uint32_t nFrames) {
+    Patches();
     std::unique_lock<std::mutex> guard(m_lock, std::try_to_lock);
     if (!guard.owns_lock()) return Hold(nFrames);
+    if (m_bLoaded) m_idle.Invalidate(), m_bLoaded = false;
     if (!m_bActive) return Silence(nFrames);
     if (m_pHostKey != nullptr && *m_pHostKey != m_fHostKey) {
         m_fHostKey = *m_pHostKey;

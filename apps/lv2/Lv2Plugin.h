@@ -3,10 +3,14 @@
 // "Input", a port sink on each of the 17 stereo outputs), fed the atom
 // input's MIDI at exact frames, following the host's tempo, transport and
 // song position from time:Position, and saved to and restored from host state.
+// Its file parameters take patch messages on the same input, load on the
+// host's worker and answer on the notify output (the last port).
 #pragma once
 #include "apps/hostkit/InstrumentGraph.h"
 #include "apps/hostkit/InstrumentModule.h"
+#include "apps/lv2/Lv2FileLoader.h"
 #include "apps/lv2/Lv2IdleGate.h"
+#include "apps/lv2/Lv2Patch.h"
 #include "apps/lv2/Lv2Position.h"
 #include "apps/lv2/Lv2Sequence.h"
 #include "apps/lv2/MidiInputPool.h"
@@ -23,7 +27,10 @@ class CPortSink;
 class CLv2Plugin {
 public:
     static constexpr uint32_t kPortMidi = 0, kPortHostKey = 1, kPortFirstOutput = 2;
-    static constexpr uint32_t kPortCount = kPortFirstOutput + 2 * kOutputCount;
+    // The notify output comes after the audio outputs, so that sessions saved
+    // before it existed keep their connections.
+    static constexpr uint32_t kPortNotify = kPortFirstOutput + 2 * kOutputCount;
+    static constexpr uint32_t kPortCount = kPortNotify + 1;
     static constexpr LONG kBlockFrames = 1024;    // the longest buffer pushed at once
     static constexpr size_t kTempoChanges = 1024; // room for the host's tempo changes
     // How far the host's song position may be off before it counts as a relocation.
@@ -56,6 +63,11 @@ public:
     // carries it without files to keep beside it or paths to map.
     LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle);
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+    // Worker thread; may block: loads the file a file parameter asked for.
+    LV2_Worker_Status Work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
+                           uint32_t nSize, const void* pData);
+    // Audio thread, never blocks: the worker's answer; hosts hear of it next block.
+    LV2_Worker_Status WorkResponse(uint32_t nSize, const void* pData);
     // Between blocks: the blocks skipped as idle since instantiation (for tests and diagnostics).
     uint64_t SkippedBlocks() const { return m_nSkipped; }
 
@@ -72,6 +84,9 @@ private:
     void Hold(uint32_t nFrames);
     void AddMidi(const CLv2Sequence::Event& e);
     bool ReadPosition(const CLv2Sequence::Event& e, Lv2Position* pPosition) const;
+    // Before the instrument is taken: the input's patch messages, and the
+    // notify output's patch:Set of every value hosts have not yet been told.
+    void Patches();
     // With the instrument held: renders frames nFrom..nTo of the block.
     void RenderTo(uint32_t nFrom, uint32_t nTo);
     // With the instrument held: what the host says at frame nAt of the block.
@@ -99,6 +114,7 @@ private:
     CMidiInputPool m_midi;
     const LV2_Atom_Sequence* m_pInput = nullptr;
     const float* m_pHostKey = nullptr;
+    LV2_Atom_Sequence* m_pNotify = nullptr;
     std::array<float*, 2 * kOutputCount> m_outputs{};
     double m_dRate = 44100.0;
     float m_fHostKey = -1.0f;
@@ -120,4 +136,9 @@ private:
     uint32_t m_nPushed = 0;  // buffers pushed in this block
     bool m_bPushFailed = false;
     uint64_t m_nSkipped = 0;
+
+    // File parameters (audio thread, but the loader's worker side).
+    CLv2Patch m_patch;
+    CLv2FileLoader m_files;
+    bool m_bLoaded = false; // a worker load changed the instrument: the idle gate looks again
 };
