@@ -29,12 +29,13 @@ void Cleanup(LV2_Handle h) { delete Self(h); }
 
 // Host's state thread; may block.
 LV2_State_Status SaveState(LV2_Handle h, LV2_State_Store_Function store, LV2_State_Handle handle,
-                           uint32_t, const LV2_Feature* const*) {
-    return Self(h)->Save(store, handle);
+                           uint32_t, const LV2_Feature* const* features) {
+    return Self(h)->Save(store, handle, features);
 }
 LV2_State_Status RestoreState(LV2_Handle h, LV2_State_Retrieve_Function retrieve,
-                              LV2_State_Handle handle, uint32_t, const LV2_Feature* const*) {
-    return Self(h)->Restore(retrieve, handle);
+                              LV2_State_Handle handle, uint32_t,
+                              const LV2_Feature* const* features) {
+    return Self(h)->Restore(retrieve, handle, features);
 }
 const LV2_State_Interface kState = {SaveState, RestoreState};
 

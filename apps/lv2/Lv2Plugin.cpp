@@ -28,6 +28,7 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
     m_urid = {map(LV2_MIDI__MidiEvent), map(LV2_ATOM__Object), map(LV2_ATOM__Blank),
               map(LV2_ATOM__Chunk), map(PANDREL_LV2_STATE_KEY)};
     m_positionReader.Init(pMap);
+    m_state.Init(pMap);
     m_dRate = dRate;
     const DWORD dwRate = static_cast<DWORD>(std::lround(dRate));
 

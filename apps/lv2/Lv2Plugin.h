@@ -14,6 +14,7 @@
 #include "apps/lv2/Lv2Position.h"
 #include "apps/lv2/Lv2Sequence.h"
 #include "apps/lv2/MidiInputPool.h"
+#include "apps/lv2/StateStore.h"
 #include <array>
 #include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
@@ -57,17 +58,23 @@ public:
     // (PANDREL_LV2_IDLE_SKIP=0 at instantiation always runs it); the song
     // clock runs on as if it had been rendered.
     void Run(uint32_t nFrames);
-    // Host's state thread; blocks on the instrument's lock while the audio thread renders.
-    // The state is one atom:Chunk of the instrument's IPersistStream bytes (sample
-    // data embedded): self-contained and portable, so a session, preset or copy
-    // carries it without files to keep beside it or paths to map.
-    LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle);
-    LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+    // Host's state thread; may block on the file system and on the instrument's
+    // lock, never on the plug-in's, so blocks play on meanwhile. The forms of the
+    // state are the state store's; features are those the state call was given.
+    LV2_State_Status Save(LV2_State_Store_Function store, LV2_State_Handle handle,
+                          const LV2_Feature* const* features);
+    LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                             const LV2_Feature* const* features);
+    // The state store's record of the last save (for tests and diagnostics).
+    CStateStore::SaveCounts LastSave() const { return m_state.LastSave(); }
     // Worker thread; may block: loads the file a file parameter asked for.
     LV2_Worker_Status Work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
                            uint32_t nSize, const void* pData);
     // Audio thread, never blocks: the worker's answer; hosts hear of it next block.
     LV2_Worker_Status WorkResponse(uint32_t nSize, const void* pData);
+    // Tests: the lock each block try-locks; while another thread holds it,
+    // blocks take the held path.
+    std::mutex& BlockLock() { return m_lock; }
     // Between blocks: the blocks skipped as idle since instantiation (for tests and diagnostics).
     uint64_t SkippedBlocks() const { return m_nSkipped; }
 
@@ -108,6 +115,7 @@ private:
 
     CInstrumentModule m_module;
     CInstrumentGraph m_graph;
+    CStateStore m_state;                            // state thread
     std::array<CPortSink*, kOutputCount> m_sinks{}; // held by the graph
 
     std::mutex m_lock; // the instrument, between the audio thread and the state thread
