@@ -4,6 +4,7 @@
 #include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
+#include <lv2/presets/presets.h>
 #include <lv2/time/time.h>
 #include <thread>
 
@@ -132,6 +133,37 @@ bool CLv2TestHost::SaveStateDirectory(const std::string& strDir) {
         lilv_state_save(m_pWorld, &m_map, &m_unmap, pState, nullptr, strDir.c_str(), "state.ttl");
     lilv_state_free(pState);
     return rc == 0;
+}
+
+bool CLv2TestHost::RestoreStateFile(const std::string& strFile) {
+    LilvState* pState = lilv_state_new_from_file(m_pWorld, &m_map, nullptr, strFile.c_str());
+    if (pState == nullptr) return false;
+    lilv_state_restore(pState, m_pInstance, nullptr, nullptr, 0, m_features);
+    lilv_state_free(pState);
+    return true;
+}
+
+bool CLv2TestHost::RestorePreset(const std::string& strUri) {
+    LilvNode* pUri = lilv_new_uri(m_pWorld, strUri.c_str());
+    lilv_world_load_resource(m_pWorld, pUri);
+    LilvState* pState = lilv_state_new_from_world(m_pWorld, &m_map, pUri);
+    lilv_node_free(pUri);
+    if (pState == nullptr) return false;
+    lilv_state_restore(pState, m_pInstance, nullptr, nullptr, 0, m_features);
+    lilv_state_free(pState);
+    return true;
+}
+
+std::vector<std::string> CLv2TestHost::Presets() {
+    std::vector<std::string> uris;
+    LilvNode* pPreset = lilv_new_uri(m_pWorld, LV2_PRESETS__Preset);
+    LilvNodes* pRelated = lilv_plugin_get_related(m_pPlugin, pPreset);
+    for (LilvIter* i = lilv_nodes_begin(pRelated); !lilv_nodes_is_end(pRelated, i);
+         i = lilv_nodes_next(pRelated, i))
+        uris.emplace_back(lilv_node_as_uri(lilv_nodes_get(pRelated, i)));
+    lilv_nodes_free(pRelated);
+    lilv_node_free(pPreset);
+    return uris;
 }
 
 void CLv2TestHost::RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase,

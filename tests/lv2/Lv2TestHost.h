@@ -44,6 +44,14 @@ public:
     // Saves the instance's state as a host's state directory (DIR/state.ttl),
     // through lilv as hosts do. False when lilv fails.
     bool SaveStateDirectory(const std::string& strDir);
+    // Restores the state of a state file as lilv reads it (a state directory's
+    // state.ttl, a preset's file). False when lilv cannot read the file; a
+    // state the plug-in refuses shows only in what it plays and logs.
+    bool RestoreStateFile(const std::string& strFile);
+    // Restores a preset the loaded bundles describe. False when lilv has no such preset.
+    bool RestorePreset(const std::string& strUri);
+    // The presets of the plug-in that the loaded bundles describe.
+    std::vector<std::string> Presets();
     // Saves state and, while the plug-in stores it (holding the instrument),
     // runs one block with the notes on another thread; returns that block's mix.
     std::array<std::vector<float>, 2> RunDuringSave(const std::vector<Note>& notes,

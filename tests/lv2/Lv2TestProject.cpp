@@ -6,6 +6,7 @@
 #include "interfaces/IVudivuVizezud.h"
 #include "platform/com/Persist.h"
 #include "platform/com/Stream.h"
+#include <cmath>
 #include <filesystem>
 #include <unistd.h>
 
@@ -45,6 +46,53 @@ bool SaveBytes(IUnknown* pInstrument, std::vector<uint8_t>* pBytes) {
     return SUCCEEDED(hr) && cbRead == pBytes->size() && !pBytes->empty();
 }
 } // namespace
+
+namespace {
+bool WriteEntryWave(const std::string& strPath, int n, double dSeconds, std::string* pstrError) {
+    const size_t nFrames = static_cast<size_t>(dSeconds * 44100.0);
+    std::vector<float> samples(2 * nFrames);
+    uint32_t nNoise = 0x9E3779B9u * static_cast<uint32_t>(n + 1);
+    const double dStep = 2.0 * 3.14159265358979 * (110.0 + 37.0 * n) / 44100.0;
+    for (size_t f = 0; f < nFrames; ++f) {
+        nNoise = nNoise * 1664525u + 1013904223u;
+        const double dNoise = (static_cast<double>(nNoise >> 8) / 16777216.0 - 0.5) * 0.2;
+        samples[2 * f] =
+            static_cast<float>(0.5 * std::sin(dStep * static_cast<double>(f)) + dNoise);
+        samples[2 * f + 1] =
+            static_cast<float>(0.4 * std::cos(dStep * static_cast<double>(f)) - dNoise);
+    }
+    return CWavWriter(WavSampleFormat::Pcm16, 2, 44100)
+        .Write(strPath, samples.data(), nFrames, pstrError);
+}
+} // namespace
+
+bool CLv2TestProject::BinState(const std::string& strLibrary, int nEntries, double dSeconds,
+                               float fPadVolume, std::vector<uint8_t>* pBytes,
+                               std::string* pstrError) {
+    CInstrumentModule module;
+    if (!module.Load(strLibrary, pstrError)) return false;
+    CInstrumentHost host;
+    if (!host.Open(module, CInstrumentHost::Options{}, CTempoMap(), pstrError)) return false;
+    IVudivuVizezud* pControl = host.Control();
+    const auto dir = std::filesystem::temp_directory_path();
+    for (int n = 0; n < nEntries; ++n) {
+        const std::string strWave = (dir / ("pandrel-lv2-bin-" + std::to_string(getpid()) + "-" +
+                                            std::to_string(n) + ".wav"))
+                                        .string();
+        if (!WriteEntryWave(strWave, n, dSeconds, pstrError)) return false;
+        LONG nEntry = -1, nStatus = 0;
+        HRESULT hr = pControl->LoadFileToBin("entry", strWave.c_str(), &nEntry, &nStatus);
+        std::filesystem::remove(strWave);
+        if (SUCCEEDED(hr)) hr = pControl->AssignFileToPad(n, nEntry);
+        const PadKeyRange range{n, kBinKey + n, kBinKey + n, kBinKey + n, 0, 127};
+        if (SUCCEEDED(hr)) hr = pControl->SetPadKeyRange(&range);
+        if (SUCCEEDED(hr)) hr = pControl->SetPadLooping(n, FALSE);
+        if (SUCCEEDED(hr) && n == 0) hr = pControl->SetPadVolume(0, fPadVolume);
+        if (FAILED(hr)) return *pstrError = "cannot build entry " + std::to_string(n), false;
+    }
+    if (!SaveBytes(pControl, pBytes)) return *pstrError = "cannot save the project", false;
+    return true;
+}
 
 bool CLv2TestProject::State(const std::string& strLibrary, bool bClicks,
                             std::vector<uint8_t>* pBytes, std::string* pstrError) {

@@ -18,4 +18,10 @@ public:
     // The IPersistStream bytes of the project. False with the cause.
     static bool State(const std::string& strLibrary, bool bClicks, std::vector<uint8_t>* pBytes,
                       std::string* pstrError);
+    // A project of nEntries Loop Bin entries, each dSeconds of its own stereo
+    // tone and noise at 44.1 kHz; entry n on pad n, played by key kBinKey + n,
+    // pad 0 at fPadVolume. Its IPersistStream bytes; false with the cause.
+    static constexpr uint8_t kBinKey = 48;
+    static bool BinState(const std::string& strLibrary, int nEntries, double dSeconds,
+                         float fPadVolume, std::vector<uint8_t>* pBytes, std::string* pstrError);
 };
