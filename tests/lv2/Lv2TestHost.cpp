@@ -4,6 +4,7 @@
 #include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 #include <lv2/time/time.h>
 #include <thread>
@@ -40,6 +41,9 @@ CLv2TestHost::CLv2TestHost(const std::string& strBundle) {
     m_unmap = {this, &CLv2TestHost::UnmapThunk};
     m_mapFeature = {LV2_URID__map, &m_map};
     m_features[0] = &m_mapFeature;
+    m_pWorker = std::make_unique<CLv2TestWorker>(&m_map);
+    m_notified.reserve(256 * 1024);
+    m_patches.reserve(16);
     m_pWorld = lilv_world_new();
     std::string strUri = "file://" + strBundle + "/";
     LilvNode* pBundle = lilv_new_uri(m_pWorld, strUri.c_str());
@@ -78,8 +82,18 @@ bool CLv2TestHost::Instantiate(size_t nSequenceOffset) {
     m_pSequence = m_sequenceBuffer.data() + nSequenceOffset;
     m_nSequenceBytes = m_sequenceBuffer.size() - nSequenceOffset;
     if (m_pPlugin == nullptr) return false;
+    // Mapped here, so that reading the notify port allocates nothing.
+    for (const char* psz : {LV2_ATOM__Sequence, LV2_ATOM__Object, LV2_ATOM__Chunk, LV2_ATOM__Path,
+                            LV2_PATCH__Set, LV2_PATCH__property, LV2_PATCH__value})
+        Map(psz);
+    m_features[1] = m_pWorker->LogFeature();
+    m_features[2] = m_bOfferWorker ? m_pWorker->ScheduleFeature() : nullptr;
     m_pInstance = lilv_plugin_instantiate(m_pPlugin, 44100.0, m_features);
     if (m_pInstance == nullptr) return false;
+    m_pWorker->Attach(m_bOfferWorker ? m_pInstance : nullptr);
+    m_patches.clear();
+    m_notified.clear();
+    lilv_instance_connect_port(m_pInstance, kNotifyPort, m_notifyBuffer.data());
     lilv_instance_connect_port(m_pInstance, 0, m_pSequence);
     lilv_instance_connect_port(m_pInstance, 1, &m_fHostKey);
     for (uint32_t n = 0; n < kOutputPorts; ++n)
@@ -88,6 +102,7 @@ bool CLv2TestHost::Instantiate(size_t nSequenceOffset) {
 }
 
 void CLv2TestHost::Release() {
+    m_pWorker->Attach(nullptr);
     if (m_pInstance != nullptr) lilv_instance_free(m_pInstance);
     m_pInstance = nullptr;
 }
@@ -170,6 +185,7 @@ void CLv2TestHost::RunBlock(const std::vector<Note>& notes, uint32_t nFrameBase,
                             const std::vector<Position>& positions) {
     Forge(notes, nFrameBase, kBlock, positions);
     lilv_instance_run(m_pInstance, kBlock);
+    AfterRun();
 }
 
 void CLv2TestHost::RunFrames(uint32_t nFrames, const std::vector<Note>& notes, uint32_t nFrameBase,
@@ -178,8 +194,63 @@ void CLv2TestHost::RunFrames(uint32_t nFrames, const std::vector<Note>& notes, u
         lilv_instance_connect_port(m_pInstance, 2 + n, m_wide[n].data());
     Forge(notes, nFrameBase, nFrames, positions);
     lilv_instance_run(m_pInstance, nFrames);
+    AfterRun();
     for (uint32_t n = 0; n < kOutputPorts; ++n)
         lilv_instance_connect_port(m_pInstance, 2 + n, m_outputs[n].data());
+}
+
+void CLv2TestHost::SetFile(const std::string& strProperty, const std::string& strPath) {
+    for (const char* psz : {LV2_PATCH__Set, LV2_PATCH__property, LV2_PATCH__value, LV2_ATOM__Path,
+                            LV2_ATOM__URID, strProperty.c_str()})
+        Map(psz);
+    m_patches.push_back({false, strProperty, strPath});
+}
+
+void CLv2TestHost::GetParams(const std::string& strProperty) {
+    for (const char* psz : {LV2_PATCH__Get, LV2_PATCH__property, LV2_ATOM__URID}) Map(psz);
+    if (!strProperty.empty()) Map(strProperty.c_str());
+    m_patches.push_back({true, strProperty, ""});
+}
+
+void CLv2TestHost::AfterRun() {
+    m_pWorker->AfterRun();
+    // Each patch:Set as [property][value size][value bytes], without allocating.
+    const auto* pSequence = reinterpret_cast<const LV2_Atom_Sequence*>(m_notifyBuffer.data());
+    if (pSequence->atom.type != Map(LV2_ATOM__Sequence)) return;
+    LV2_ATOM_SEQUENCE_FOREACH(pSequence, ev) {
+        if (ev->body.type != Map(LV2_ATOM__Object)) continue;
+        const auto* pObject = reinterpret_cast<const LV2_Atom_Object*>(&ev->body);
+        if (pObject->body.otype != Map(LV2_PATCH__Set)) continue;
+        const LV2_Atom *pProperty = nullptr, *pValue = nullptr;
+        lv2_atom_object_get(pObject, Map(LV2_PATCH__property), &pProperty, Map(LV2_PATCH__value),
+                            &pValue, 0);
+        if (pProperty == nullptr || pValue == nullptr || pValue->type != Map(LV2_ATOM__Path))
+            continue;
+        const uint32_t nProperty = reinterpret_cast<const LV2_Atom_URID*>(pProperty)->body;
+        const uint32_t nBytes = pValue->size > 0 ? pValue->size - 1 : 0; // without the NUL
+        if (m_notified.size() + 8 + nBytes > m_notified.capacity()) continue;
+        const auto* pb = reinterpret_cast<const uint8_t*>(&nProperty);
+        m_notified.insert(m_notified.end(), pb, pb + 4);
+        pb = reinterpret_cast<const uint8_t*>(&nBytes);
+        m_notified.insert(m_notified.end(), pb, pb + 4);
+        pb = reinterpret_cast<const uint8_t*>(pValue + 1);
+        m_notified.insert(m_notified.end(), pb, pb + nBytes);
+    }
+}
+
+std::vector<std::pair<std::string, std::string>> CLv2TestHost::TakeNotified() {
+    std::vector<std::pair<std::string, std::string>> sets;
+    for (size_t p = 0; p + 8 <= m_notified.size();) {
+        uint32_t nProperty = 0, nBytes = 0;
+        std::memcpy(&nProperty, &m_notified[p], 4);
+        std::memcpy(&nBytes, &m_notified[p + 4], 4);
+        const char* pszUri = UnmapThunk(this, nProperty);
+        sets.emplace_back(pszUri != nullptr ? pszUri : "",
+                          std::string(reinterpret_cast<const char*>(&m_notified[p + 8]), nBytes));
+        p += 8 + nBytes;
+    }
+    m_notified.clear();
+    return sets;
 }
 
 void CLv2TestHost::Forge(const std::vector<Note>& notes, uint32_t nFrameBase, uint32_t nFrames,
@@ -189,6 +260,26 @@ void CLv2TestHost::Forge(const std::vector<Note>& notes, uint32_t nFrameBase, ui
     lv2_atom_forge_set_buffer(&forge, m_pSequence, m_nSequenceBytes);
     LV2_Atom_Forge_Frame seq;
     lv2_atom_forge_sequence_head(&forge, &seq, 0);
+    for (const Patch& patch : m_patches) {
+        lv2_atom_forge_frame_time(&forge, 0);
+        LV2_Atom_Forge_Frame obj;
+        lv2_atom_forge_object(&forge, &obj, 0, Map(patch.bGet ? LV2_PATCH__Get : LV2_PATCH__Set));
+        if (!patch.strProperty.empty()) {
+            lv2_atom_forge_key(&forge, Map(LV2_PATCH__property));
+            lv2_atom_forge_urid(&forge, Map(patch.strProperty.c_str()));
+        }
+        if (!patch.bGet) {
+            lv2_atom_forge_key(&forge, Map(LV2_PATCH__value));
+            lv2_atom_forge_path(&forge, patch.strPath.c_str(),
+                                static_cast<uint32_t>(patch.strPath.size()));
+        }
+        lv2_atom_forge_pop(&forge, &obj);
+    }
+    m_patches.clear();
+    // The notify port's capacity, which the plug-in fills anew each block.
+    auto* pNotify = reinterpret_cast<LV2_Atom*>(m_notifyBuffer.data());
+    pNotify->type = Map(LV2_ATOM__Chunk);
+    pNotify->size = static_cast<uint32_t>(m_notifyBuffer.size() - sizeof(LV2_Atom));
     const LV2_URID midi = Map(LV2_MIDI__MidiEvent);
     auto in = [&](uint32_t nFrame) {
         return nFrame >= nFrameBase && nFrame < nFrameBase + nFrames;

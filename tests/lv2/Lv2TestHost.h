@@ -1,7 +1,10 @@
 // A small LV2 host over lilv for the plug-in's tests: loads the build tree's
 // bundle, instantiates the plug-in with a URID map, feeds MIDI at frames,
 // renders the mix, and saves and restores state through the state interface.
+// It offers a worker and a log, sends patch messages to the file parameters
+// and keeps what the plug-in says on its notify port.
 #pragma once
+#include "lv2/Lv2TestWorker.h"
 #include <array>
 #include <cstdint>
 #include <lilv/lilv.h>
@@ -9,6 +12,7 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +42,15 @@ public:
     // The MIDI sequence sits nSequenceOffset bytes into an 8-byte aligned
     // buffer (4: as some hosts place it).
     bool Instantiate(size_t nSequenceOffset = 0);
+    // Whether the next instances are offered the worker (they always get the log).
+    void OfferWorker(bool bOffer) { m_bOfferWorker = bOffer; }
+    CLv2TestWorker& Worker() { return *m_pWorker; }
+    // A patch:Set of a file parameter (its URI) to an atom:Path, or a
+    // patch:Get (an empty property: every parameter), sent at frame 0 of the next block.
+    void SetFile(const std::string& strProperty, const std::string& strPath);
+    void GetParams(const std::string& strProperty = "");
+    // The patch:Set messages of the notify port since the last call: property URI, value.
+    std::vector<std::pair<std::string, std::string>> TakeNotified();
     void Release();
     bool Restore(const std::vector<uint8_t>& state);
     bool Save(std::vector<uint8_t>* pState);
@@ -69,6 +82,7 @@ public:
     void RunFrames(uint32_t nFrames, const std::vector<Note>& notes, uint32_t nFrameBase,
                    const std::vector<Position>& positions = {});
     static constexpr uint32_t kMaxBlock = 1024;
+    static constexpr uint32_t kNotifyPort = 2 + kOutputPorts;
     // Output port n's buffer of the last block (0 and 1: the mix).
     const std::vector<float>& Output(uint32_t n) const { return m_outputs[n]; }
     // Output port n's buffer of the last RunFrames block (kMaxBlock frames).
@@ -83,6 +97,8 @@ private:
                const std::vector<Position>& positions);
     static LV2_URID MapThunk(LV2_URID_Map_Handle h, const char* pszUri);
     static const char* UnmapThunk(LV2_URID_Unmap_Handle h, LV2_URID urid);
+    // After a run: the worker's turn, and the notify port's events kept.
+    void AfterRun();
 
     LilvWorld* m_pWorld = nullptr;
     const LilvPlugin* m_pPlugin = nullptr;
@@ -92,7 +108,16 @@ private:
     LV2_URID_Map m_map{};
     LV2_URID_Unmap m_unmap{};
     LV2_Feature m_mapFeature{};
-    const LV2_Feature* m_features[2]{};
+    const LV2_Feature* m_features[4]{};
+    std::unique_ptr<CLv2TestWorker> m_pWorker;
+    bool m_bOfferWorker = true;
+    struct Patch {
+        bool bGet;
+        std::string strProperty, strPath;
+    };
+    std::vector<Patch> m_patches; // to send with the next block
+    alignas(8) std::array<uint8_t, 32768> m_notifyBuffer{};
+    std::vector<uint8_t> m_notified; // the notify port's events as sent; capacity reserved
     alignas(8) std::array<uint8_t, 8192> m_sequenceBuffer{};
     uint8_t* m_pSequence = m_sequenceBuffer.data();
     size_t m_nSequenceBytes = m_sequenceBuffer.size();
