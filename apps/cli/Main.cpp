@@ -13,8 +13,8 @@
 namespace {
 const std::vector<const CommandEntry*>& AllCommands() {
     static const std::vector<const CommandEntry*> commands = {
-        &RenderCommand(),   &InfoCommand(),       &ProjectCommand(), &DemoCommand(),
-        &RegisterCommand(), &UnregisterCommand(), &GalleryCommand()};
+        &RenderCommand(), &InfoCommand(),     &ProjectCommand(),    &DemoCommand(),
+        &PresetCommand(), &RegisterCommand(), &UnregisterCommand(), &GalleryCommand()};
     return commands;
 }
 
