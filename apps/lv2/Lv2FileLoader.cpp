@@ -57,8 +57,8 @@ void CLv2FileLoader::Log(bool bError, const std::string& strLine) {
         lv2_log_note(&m_logger, "pandrel.lv2: %s\n", strLine.c_str());
 }
 
-void CLv2FileLoader::Request(Lv2FileParam param, const char* pszPath, uint32_t nBytes) {
-    if (m_pSchedule == nullptr || nBytes == 0) return;
+bool CLv2FileLoader::Request(Lv2FileParam param, const char* pszPath, uint32_t nBytes) {
+    if (m_pSchedule == nullptr || nBytes == 0) return false;
     Header& head = m_request.head;
     head.nParam = static_cast<uint32_t>(param);
     head.bTooLong = nBytes >= kMaxPath;
@@ -66,9 +66,9 @@ void CLv2FileLoader::Request(Lv2FileParam param, const char* pszPath, uint32_t n
     head.nBytes = std::min(nBytes, kMaxPath - 1);
     std::memcpy(m_request.szPath.data(), pszPath, head.nBytes);
     m_request.szPath[head.nBytes] = '\0';
-    // The host copies the request; when its queue is full the request is lost
-    // and the parameter keeps its value.
-    m_pSchedule->schedule_work(m_pSchedule->handle, m_request.Size(), &m_request);
+    // The host copies the request.
+    return m_pSchedule->schedule_work(m_pSchedule->handle, m_request.Size(), &m_request) ==
+           LV2_WORKER_SUCCESS;
 }
 
 bool CLv2FileLoader::ReadHeader(uint32_t nSize, const void* pData, Header* pHead) {

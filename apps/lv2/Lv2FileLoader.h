@@ -28,7 +28,9 @@ public:
 
     // Audio thread, never blocks or allocates: hands the path to the worker.
     // A path too long for the request is refused there, with a log entry.
-    void Request(Lv2FileParam param, const char* pszPath, uint32_t nBytes);
+    // False when nothing was scheduled (no worker, an empty path, the host's
+    // queue full): the parameter keeps its value.
+    bool Request(Lv2FileParam param, const char* pszPath, uint32_t nBytes);
     // Worker thread; may block: loads the requested file and answers.
     LV2_Worker_Status Work(LV2_Worker_Respond_Function respond, LV2_Worker_Respond_Handle handle,
                            uint32_t nSize, const void* pData);

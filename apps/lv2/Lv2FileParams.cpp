@@ -7,7 +7,9 @@ void CLv2Plugin::Patches() {
     CLv2Sequence::ForEach(m_pInput, [&](const CLv2Sequence::Event& e) {
         const Lv2PatchMessage msg = m_patch.Read(e.pAtom);
         if (msg.kind == Lv2PatchMessage::Kind::Set) {
-            m_files.Request(msg.param, msg.pszPath, msg.nPathBytes);
+            // A host that shows the path it asked for is told the value that stands.
+            if (!m_files.Request(msg.param, msg.pszPath, msg.nPathBytes))
+                m_files.MarkChanged(msg.param);
         } else if (msg.kind == Lv2PatchMessage::Kind::Get) {
             for (uint32_t n = 0; n < kLv2FileParamCount; ++n)
                 if (msg.bAll || static_cast<uint32_t>(msg.param) == n)

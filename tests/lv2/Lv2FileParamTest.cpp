@@ -13,6 +13,7 @@
 #include "lv2/Lv2TestProject.h"
 #include "support/AllocCounter.h"
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -317,6 +318,59 @@ TEST_F(Lv2FileParams, WithoutAWorkerTheParametersAreRefusedAndSaySo) {
     m_host.SetFile(kProject, Path("demo.pnd"));
     Exchange();
     EXPECT_EQ(FirstSound(m_host.Render(m_groove, 8)), SIZE_MAX);
-    EXPECT_EQ(Told(m_host.TakeNotified(), kProject), "(none)");
+    EXPECT_EQ(Told(m_host.TakeNotified(), kProject), "");
+}
+
+// A patch:Set built by hand: the property's value atom and the value atom.
+std::vector<uint8_t> PatchSet(CLv2TestHost& host, LV2_Atom property, uint32_t nPropertyBody,
+                              LV2_Atom value, const std::string& strBody) {
+    std::vector<uint8_t> bytes;
+    auto put = [&](const void* p, size_t n) {
+        bytes.insert(bytes.end(), static_cast<const uint8_t*>(p),
+                     static_cast<const uint8_t*>(p) + n);
+    };
+    auto pad = [&] { bytes.resize((bytes.size() + 7) & ~size_t{7}); };
+    const LV2_Atom header{0, host.MapUri(LV2_ATOM__Object)};
+    put(&header, sizeof(header));
+    const LV2_Atom_Object_Body body{0, host.MapUri(LV2_PATCH__Set)};
+    put(&body, sizeof(body));
+    const uint32_t keyProperty[2] = {host.MapUri(LV2_PATCH__property), 0};
+    put(keyProperty, sizeof(keyProperty));
+    put(&property, sizeof(property));
+    put(&nPropertyBody, sizeof(nPropertyBody));
+    pad();
+    const uint32_t keyValue[2] = {host.MapUri(LV2_PATCH__value), 0};
+    put(keyValue, sizeof(keyValue));
+    put(&value, sizeof(value));
+    put(strBody.data(), strBody.size());
+    pad();
+    const auto nSize = static_cast<uint32_t>(bytes.size() - sizeof(LV2_Atom));
+    std::memcpy(bytes.data(), &nSize, sizeof(nSize));
+    return bytes;
+}
+
+TEST_F(Lv2FileParams, MalformedPatchMessagesAreIgnored) {
+    const LV2_URID urid = m_host.MapUri(LV2_ATOM__URID), path = m_host.MapUri(LV2_ATOM__Path),
+                   project = m_host.MapUri(kProject);
+    const std::string strPath = Path("demo.pnd") + std::string(1, '\0');
+    const auto size = [](const std::string& str) { return static_cast<uint32_t>(str.size()); };
+    // The value runs past the object; the property is no URID; the value is no path.
+    m_host.SendAtom(PatchSet(m_host, {4, urid}, project, {100000, path}, strPath));
+    m_host.SendAtom(PatchSet(m_host, {4, m_host.MapUri(LV2_ATOM__Int)}, project,
+                             {size(strPath), path}, strPath));
+    m_host.SendAtom(
+        PatchSet(m_host, {4, urid}, project, {4, m_host.MapUri(LV2_ATOM__Int)}, "1234"));
+    // An object cut short of its body.
+    std::vector<uint8_t> cut(16, 0);
+    const LV2_Atom cutHeader{4, m_host.MapUri(LV2_ATOM__Object)};
+    std::memcpy(cut.data(), &cutHeader, sizeof(cutHeader));
+    m_host.SendAtom(cut);
+    Exchange();
+    EXPECT_EQ(m_host.Worker().Scheduled(), 0u);
+    // The same message whole loads, also without the NUL after the path.
+    m_host.SendAtom(PatchSet(m_host, {4, urid}, project, {size(strPath) - 1, path}, strPath));
+    Exchange();
+    EXPECT_EQ(m_host.Worker().Scheduled(), 1u);
+    EXPECT_EQ(Told(m_host.TakeNotified(), kProject), Path("demo.pnd"));
 }
 } // namespace

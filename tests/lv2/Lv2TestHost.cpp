@@ -92,6 +92,7 @@ bool CLv2TestHost::Instantiate(size_t nSequenceOffset) {
     if (m_pInstance == nullptr) return false;
     m_pWorker->Attach(m_bOfferWorker ? m_pInstance : nullptr);
     m_patches.clear();
+    m_atoms.clear();
     m_notified.clear();
     lilv_instance_connect_port(m_pInstance, kNotifyPort, m_notifyBuffer.data());
     lilv_instance_connect_port(m_pInstance, 0, m_pSequence);
@@ -276,6 +277,11 @@ void CLv2TestHost::Forge(const std::vector<Note>& notes, uint32_t nFrameBase, ui
         lv2_atom_forge_pop(&forge, &obj);
     }
     m_patches.clear();
+    for (const auto& atom : m_atoms) {
+        lv2_atom_forge_frame_time(&forge, 0);
+        lv2_atom_forge_write(&forge, atom.data(), static_cast<uint32_t>(atom.size()));
+    }
+    m_atoms.clear();
     // The notify port's capacity, which the plug-in fills anew each block.
     auto* pNotify = reinterpret_cast<LV2_Atom*>(m_notifyBuffer.data());
     pNotify->type = Map(LV2_ATOM__Chunk);

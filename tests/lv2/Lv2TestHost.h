@@ -49,6 +49,9 @@ public:
     // patch:Get (an empty property: every parameter), sent at frame 0 of the next block.
     void SetFile(const std::string& strProperty, const std::string& strPath);
     void GetParams(const std::string& strProperty = "");
+    // Any atom (header and body) as an event at frame 0 of the next block.
+    void SendAtom(const std::vector<uint8_t>& atom) { m_atoms.push_back(atom); }
+    LV2_URID MapUri(const char* pszUri) { return Map(pszUri); }
     // The patch:Set messages of the notify port since the last call: property URI, value.
     std::vector<std::pair<std::string, std::string>> TakeNotified();
     void Release();
@@ -116,6 +119,7 @@ private:
         std::string strProperty, strPath;
     };
     std::vector<Patch> m_patches; // to send with the next block
+    std::vector<std::vector<uint8_t>> m_atoms;
     alignas(8) std::array<uint8_t, 32768> m_notifyBuffer{};
     std::vector<uint8_t> m_notified; // the notify port's events as sent; capacity reserved
     alignas(8) std::array<uint8_t, 8192> m_sequenceBuffer{};
