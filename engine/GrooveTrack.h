@@ -38,6 +38,9 @@ public:
     // A new pad with every field and a copy of every grain (undo snapshots).
     // Null when memory runs out.
     CGrooveTrack* Snapshot() const;
+    // Exchanges the grains (only) with other's; allocates and frees nothing,
+    // so grains can leave the engine under its lock and be freed after.
+    void SwapGrains(CGrooveTrack& other) noexcept { m_grains.swap(other.m_grains); }
 
     void SetKey(LONG nKey); // -1..127; others ignored
     void SetTail(BOOL bTail);

@@ -2,6 +2,7 @@
 #include "engine/LoopLoader.h"
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 CVudivuVizezud::CVudivuVizezud(CDXiSynthContext* pContext)
@@ -150,38 +151,55 @@ LONG CVudivuVizezud::FindBinEntry(const wchar_t* pszPath) const {
 }
 
 HRESULT CVudivuVizezud::LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex,
-                                        LONG* pnIndex, LONG* pnStatus) {
+                                        LONG* pnIndex, LONG* pnStatus, const wchar_t* pszName) {
     if (pnIndex == nullptr || pnStatus == nullptr) return E_POINTER;
     *pnIndex = -1;
     *pnStatus = 0;
-    const bool bChanged = EnsureOutputFormat();
-    WAVEFORMATEX wfxOut;
-    {
-        CAutoLock lock(this);
-        wfxOut = m_wfxOut;
-        const LONG nExisting = FindBinEntry(pszPath);
-        if (nExisting >= 0) {
-            *pnIndex = nExisting;
-            *pnStatus = bChanged ? kLoadStatusFormatChanged : 0;
-            return bChanged ? S_FALSE : S_OK;
+    bool bChanged = false;
+    // The entry is decoded for the output rate outside the lock; should the
+    // host change the rate meanwhile, it is decoded again for the new one.
+    for (;;) {
+        const WAVEFORMATEX wfxOut = CurrentOutputFormat(&bChanged);
+        {
+            CAutoLock lock(this);
+            const LONG nExisting = FindBinEntry(pszPath);
+            if (nExisting >= 0) return FinishBinLoad(nExisting, bChanged, pnIndex, pnStatus);
         }
-    }
+        std::unique_ptr<CGrooveTrack> pEntry(new (std::nothrow) CGrooveTrack(m_pSynthContext));
+        if (pEntry == nullptr) return E_OUTOFMEMORY;
+        const HRESULT hr = LoadLoopIntoEntry(pEntry.get(), src, wfxOut, nIndex, pszPath);
+        if (FAILED(hr)) return hr;
+        pEntry->m_bLooping = 1; // a preview of any entry loops until stopped
+        if (pszName != nullptr) pEntry->m_strName = pszName;
 
-    auto* pEntry = new (std::nothrow) CGrooveTrack(m_pSynthContext);
-    if (pEntry == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = LoadLoopIntoEntry(pEntry, src, wfxOut, nIndex, pszPath);
-    if (FAILED(hr)) {
-        delete pEntry;
-        return hr;
+        CAutoLock lock(this);
+        if (m_wfxOut.nSamplesPerSec != wfxOut.nSamplesPerSec) continue; // freed unlocked
+        // Another thread may have loaded the same file meanwhile.
+        const LONG nExisting = FindBinEntry(pszPath);
+        if (nExisting >= 0) return FinishBinLoad(nExisting, bChanged, pnIndex, pnStatus);
+        if (m_loopBin.IsFull()) {
+            *pnStatus = kLoadStatusBinFull;
+            return S_FALSE;
+        }
+        const LONG nAt = InsertBinEntry(pEntry.release(), nIndex);
+        OnBinEntryInserted(nAt);
+        return FinishBinLoad(nAt, bChanged, pnIndex, pnStatus);
     }
-    pEntry->m_bLooping = 1; // a preview of any entry loops until stopped
+}
 
+WAVEFORMATEX CVudivuVizezud::CurrentOutputFormat(bool* pbChanged) {
     CAutoLock lock(this);
-    if (m_loopBin.IsFull()) {
-        delete pEntry;
-        *pnStatus = kLoadStatusBinFull;
-        return S_FALSE;
-    }
+    if (EnsureOutputFormat()) *pbChanged = true;
+    return m_wfxOut;
+}
+
+HRESULT CVudivuVizezud::FinishBinLoad(LONG nAt, bool bChanged, LONG* pnIndex, LONG* pnStatus) {
+    *pnIndex = nAt;
+    *pnStatus = bChanged ? kLoadStatusFormatChanged : 0;
+    return bChanged ? S_FALSE : S_OK;
+}
+
+LONG CVudivuVizezud::InsertBinEntry(CGrooveTrack* pEntry, LONG nIndex) {
     // An index past the last entry appends, so the bin never has holes.
     const int nAt = nIndex >= 0 && nIndex < kLoopBinCapacity && nIndex < m_loopBin.GetCount()
                         ? nIndex
@@ -195,7 +213,5 @@ HRESULT CVudivuVizezud::LoadSourceToBin(const LoopSource& src, const wchar_t* ps
             CGrooveEvent* pGrain = pPad->GetAt(g);
             if (pGrain->m_nSourceIndex >= nAt) ++pGrain->m_nSourceIndex;
         }
-    *pnIndex = nAt;
-    *pnStatus = bChanged ? kLoadStatusFormatChanged : 0;
-    return bChanged ? S_FALSE : S_OK;
+    return nAt;
 }

@@ -58,14 +58,20 @@ public:
     // Forces the output format to IEEE float (1 or 2 channels kept, else 2)
     // and recomputes the time constants. Returns true when it changed it.
     bool EnsureOutputFormat();
+    // EnsureOutputFormat under the lock, then a copy of the format; sets
+    // *pbChanged when it corrected the format (leaves it otherwise).
+    WAVEFORMATEX CurrentOutputFormat(bool* pbChanged);
 
     // Loads decoded frames into the Loop Bin at nIndex (0..15 inserts, later
     // entries move up; anything else appends). The decoding runs outside the
-    // lock; the insertion under it. *pnIndex gets the entry's index; the
-    // result is S_OK, or S_FALSE with *pnStatus 1 (Loop Bin full) or 2 (the
-    // output format was changed). A path already in the bin loads nothing.
+    // lock (again should the output rate change meanwhile); the insertion
+    // under it. *pnIndex gets the entry's index; the result is S_OK, or
+    // S_FALSE with *pnStatus 1 (Loop Bin full) or 2 (the output format was
+    // changed). A path already in the bin, or put there by another thread
+    // while this one decoded, loads nothing.
+    // pszName, when given, names the new entry (else the file name does).
     HRESULT LoadSourceToBin(const LoopSource& src, const wchar_t* pszPath, LONG nIndex,
-                            LONG* pnIndex, LONG* pnStatus);
+                            LONG* pnIndex, LONG* pnStatus, const wchar_t* pszName = nullptr);
     // Index of the Loop Bin entry loaded from pszPath, or -1.
     LONG FindBinEntry(const wchar_t* pszPath) const;
 
@@ -122,6 +128,13 @@ protected:
     enum class PadResult { Skipped, Sounded, Finished };
 
     void RecomputeTimeConstants();
+    // Under the lock: inserts the entry as LoadSourceToBin describes; returns its index.
+    LONG InsertBinEntry(CGrooveTrack* pEntry, LONG nIndex);
+    // Under the lock, in the same hold as a Loop Bin insertion at nAt, so that
+    // what refers to entries by index follows them (the undo snapshots).
+    virtual void OnBinEntryInserted(LONG /*nAt*/) {}
+    // The results of a bin load that ends with the entry at nAt.
+    static HRESULT FinishBinLoad(LONG nAt, bool bChanged, LONG* pnIndex, LONG* pnStatus);
     LONGLONG Ticks(LONGLONG nSamples) const;
     LONGLONG Samples(LONGLONG nTicks) const; // infinite time stays infinite
     void SyncedStart(CGrooveTrack* pPad, LONGLONG nStart, int nActive);

@@ -1,10 +1,13 @@
 // Decoded sample data of one file or one rendered tail: reference-counted,
 // interleaved 32-bit float, 1 or 2 channels, with a guard frame after the last
-// frame and an optional min/max overview.
+// frame and an optional min/max overview. Once built it is never changed, so
+// a save may hold references and read it outside the engine lock; the count
+// is atomic for that reason.
 #pragma once
 #include "engine/WaveMemBlock.h"
 #include "platform/com/HResult.h"
 #include "platform/mmio/WaveFormat.h"
+#include <atomic>
 
 class CWaveMem {
 public:
@@ -37,7 +40,7 @@ public:
     WAVEFORMATEX m_wfx{};
     float* m_pData = nullptr;
     float* m_pPeaks = nullptr;
-    ULONG m_nRefs = 1;
+    std::atomic<ULONG> m_nRefs{1};
     LONGLONG m_nFrames = 0;
     LONGLONG m_nDecayFrames = 0;
     double m_dDecay = 0.0;

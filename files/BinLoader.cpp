@@ -3,7 +3,7 @@
 #include "platform/kernel/TextConvert.h"
 
 HRESULT LoadFileToBinEntry(CVudivuVizezud* pEngine, const char* pszPath, LONG nIndex, LONG* pnIndex,
-                           LONG* pnStatus) {
+                           LONG* pnStatus, const char* pszName) {
     if (pEngine == nullptr || pszPath == nullptr || pnIndex == nullptr || pnStatus == nullptr)
         return E_POINTER;
     *pnStatus = 0;
@@ -20,8 +20,10 @@ HRESULT LoadFileToBinEntry(CVudivuVizezud* pEngine, const char* pszPath, LONG nI
     }
     CAcidWaveSource file;
     if (FAILED(file.Load(pszPath))) return E_INVALIDARG;
+    const std::wstring name = pszName != nullptr ? WideFromUtf8(pszName) : std::wstring();
     const HRESULT hr =
-        pEngine->LoadSourceToBin(file.Source(), path.c_str(), nIndex, pnIndex, pnStatus);
+        pEngine->LoadSourceToBin(file.Source(), path.c_str(), nIndex, pnIndex, pnStatus,
+                                 pszName != nullptr ? name.c_str() : nullptr);
     // The format was corrected by this call's first check, not the engine's second one.
     if (hr == S_OK && bChanged) {
         *pnStatus = kLoadStatusFormatChanged;

@@ -9,6 +9,6 @@
 // output format was corrected); *pnIndex gets the entry's index. A path
 // already in the bin is not read again. E_INVALIDARG for a file the reader
 // cannot take, E_UNEXPECTED beyond the loader's limits, E_POINTER for null
-// arguments.
+// arguments. pszName (UTF-8), when given, names a new entry.
 HRESULT LoadFileToBinEntry(CVudivuVizezud* pEngine, const char* pszPath, LONG nIndex, LONG* pnIndex,
-                           LONG* pnStatus);
+                           LONG* pnStatus, const char* pszName = nullptr);

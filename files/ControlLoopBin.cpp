@@ -38,21 +38,12 @@ HRESULT CControlInterface::DeleteFile(LONG nEntry) {
 HRESULT CControlInterface::LoadFileToBin(const char* pszName, const char* pszPath, LONG* pnIndex,
                                          LONG* pnStatus) {
     if (pnIndex == nullptr || pnStatus == nullptr || pszPath == nullptr) return E_POINTER;
-    int nBefore;
-    {
-        CAutoLock lock(this);
-        nBefore = BinCount();
-    }
-    const HRESULT hr = LoadFileToBinEntry(this, pszPath, *pnIndex, pnIndex, pnStatus);
-    if (FAILED(hr)) return hr;
-    CAutoLock lock(this);
-    if (BinCount() > nBefore) {
-        // Newly inserted: the snapshots' grains follow the entries that moved up.
-        RenumberSnapshotsForInsert(*pnIndex);
-        if (pszName != nullptr && BinEntry(*pnIndex) != nullptr)
-            BinEntry(*pnIndex)->m_strName = WideFromUtf8(pszName);
-    }
-    return hr;
+    return LoadFileToBinEntry(this, pszPath, *pnIndex, pnIndex, pnStatus, pszName);
+}
+
+void CControlInterface::OnBinEntryInserted(LONG nAt) {
+    // The snapshots' grains follow the entries that moved up.
+    RenumberSnapshotsForInsert(nAt);
 }
 
 HRESULT CControlInterface::LoadFileToPad(LONG nPad, const char* pszName, const char* pszPath,
