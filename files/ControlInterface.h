@@ -4,11 +4,14 @@
 // stream's version text). Its IUnknown slots are answered by the object that
 // completes it (the filter). Operations are called on the user-interface
 // thread (persistence on the host's main thread) and hold the engine lock for
-// their duration, except that LoadFileToBin and LoadFileToPad read the file
-// outside it.
+// their duration, except the file operations: LoadFileToBin, LoadFileToPad,
+// LoadProject and LoadState read and decode outside it and install the result
+// briefly under it; SaveProject and SaveState copy the project under it and
+// write the copy outside it.
 #pragma once
 #include "engine/VudivuVizezud.h"
 #include "files/ProjectImage.h"
+#include "files/RetiredProject.h"
 #include "interfaces/IVudivuVizezud.h"
 
 class CControlInterface : public CVudivuVizezud, public IVudivuVizezud {
@@ -155,15 +158,19 @@ protected:
         CGrooveTrack* p = PadAt(nPad);
         return p != nullptr ? p->GetAt(nGrain) : nullptr;
     }
-    // Deletes every snapshot; indices to 0.
-    void ClearUndoHistory();
+    // Hands every snapshot to retired; indices to 0.
+    void ClearUndoHistory(CRetiredProject& retired);
     // Stops playback and empties the project: undo history, audition pad,
-    // every pad's grains and play flags, the Loop Bin, the key map.
-    void ClearProjectState();
-    // Replaces the project by the image's (which gives up its tracks).
-    void InstallImage(CProjectImage& image);
+    // every pad's grains and play flags, the Loop Bin, the key map. What it
+    // takes out goes to retired, to be freed after the lock.
+    void ClearProjectState(CRetiredProject& retired);
+    // Replaces the project by the image's (which gives up its tracks); the old
+    // one goes to retired. Pointer moves only: quick whatever the size.
+    void InstallImage(CProjectImage& image, CRetiredProject& retired);
     // Points pad i's key-map entry, if any, at the pad object now in slot i.
     void RepointKeyMapEntry(int i);
+    // Under the lock, when a Loop Bin load inserted an entry at nAt.
+    void OnBinEntryInserted(LONG nAt) override;
     // Undo snapshots follow the Loop Bin: an entry inserted at nAt moves the
     // later ones up; a deleted one takes its grains with it.
     void RenumberSnapshotsForInsert(LONG nAt);
@@ -172,7 +179,12 @@ protected:
     // *pnCount 0 and nothing allocated for an empty track.
     static HRESULT Summarise(const CGrooveTrack& track, bool bPadGrains, GrainSummary** ppArray,
                              LONG* pnCount);
-    // Reads a project form at the handle into the engine (staged): S_OK,
-    // S_FALSE when the output format was corrected first, or the reader's error.
+    // Reads a project form at the handle into an image outside the lock and
+    // installs it under the lock: S_OK, S_FALSE when the output format was
+    // corrected first, or the reader's error (the engine untouched). Read
+    // again should the output rate change while it reads.
     HRESULT ReadProjectInto(HMMIO hmmio);
+    // Writes a copy of the project, taken under the lock, at the handle
+    // without the lock. S_OK, E_OUTOFMEMORY for the copy, or the writer's error.
+    HRESULT WriteProjectFrom(HMMIO hmmio);
 };

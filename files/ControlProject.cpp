@@ -1,6 +1,9 @@
 // Project files: clearing, saving (through a temporary file that replaces the
 // target only once complete; those of killed saves are swept by later ones)
 // and loading (staged, so that a failed load leaves the project as it was).
+// The file work runs without the engine lock: a save writes a copy taken
+// under it, a load installs its image under it, and what leaves the engine
+// is freed after it.
 #include "files/ControlInterface.h"
 #include "files/ProjectWriter.h"
 #include "platform/kernel/TextConvert.h"
@@ -73,28 +76,28 @@ void RemoveStaleTemporaries(const std::wstring& target) {
 }
 } // namespace
 
-void CControlInterface::ClearProjectState() {
+void CControlInterface::ClearProjectState(CRetiredProject& retired) {
     CAutoLock lock(this);
     ResetVoices();
-    ClearUndoHistory();
-    m_auditionPad.Clear();
+    ClearUndoHistory(retired);
+    retired.TakeGrains(m_auditionPad);
     for (CGrooveTrack* pPad : m_pads) {
-        pPad->Clear();
+        retired.TakeGrains(*pPad);
         pPad->m_bLooping = pPad->m_bSyncedPlayback = pPad->m_bMute = pPad->m_bSolo = 0;
     }
-    for (CGrooveTrack* pEntry : m_loopBin) delete pEntry;
+    for (CGrooveTrack* pEntry : m_loopBin) retired.Keep(pEntry);
     m_loopBin.Clear();
     m_keyMap.Clear();
     UpdateAnySolo();
 }
 
-void CControlInterface::InstallImage(CProjectImage& image) {
+void CControlInterface::InstallImage(CProjectImage& image, CRetiredProject& retired) {
     CAutoLock lock(this);
-    ClearProjectState();
+    ClearProjectState(retired);
     for (int i = 0; i < kPadCount; ++i) {
         CGrooveTrack* pPad = image.TakePad(i);
         if (pPad == nullptr) continue;
-        delete m_pads[i];
+        retired.Keep(m_pads[i]);
         m_pads[i] = pPad;
     }
     for (int i = 0; i < image.EntryCount(); ++i) m_loopBin.Add(image.TakeEntry(i));
@@ -108,32 +111,56 @@ void CControlInterface::InstallImage(CProjectImage& image) {
 }
 
 HRESULT CControlInterface::ReadProjectInto(HMMIO hmmio) {
-    CAutoLock lock(this);
-    const bool bChanged = EnsureOutputFormat();
-    CProjectImage image(m_pSynthContext);
-    const HRESULT hr = ReadProject(hmmio, m_wfxOut.nSamplesPerSec, &image);
-    if (FAILED(hr)) return hr;
-    InstallImage(image);
-    return bChanged ? S_FALSE : S_OK;
+    const LONG nStart = mmioSeek(hmmio, 0, SEEK_CUR);
+    bool bChanged = false;
+    for (;;) {
+        const DWORD nRate = CurrentOutputFormat(&bChanged).nSamplesPerSec;
+        CProjectImage image(m_pSynthContext);
+        const HRESULT hr = ReadProject(hmmio, nRate, &image);
+        if (FAILED(hr)) return hr;
+        // Declared before the lock, so the old project is freed after it.
+        CRetiredProject retired;
+        {
+            CAutoLock lock(this);
+            if (EnsureOutputFormat()) bChanged = true;
+            if (m_wfxOut.nSamplesPerSec == nRate) {
+                InstallImage(image, retired);
+                return bChanged ? S_FALSE : S_OK;
+            }
+        }
+        // The host changed the output rate while the form was read: the
+        // waves must be converted to the new one.
+        if (nStart < 0 || mmioSeek(hmmio, nStart, SEEK_SET) != nStart) return E_FAIL;
+    }
+}
+
+HRESULT CControlInterface::WriteProjectFrom(HMMIO hmmio) {
+    CProjectImage project(m_pSynthContext);
+    {
+        CAutoLock lock(this);
+        const HRESULT hr = CaptureProject(*this, &project);
+        if (FAILED(hr)) return hr;
+    }
+    return WriteProject(hmmio, project);
 }
 
 HRESULT CControlInterface::ClearProject() {
+    CRetiredProject retired;
     CAutoLock lock(this);
-    ClearProjectState();
+    ClearProjectState(retired);
     ResetPadsAndKeyMap();
     return S_OK;
 }
 
 HRESULT CControlInterface::SaveProject(const char*, const char* pszPath) {
     if (pszPath == nullptr) return E_POINTER;
-    CAutoLock lock(this);
     std::wstring target = WideFromUtf8(pszPath);
     if (!EndsWithProjectExtension(target)) target += kProjectExtension;
     RemoveStaleTemporaries(target);
     const std::wstring temp = TemporaryPathFor(target);
     HMMIO h = mmioOpenW(temp.c_str(), nullptr, MMIO_CREATE | MMIO_READWRITE);
     if (h == nullptr) return E_FAIL;
-    HRESULT hr = WriteProject(h, *this);
+    HRESULT hr = WriteProjectFrom(h);
     // Closing syncs the file: only bytes known to be on disk replace the old ones.
     if (mmioClose(h, 0) != MMSYSERR_NOERROR && SUCCEEDED(hr)) hr = E_FAIL;
     const std::string narrowTemp = Narrow(temp), narrowTarget = Narrow(target);
@@ -148,7 +175,6 @@ HRESULT CControlInterface::SaveProject(const char*, const char* pszPath) {
 
 HRESULT CControlInterface::LoadProject(const char* pszName, const char* pszPath) {
     if (pszPath == nullptr) return E_POINTER;
-    CAutoLock lock(this);
     const std::wstring path = WideFromUtf8(pszPath);
     MMIOINFO info{};
     HMMIO h = mmioOpenW(path.c_str(), &info, MMIO_ALLOCBUF | MMIO_READ);

@@ -8,11 +8,11 @@ int Next(int i) { return i + 1 == kUndoSlots ? 0 : i + 1; }
 int Previous(int i) { return i == 0 ? kUndoSlots - 1 : i - 1; }
 } // namespace
 
-void CControlInterface::ClearUndoHistory() {
+void CControlInterface::ClearUndoHistory(CRetiredProject& retired) {
     CAutoLock lock(this);
     for (auto& slot : m_apUndo)
         for (CGrooveTrack*& p : slot) {
-            delete p;
+            retired.Keep(p);
             p = nullptr;
         }
     m_nUndoCurrent = m_nUndoOldest = m_nUndoNewest = 0;

@@ -1,8 +1,9 @@
-// A project read from a `pndl` form but not yet given to the engine: the
-// grain-audition switch, the key-map entries (pads by index), the Loop Bin
-// entries and the 16 pads, all owned here until taken. Reading into an image
-// first means a form that fails halfway leaves the engine untouched. Built and
-// used on one thread; the caller decides about the engine lock.
+// A project outside the engine: the grain-audition switch, the key-map
+// entries (pads by index), the Loop Bin entries and the 16 pads, all owned
+// here until taken. A load reads a `pndl` form into an image without the
+// engine lock (a form that fails halfway leaves the engine untouched) and
+// installs it under the lock; a save copies the engine into one under the
+// lock and writes it without. Built and used on one thread.
 #pragma once
 #include "engine/GrooveTrack.h"
 #include "engine/KeyMap.h"

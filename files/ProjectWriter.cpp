@@ -78,7 +78,7 @@ bool WriteWave(HMMIO h, const CWaveMem* pWave) {
            form.End(h);
 }
 
-bool WriteKeyMap(HMMIO h, CKeyMap& keys) {
+bool WriteKeyMap(HMMIO h, const CKeyMap& keys) {
     // One record per mapped pad, in ascending pad order.
     TrackKeyInfoImp entries[kKeyMapCapacity];
     DWORD n = 0;
@@ -93,17 +93,17 @@ bool WriteKeyMap(HMMIO h, CKeyMap& keys) {
     return true;
 }
 
-bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
+bool WriteAll(HMMIO h, const CProjectImage& project) {
     Chunk form, c;
     if (!form.Begin(h, FOURCC_RIFF, MMIO_CREATERIFF, kFormProject)) return false;
     if (!c.Begin(h, kChunkCommon) || !WriteDword(h, kProjectVersion) ||
-        !WriteDword(h, static_cast<DWORD>(engine.GetGrainAudition())) ||
-        !WriteDword(h, static_cast<DWORD>(engine.BinCount())) ||
+        !WriteDword(h, static_cast<DWORD>(project.GrainAudition())) ||
+        !WriteDword(h, static_cast<DWORD>(project.EntryCount())) ||
         !WriteDword(h, static_cast<DWORD>(kPadCount)) || !c.End(h))
         return false;
-    if (!c.Begin(h, kChunkKeyMap) || !WriteKeyMap(h, engine.KeyMap()) || !c.End(h)) return false;
-    for (int i = 0; i < engine.BinCount(); ++i) {
-        const CGrooveTrack& entry = *engine.BinEntry(i);
+    if (!c.Begin(h, kChunkKeyMap) || !WriteKeyMap(h, project.Keys()) || !c.End(h)) return false;
+    for (int i = 0; i < project.EntryCount(); ++i) {
+        const CGrooveTrack& entry = *project.Entry(i);
         const DWORD n = static_cast<DWORD>(i);
         if (!c.Begin(h, kChunkEntryTrack) || !WriteTrack(h, n, entry) ||
             !WriteText(h, entry.m_strName) || !WriteText(h, entry.m_strPath) || !c.End(h))
@@ -112,7 +112,7 @@ bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
         if (!c.Begin(h, kChunkEntryGrains) || !WriteGrains(h, n, entry) || !c.End(h)) return false;
     }
     for (int i = 0; i < kPadCount; ++i) {
-        const CGrooveTrack* pPad = engine.Pad(i);
+        const CGrooveTrack* pPad = project.Pad(i);
         if (pPad == nullptr) return false;
         const DWORD n = static_cast<DWORD>(i);
         if (!c.Begin(h, kChunkPadTrack) || !WriteTrack(h, n, *pPad) || !c.End(h)) return false;
@@ -122,7 +122,31 @@ bool WriteAll(HMMIO h, CVudivuVizezud& engine) {
 }
 } // namespace
 
-HRESULT WriteProject(HMMIO hmmio, CVudivuVizezud& engine) {
+HRESULT CaptureProject(CVudivuVizezud& engine, CProjectImage* pImage) {
+    pImage->SetGrainAudition(engine.GetGrainAudition());
+    const CKeyMap& keys = engine.KeyMap();
+    for (int i = 0; i < keys.GetCount(); ++i) {
+        TrackKeyInfoImp entry = keys.EntryAt(i);
+        entry.pTrack = nullptr; // the copy names its pad by index
+        pImage->MutableKeys().SetEntry(entry);
+    }
+    for (int i = 0; i < engine.BinCount(); ++i) {
+        CGrooveTrack* pCopy = engine.BinEntry(i)->Snapshot();
+        if (pCopy == nullptr) return E_OUTOFMEMORY;
+        const CWaveMem* pWave = pCopy->m_pWave;
+        pImage->AddEntry(pCopy, pWave != nullptr ? pWave->m_nFrames : 0);
+    }
+    for (int i = 0; i < kPadCount; ++i) {
+        const CGrooveTrack* pPad = engine.Pad(i);
+        if (pPad == nullptr) continue; // written as a failure, as before
+        CGrooveTrack* pCopy = pPad->Snapshot();
+        if (pCopy == nullptr) return E_OUTOFMEMORY;
+        pImage->SetPad(i, pCopy);
+    }
+    return S_OK;
+}
+
+HRESULT WriteProject(HMMIO hmmio, const CProjectImage& project) {
     if (hmmio == nullptr) return E_FAIL;
-    return WriteAll(hmmio, engine) ? S_OK : E_FAIL;
+    return WriteAll(hmmio, project) ? S_OK : E_FAIL;
 }

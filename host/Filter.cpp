@@ -117,15 +117,11 @@ HRESULT CFilter::GetPages(CAUUID* pPages) {
     return S_OK;
 }
 
-HRESULT CFilter::WriteState(IStream* pStm) {
-    CAutoLock lock(ObjectLock());
-    return SaveState(pStm);
-}
+// Not under the object lock: the engine takes it only briefly, to copy the
+// project or to install the one it read, so streaming goes on meanwhile.
+HRESULT CFilter::WriteState(IStream* pStm) { return SaveState(pStm); }
 
-HRESULT CFilter::ReadState(IStream* pStm) {
-    CAutoLock lock(ObjectLock());
-    return LoadState(pStm);
-}
+HRESULT CFilter::ReadState(IStream* pStm) { return LoadState(pStm); }
 
 HRESULT CFilter::Attach(IUnknown* pContext) {
     CAutoLock lock(ObjectLock());

@@ -72,7 +72,7 @@ public:
     int GetPinCount() override { return static_cast<int>(m_dwOutputCount) + 1; }
     CBasePin* GetPin(int n) override;
 
-    // Persistence hooks: the engine's state under the lock.
+    // Persistence hooks: the engine's state; the engine takes the lock itself, briefly.
     HRESULT WriteState(IStream* pStm) override;
     HRESULT ReadState(IStream* pStm) override;
 

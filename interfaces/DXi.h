@@ -68,10 +68,12 @@ public:
     virtual HRESULT OnStop() = 0;     // 12
     virtual HRESULT Reserved13() = 0; // 13: not called
 
-    // --- Host persistence (the host's main thread, through IPersistStream,
-    // under the lock). The engine alone returns E_NOTIMPL; the control
-    // interface reads and writes the whole project form here, under the lock,
-    // as LoadProject and SaveProject do.
+    // --- Host persistence (the host's main thread, through IPersistStream;
+    // the caller does not hold the lock). The engine alone returns E_NOTIMPL;
+    // the control interface reads and writes the whole project form here as
+    // LoadProject and SaveProject do: the stream work runs without the lock,
+    // which it takes only briefly to copy the project or to swap a read one
+    // in, so the streaming thread goes on rendering meanwhile.
     virtual HRESULT LoadState(IStream* pStream) = 0; // 14
     virtual HRESULT SaveState(IStream* pStream) = 0; // 15
     // Stops every voice and preview and forgets the running position. Takes

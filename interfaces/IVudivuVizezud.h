@@ -6,8 +6,10 @@
 // Callers: the editor page on its user-interface thread, and hosts on a
 // thread of their own that is not the audio thread (the command line's main
 // thread). Each operation takes the engine's re-entrant lock for its whole
-// duration, so it waits for a buffer being rendered; LoadFileToBin and
-// LoadFileToPad alone read and decode the file outside it. Never call these
+// duration, so it waits for a buffer being rendered; the file operations
+// alone do their file work outside it and hold it only briefly, for a time
+// that does not grow with the project (LoadFileToBin, LoadFileToPad,
+// LoadProject, SaveProject, and the host persistence). Never call these
 // from the audio thread, except GetPadActive and GetFilePreviewActive (see
 // there). Arrays handed out are CoTaskMemAlloc'ed and freed by the caller
 // with CoTaskMemFree.
@@ -78,11 +80,18 @@ public:
     virtual HRESULT AssignFileToPad(LONG nPad, LONG nEntry) = 0; // 11
     // Writes the project to pszPath (".pnd" appended unless present; pszName is
     // unused) through a temporary file in the same folder renamed over the
-    // target, all under the lock. E_POINTER: null path; E_FAIL: the file could
-    // not be created, written, synced or renamed (the target is untouched).
+    // target. The project is copied under the lock (the sample data shared,
+    // not copied) and the copy written without it, so the file holds the
+    // project as it was at one moment while playback goes on. E_POINTER: null
+    // path; E_OUTOFMEMORY: no room for the copy; E_FAIL: the file could not be
+    // created, written, synced or renamed (the target is untouched).
     virtual HRESULT SaveProject(const char* pszName, const char* pszPath) = 0; // 12
-    // Reads a project file, all under the lock, staged: on failure the project
-    // is as it was. A pszName without "." also accepts a raw copy of the host
+    // Reads a project file, staged: it is read and decoded without the lock
+    // while the old project plays on, then swapped in under the lock (voices
+    // stopped, undo history emptied) and the old one freed after it; on
+    // failure the project is as it was. Read again should the host change the
+    // output rate meanwhile. Loads at once end with one of the projects
+    // whole. A pszName without "." also accepts a raw copy of the host
     // stream (24-byte version text first). S_FALSE: loaded after the output
     // format was set to float. E_POINTER: null path; E_FAIL: cannot open, not
     // a project, or beyond the stored limits.
@@ -107,11 +116,13 @@ public:
     // The Loop Bin entry and slice the grain was cut from.
     virtual HRESULT GetGrainSource(LONG nPad, LONG nGrain, LONG* pnEntry, LONG* pnSlice) = 0; // 19
 
-    // --- Loop Bin loads: the file is read and decoded outside the lock, the
-    // entry inserted under it; the engine allocates and owns the entry.
+    // --- Loop Bin loads: the file is read and decoded outside the lock (again
+    // should the host change the output rate meanwhile), the entry inserted
+    // under it; the engine allocates and owns the entry.
     // *pnIndex in: 0..15 inserts there (later entries move up), else appends;
     // out: the entry's index (-1 when the bin is full). A path already in the
-    // bin is not read again: *pnIndex gets its index. pszName names the entry
+    // bin (also one another thread put there meanwhile) is not loaded
+    // again: *pnIndex gets its index. pszName names the entry
     // (null: the file name). S_OK; S_FALSE with *pnStatus kLoadStatusBinFull
     // (nothing loaded) or kLoadStatusFormatChanged (loaded; the output format
     // was set to float first). E_POINTER: a null pointer, also pszPath;

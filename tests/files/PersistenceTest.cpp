@@ -4,13 +4,17 @@
 #include "ProjectScene.h"
 #include "files/StreamIOProc.h"
 #include "platform/com/PersistStream.h"
+#include "platform/com/StreamBase.h"
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 using namespace fixture;
 using riff::Bytes;
 
 namespace {
-// The instrument object as the filter will be: persistence hooks that call
-// the engine's state operations under its lock.
+// The instrument object as the filter is: persistence hooks that call the
+// engine's state operations, which take the lock themselves, briefly.
 class PersistentControl : public TestControl, public CPersistStream {
 public:
     explicit PersistentControl(CDXiSynthContext* p) : CDXi(p), TestControl(p) {}
@@ -23,14 +27,8 @@ public:
         *p = GUID_NULL;
         return S_OK;
     }
-    HRESULT WriteState(IStream* s) override {
-        CAutoLock lock(static_cast<CDXi*>(this));
-        return SaveState(s);
-    }
-    HRESULT ReadState(IStream* s) override {
-        CAutoLock lock(static_cast<CDXi*>(this));
-        return LoadState(s);
-    }
+    HRESULT WriteState(IStream* s) override { return SaveState(s); }
+    HRESULT ReadState(IStream* s) override { return LoadState(s); }
 };
 
 struct StreamHolder {
@@ -65,6 +63,36 @@ Bytes Utf16(const std::string& s) {
     }
     return b;
 }
+
+// A read-only stream over bytes that calls a hook at its first read, as a
+// host changing the output format while a state is read would.
+class CHookedStream : public CStreamBase {
+public:
+    CHookedStream(Bytes bytes, std::function<void()> hook)
+        : m_bytes(std::move(bytes)), m_hook(std::move(hook)) {}
+    HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {
+        if (m_hook) std::exchange(m_hook, nullptr)();
+        const auto n =
+            static_cast<ULONG>(std::min<LONGLONG>(cb, std::max<LONGLONG>(Size() - m_nPos, 0)));
+        std::memcpy(pv, m_bytes.data() + m_nPos, n);
+        m_nPos += n;
+        if (pcbRead != nullptr) *pcbRead = n;
+        return S_OK;
+    }
+    HRESULT Write(const void*, ULONG, ULONG*) override { return STG_E_ACCESSDENIED; }
+    HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* pPos) override {
+        return SeekWithin(&m_nPos, Size(), move, origin, pPos);
+    }
+    HRESULT SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
+    HRESULT Stat(STATSTG* p, DWORD) override { return StatOfSize(p, Size()); }
+    LONGLONG Position() const { return m_nPos; }
+
+private:
+    LONGLONG Size() const { return static_cast<LONGLONG>(m_bytes.size()); }
+    Bytes m_bytes;
+    std::function<void()> m_hook;
+    LONGLONG m_nPos = 0;
+};
 
 struct Persist : ::testing::Test {
     FakeSynthContext ctx{44100};
@@ -150,6 +178,26 @@ TEST_F(Persist, MalformedTextOrFormLeavesTheEngineAlone) {
     c2.Seek(0);
     EXPECT_EQ(obj.Load(c2.p), E_FAIL);
     ExpectSameProject(copy, obj);
+}
+
+// The state is read without the engine lock, so the host may set another
+// output rate meanwhile: the project is read again for the rate it plays at.
+TEST_F(Persist, AnOutputRateSetWhileTheStateIsReadIsTheRateItLoadsAt) {
+    BuildScene(obj, dir);
+    StreamHolder saved;
+    ASSERT_EQ(obj.SaveState(saved.p), S_OK);
+    const Bytes state = saved.All();
+    PersistentControl other(&ctx), direct(&ctx);
+    direct.SetOutputFormatRecord(MakeFloatFormat(2, 48000));
+    saved.Seek(0);
+    ASSERT_EQ(direct.LoadState(saved.p), S_OK);
+    ComPtr<CHookedStream> in = MakeCom<CHookedStream>(
+        state, [&] { other.SetOutputFormatRecord(MakeFloatFormat(2, 48000)); });
+    ASSERT_EQ(other.LoadState(in.Get()), S_OK);
+    EXPECT_EQ(in->Position(), static_cast<LONGLONG>(state.size()));
+    ASSERT_EQ(other.BinCount(), 2);
+    EXPECT_EQ(other.BinEntry(0)->m_pWave->m_wfx.nSamplesPerSec, 48000u);
+    ExpectSameProject(direct, other);
 }
 
 TEST(StreamIOProc, AnswersAsTheContextRules) {
