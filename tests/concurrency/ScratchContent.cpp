@@ -113,8 +113,12 @@ const CInstrumentModule& BuiltModule() {
     static CInstrumentModule module;
     static const bool bLoaded = [] {
         std::string strError;
-        if (module.Load(PANDREL_MODULE_PATH, &strError)) return true;
-        std::fprintf(stderr, "%s: %s\n", PANDREL_MODULE_PATH, strError.c_str());
+        // PANDREL_TEST_MODULE runs the tests against another build, to compare.
+        const char* pszOther = std::getenv("PANDREL_TEST_MODULE");
+        const char* pszPath =
+            pszOther != nullptr && *pszOther != 0 ? pszOther : PANDREL_MODULE_PATH;
+        if (module.Load(pszPath, &strError)) return true;
+        std::fprintf(stderr, "%s: %s\n", pszPath, strError.c_str());
         return false;
     }();
     if (!bLoaded) std::abort();

@@ -44,5 +44,5 @@ inline CInstrumentHost::Options StreamingOptions(bool bChannelOutputs) {
     return options;
 }
 
-// The built pandrel.so, loaded once per process.
+// The built pandrel.so (or $PANDREL_TEST_MODULE), loaded once per process.
 const CInstrumentModule& BuiltModule();

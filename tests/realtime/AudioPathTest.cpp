@@ -97,8 +97,9 @@ TEST_F(PluginAudioPath, RunAsksNothingOfTheSystem) {
     EXPECT_EQ(r.Blocking(), 0u) << Describe(r);
 }
 
-// The state thread holds the instrument for the whole restore of a state with
-// 30 seconds of audio in it; run() never waits for it (it plays silence instead).
+// The state thread restores a state with 30 seconds of audio in it, again and
+// again; the instrument reads it without its lock and takes the lock only to
+// swap the project in, so run() never waits more than 1 ms for it.
 TEST_F(PluginAudioPath, RunNeverWaitsForTheStateThread) {
     ASSERT_FALSE(s_state.empty());
     ASSERT_EQ(m_host.Restore(s_state.data(), s_state.size()), LV2_STATE_SUCCESS);
@@ -133,9 +134,11 @@ TEST_F(PluginAudioPath, RunNeverWaitsForTheStateThread) {
         &nNews);
     state.join();
     // Wall time includes the scheduler's delays on a busy machine; thread time does not.
-    std::printf("run() during %d restores: longest %.3f ms (%.3f ms of thread time)\n",
-                nRestores.load(), nWorstRunNs / 1e6, nWorstCpuNs / 1e6);
-    EXPECT_EQ(r.nContended, 0u) << Describe(r);
+    std::printf("run() during %d restores: longest %.3f ms (%.3f ms of thread time); it waited "
+                "for a lock %llu times, longest %.3f ms\n",
+                nRestores.load(), nWorstRunNs / 1e6, nWorstCpuNs / 1e6,
+                static_cast<unsigned long long>(r.nContended), r.nWorstWaitNs / 1e6);
+    EXPECT_LE(r.nWorstWaitNs, 1000000) << Describe(r);
     EXPECT_EQ(r.nWaits, 0u) << Describe(r);
 }
 } // namespace
