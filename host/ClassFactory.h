@@ -23,6 +23,11 @@ struct CFactoryTemplate {
 extern const CFactoryTemplate g_Templates[];
 extern const int g_cTemplates;
 
+// The editor page's creation function for the page class's template. The page
+// lives in a layer above this one, so the module installs it when it loads;
+// until then the page class creates nothing (CLASS_E_CLASSNOTAVAILABLE).
+void SetPropertyPageCreator(LPFNNewCOMObject pfnNew);
+
 class CClassFactory : public CBaseObject, public IClassFactory {
 public:
     explicit CClassFactory(const CFactoryTemplate* pTemplate) : m_pTemplate(pTemplate) {}

@@ -1,7 +1,6 @@
 // The library's two classes and the instrument's filter setup data.
 #include "host/ClassFactory.h"
 #include "host/Filter.h"
-#include "host/PropPagePlaceholder.h"
 #include "interfaces/PandrelClasses.h"
 
 namespace {
@@ -13,12 +12,22 @@ const AMOVIESETUP_PIN kPins[] = {
 };
 
 const AMOVIESETUP_FILTER kFilterSetup = {&CLSID_Pandrel, L"Pandrel", MERIT_DO_NOT_USE, 2, kPins};
+
+LPFNNewCOMObject g_pfnNewPropertyPage = nullptr;
+
+INonDelegatingUnknown* CreatePropertyPage(IUnknown* pUnkOuter, HRESULT* phr) {
+    if (g_pfnNewPropertyPage == nullptr) {
+        *phr = CLASS_E_CLASSNOTAVAILABLE;
+        return nullptr;
+    }
+    return g_pfnNewPropertyPage(pUnkOuter, phr);
+}
 } // namespace
+
+void SetPropertyPageCreator(LPFNNewCOMObject pfnNew) { g_pfnNewPropertyPage = pfnNew; }
 
 const CFactoryTemplate g_Templates[] = {
     {L"Pandrel", &CLSID_Pandrel, CFilter::CreateInstance, nullptr, &kFilterSetup},
-    // The editor page replaces the placeholder.
-    {L"Pandrel Properties", &CLSID_PandrelPropertyPage, CPropPagePlaceholder::CreateInstance,
-     nullptr, nullptr},
+    {L"Pandrel Properties", &CLSID_PandrelPropertyPage, CreatePropertyPage, nullptr, nullptr},
 };
 const int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);

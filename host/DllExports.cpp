@@ -1,5 +1,6 @@
 // The library's exports: the class objects, the unload test and
 // registration; the start-up and shutdown of the module; the main stub.
+#include "editor/VudivuVizezudPropPage.h"
 #include "host/ClassFactory.h"
 #include "host/Registration.h"
 #include "host/ServerCounters.h"
@@ -19,6 +20,7 @@ public:
 // TRUE when the library loads, with FALSE when it unloads.
 struct ModuleEntry {
     ModuleEntry() {
+        SetPropertyPageCreator(&CVudivuVizezudPropPage::CreateInstance);
         for (int i = 0; i < g_cTemplates; ++i)
             if (g_Templates[i].m_lpfnInit != nullptr)
                 g_Templates[i].m_lpfnInit(TRUE, g_Templates[i].m_ClsID);

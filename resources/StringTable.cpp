@@ -21,6 +21,10 @@ std::wstring CStringTable::Load(UINT nID) {
     case IDS_PATCH_AUDIO:
         return L"Important!:  Be sure to patch Pandrel into one or more Halcyra audio tracks and "
                L"start the audio engine.";
+    case IDS_HELP_MISSING:
+        return L"The help could not be opened.  Neither the help file nor the Pandrel manual was "
+               L"found, or no program to show it is installed.";
+    case IDS_SAVE_ON_CLOSE: return L"This project has changed.  Save it before closing?";
     default: return L"";
     }
 }

@@ -1,0 +1,18 @@
+#include "editor/EditorState.h"
+#include "platform/ui/Wnd.h"
+
+void CEditorState::Redraw(const RECT& rc) const {
+    if (m_pWnd != nullptr && m_pWnd->IsWindow()) m_pWnd->InvalidateRect(&rc);
+}
+
+void CEditorState::SelectPad(int nPad) {
+    if (m_onSelectPad)
+        m_onSelectPad(nPad);
+    else
+        m_nCurrentPad = nPad;
+}
+
+void CEditorState::ProjectChanged() {
+    m_bDirty = true;
+    if (IVudivuVizezud* c = Control()) c->RequestRefresh(1);
+}

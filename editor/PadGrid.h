@@ -1,0 +1,30 @@
+// The 4 x 4 pad grid: each pad's image, lit while the pad sounds, and the
+// frame of the current pad. A press selects the pad of that quarter; on a pad
+// image it sounds the pad until the release. UI thread.
+#pragma once
+#include "editor/PageRegion.h"
+
+class CPadGrid : public CPageRegion {
+public:
+    explicit CPadGrid(CEditorState& state);
+
+    void Paint(CDC& dc, const RECT& damage) override;
+    bool HitTest(POINT pt) const override { return kHit.Contains(pt); }
+    bool OnLButtonDown(UINT nFlags, POINT pt) override;
+    bool OnLButtonDblClk(UINT nFlags, POINT pt) override { return OnLButtonDown(nFlags, pt); }
+    bool OnLButtonUp(UINT nFlags, POINT pt) override;
+
+    // The pad whose quarter holds pt (pt inside the grid).
+    static int PadAt(POINT pt);
+    // The image cell of pad p and the quarter its frame outlines.
+    static RECT ImageRect(int nPad);
+    static RECT FrameRect(int nPad);
+    // Redraws the 16 image cells (the timer's work).
+    void RedrawCells() const;
+    // Redraws the frame of one pad.
+    void RedrawFrame(int nPad) const;
+
+private:
+    static constexpr RECT kHit{139, 6, 496, 238};
+    int m_nSounding = -1; // the pad a press on its image sounds until the release
+};

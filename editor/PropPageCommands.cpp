@@ -1,0 +1,147 @@
+// The page's commands: the top bar (open, save and clear the project, play,
+// stop, the audition switch), help, and files dropped from the desktop.
+#include "editor/PadEditor.h"
+#include "editor/VudivuVizezudPropPage.h"
+#include "platform/kernel/TextConvert.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowManager.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+
+namespace {
+int Ask(CWnd* pOwner, UINT nText, UINT nType) {
+    return MessageBox(pOwner, CStringTable::Load(nText), CStringTable::Load(IDS_CAPTION), nType);
+}
+} // namespace
+
+BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
+    const UINT id = LOWORD(wParam);
+    if (id == ID_HELP_CONTENTS) {
+        ShowHelp();
+        return TRUE;
+    }
+    if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+    switch (id) {
+    case IDC_OPEN_PROJECT: OnProjectFile(false); return TRUE;
+    case IDC_SAVE_PROJECT: OnProjectFile(true); return TRUE;
+    case IDC_CLEAR_PROJECT: OnClearProject(); return TRUE;
+    case IDC_PLAY: OnPlay(); return TRUE;
+    case IDC_STOP: OnStop(); return TRUE;
+    case IDC_AUDITION: OnAudition(); return TRUE;
+    default: return FALSE;
+    }
+}
+
+// The timer stays off while the question is up, so no refresh runs under it.
+void CVudivuVizezudPropPage::OnClearProject() {
+    IVudivuVizezud* c = m_state.Control();
+    if (c == nullptr) return;
+    KillTimer(kRefreshTimer);
+    if (Ask(this, IDS_CLEAR_PROJECT, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        m_state.m_nSelectedFile = -1;
+        SelectPad(0);
+        m_state.ClearSelections();
+        c->ClearProject();
+        c->RequestRefresh(1);
+        m_state.m_bDirty = false;
+    }
+    if (IsWindow()) SetTimer(kRefreshTimer, kRefreshMs);
+}
+
+void CVudivuVizezudPropPage::OnPlay() {
+    IVudivuVizezud* c = m_state.Control();
+    const CBitmapToggleCtrl* play = m_controls.Toggle(IDC_PLAY);
+    if (c == nullptr || play == nullptr) return;
+    if (play->m_nState != 0) {
+        if (m_state.m_nSelectedFile >= 0) c->StartFilePreview(m_state.m_nSelectedFile, -1);
+        return;
+    }
+    c->StopFilePreview(-1);
+    c->StopAudition(-1);
+    c->RequestRefresh(2);
+}
+
+void CVudivuVizezudPropPage::OnStop() {
+    if (IVudivuVizezud* c = m_state.Control()) {
+        c->StopFilePreview(-1);
+        c->StopAudition(-1);
+        c->RequestRefresh(2);
+    }
+    m_controls.SetToggle(IDC_PLAY, FALSE);
+}
+
+void CVudivuVizezudPropPage::OnAudition() {
+    const CBitmapToggleCtrl* t = m_controls.Toggle(IDC_AUDITION);
+    if (IVudivuVizezud* c = m_state.Control(); c != nullptr && t != nullptr)
+        c->SetClickAudition(t->m_nState != 0 ? TRUE : FALSE);
+}
+
+// The project file dialog. A load that corrected the output format (S_FALSE)
+// has loaded the project: only a failing result is an error.
+bool CVudivuVizezudPropPage::OnProjectFile(bool bSave) {
+    bool bDone = false;
+    const UINT id = bSave ? IDC_SAVE_PROJECT : IDC_OPEN_PROJECT;
+    IVudivuVizezud* c = m_state.Control();
+    if (c != nullptr) {
+        CFileDialog dlg(bSave ? FALSE : TRUE, nullptr, nullptr,
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, L"Pnd Files (*.pnd)|*.pnd||", this);
+        if (dlg.DoModal() == IDOK) {
+            m_state.ClearSelections();
+            m_state.m_nSelectedFile = -1;
+            char name[kTextBufferLength], path[kTextBufferLength];
+            WideToMultiByte(dlg.GetFileName().c_str(), name);
+            WideToMultiByte(dlg.GetPathName().c_str(), path);
+            const HRESULT hr = bSave ? c->SaveProject(name, path) : c->LoadProject(name, path);
+            if (FAILED(hr))
+                Ask(this, bSave ? IDS_SAVE_ERROR : IDS_PROJECT_LOAD_ERROR,
+                    MB_OK | MB_ICONEXCLAMATION);
+            else
+                m_state.m_bDirty = false, bDone = true;
+        }
+        if (CWnd* play = m_controls.Get(IDC_PLAY)) play->SetFocus();
+        c->RequestRefresh(1);
+    }
+    m_controls.SetToggle(id, FALSE);
+    return bDone;
+}
+
+// A window of the page's own (a standalone host) asks before changes are lost;
+// cancelling the save dialog keeps the page open.
+void CVudivuVizezudPropPage::OnClose() {
+    if (m_state.m_bDirty && m_state.Control() != nullptr &&
+        Ask(this, IDS_SAVE_ON_CLOSE, MB_YESNO | MB_ICONQUESTION) == IDYES && !OnProjectFile(true))
+        return;
+    m_bCloseAsked = true;
+}
+
+HRESULT CVudivuVizezudPropPage::DragEnter(const CDropData& data, DWORD, POINT, DWORD* pdwEffect) {
+    if (pdwEffect == nullptr) return E_POINTER;
+    *pdwEffect = data.HasFormat(CF_HDROP) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    m_bDropAccepted = *pdwEffect == DROPEFFECT_COPY;
+    return S_OK;
+}
+
+HRESULT CVudivuVizezudPropPage::DragOver(DWORD, POINT, DWORD* pdwEffect) {
+    if (pdwEffect == nullptr) return E_POINTER;
+    *pdwEffect = m_bDropAccepted ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+// Painting waits while the files load; the region under the point takes them.
+HRESULT CVudivuVizezudPropPage::Drop(const CDropData& data, DWORD, POINT pt, DWORD* pdwEffect) {
+    if (pdwEffect == nullptr) return E_POINTER;
+    m_bDropAccepted = false;
+    if (!data.HasFormat(CF_HDROP)) {
+        *pdwEffect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    *pdwEffect = DROPEFFECT_COPY;
+    ++m_nPaintSuspended;
+    if (CPageRegion* r = RegionAt(ScreenToClient(pt)))
+        r->OnDropFiles(data.files, ScreenToClient(pt));
+    --m_nPaintSuspended;
+    if (IVudivuVizezud* c = m_state.Control()) c->RequestRefresh(1);
+    Invalidate();
+    return S_OK;
+}
