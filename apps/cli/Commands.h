@@ -22,6 +22,7 @@ const CommandEntry& ProjectCommand();
 const CommandEntry& RegisterCommand();
 const CommandEntry& UnregisterCommand();
 const CommandEntry& GalleryCommand();
+const CommandEntry& EditCommand();
 const CommandEntry& PresetCommand();
 
 // Writes text to stdout; a failed write (a full disk, a closed pipe) throws.

@@ -13,8 +13,9 @@
 namespace {
 const std::vector<const CommandEntry*>& AllCommands() {
     static const std::vector<const CommandEntry*> commands = {
-        &RenderCommand(), &InfoCommand(),     &ProjectCommand(),    &DemoCommand(),
-        &PresetCommand(), &RegisterCommand(), &UnregisterCommand(), &GalleryCommand()};
+        &RenderCommand(),     &InfoCommand(),    &ProjectCommand(),
+        &DemoCommand(),       &PresetCommand(),  &RegisterCommand(),
+        &UnregisterCommand(), &GalleryCommand(), &EditCommand()};
     return commands;
 }
 
