@@ -83,6 +83,9 @@ bool CVudivuVizezudPropPage::OnProjectFile(bool bSave) {
     bool bDone = false;
     const UINT id = bSave ? IDC_SAVE_PROJECT : IDC_OPEN_PROJECT;
     IVudivuVizezud* c = m_state.Control();
+    // The dialog takes the pointer from the pressed toggle, so its release
+    // cannot flip the toggle back after it popped out.
+    if (GetCapture() != nullptr) ReleaseCapture();
     if (c != nullptr) {
         CFileDialog dlg(bSave ? FALSE : TRUE, nullptr, nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, L"Pnd Files (*.pnd)|*.pnd||", this);

@@ -8,6 +8,7 @@
 #include "platform/com/Activation.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Persist.h"
+#include "platform/com/PropertyPage.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/mfx/MfxSoftSynth.h"
 #include "platform/registry/Registry.h"
@@ -186,11 +187,14 @@ TEST_F(InstrumentHostTest, ClassObjectsAnswerTheirErrorCodes) {
     EXPECT_EQ(module.getClassObject(GUID_NULL, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(module.getClassObject(CLSID_Pandrel, IID_IUnknown, nullptr), E_POINTER);
 
-    // The page class creates the (placeholder) page.
+    // The page class creates the editor page, a property page.
     IClassFactory* pPages = module.Factory(CLSID_PandrelPropertyPage);
     ASSERT_NE(pPages, nullptr);
     ASSERT_EQ(pPages->CreateInstance(nullptr, IID_IUnknown, &pv), S_OK);
     EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+    void* pPage = nullptr;
+    EXPECT_EQ(static_cast<IUnknown*>(pv)->QueryInterface(IID_IPropertyPage, &pPage), S_OK);
+    if (pPage != nullptr) static_cast<IUnknown*>(pPage)->Release();
     static_cast<IUnknown*>(pv)->Release();
 
     // Aggregation with anything but IUnknown creates nothing.

@@ -1,0 +1,211 @@
+// A control interface that records the calls the page makes and answers from
+// a small model: grains per pad (pitch, gain, pan, times), Loop Bin names,
+// the refresh request, click audition and whether undo has a step.
+#pragma once
+#include "interfaces/IVudivuVizezud.h"
+#include "interfaces/PandrelConstants.h"
+#include "platform/com/TaskMem.h"
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+class FakeControl : public IVudivuVizezud {
+public:
+    struct Grain {
+        LONGLONG nStart = 0, nEnd = kTicksPerBeat;
+        LONG nPitch = 0;
+        float fGain = 1.0f, fPan = 0.5f;
+    };
+    std::array<std::vector<Grain>, kPadCount> pads;
+    std::vector<std::string> files;
+    std::vector<std::string> calls; // "Name(arg,arg)" in call order
+    LONG nRefresh = 0;
+    BOOL bClickAudition = TRUE;
+    bool bCanUndo = false;
+    int nProjectChanges = 0; // ClearProject, Undo and Redo that changed something
+
+    int Count(const std::string& prefix) const {
+        int n = 0;
+        for (const std::string& c : calls) n += c.rfind(prefix, 0) == 0;
+        return n;
+    }
+    bool Called(const std::string& call) const {
+        for (const std::string& c : calls)
+            if (c == call) return true;
+        return false;
+    }
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv == nullptr) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVudivuVizezud) {
+            *ppv = static_cast<IVudivuVizezud*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+
+    HRESULT Checkpoint() override { return Log("Checkpoint()"), bCanUndo = true, S_OK; }
+    HRESULT Undo() override {
+        Log("Undo()");
+        if (!bCanUndo) return S_FALSE;
+        ++nProjectChanges;
+        return S_OK;
+    }
+    HRESULT Redo() override { return Log("Redo()"), S_FALSE; }
+    HRESULT ClearProject() override {
+        Log("ClearProject()");
+        for (auto& p : pads) p.clear();
+        files.clear();
+        ++nProjectChanges;
+        return S_OK;
+    }
+    HRESULT AssignFileToPad(LONG, LONG) override { return S_OK; }
+    HRESULT SaveProject(const char*, const char* p) override {
+        return Log("SaveProject(" + std::string(p) + ")"), S_OK;
+    }
+    HRESULT LoadProject(const char*, const char* p) override {
+        return Log("LoadProject(" + std::string(p) + ")"), E_FAIL;
+    }
+    HRESULT DeleteFile(LONG) override { return S_OK; }
+    HRESULT CommitGrainEdits() override { return Log("CommitGrainEdits()"), S_OK; }
+    HRESULT RemoveGrain(LONG nPad, LONG nGrain, BOOL bDefer) override {
+        return Log("RemoveGrain(" + Args({nPad, nGrain, bDefer}) + ")"), S_OK;
+    }
+    HRESULT SetGrainSource(LONG, LONG, LONG, LONG) override { return S_OK; }
+    HRESULT AddGrain(LONG, LONG, LONG, LONGLONG) override { return S_OK; }
+    HRESULT GetGrainSource(LONG, LONG, LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT LoadFileToBin(const char*, const char*, LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT LoadFileToPad(LONG, const char*, const char*, LONG*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT StartAudition(LONG nPad, LONG nGrain) override {
+        return Log("StartAudition(" + Args({nPad, nGrain}) + ")"), S_OK;
+    }
+    HRESULT StopAudition(LONG nPad) override {
+        return Log("StopAudition(" + Args({nPad}) + ")"), S_OK;
+    }
+    HRESULT StartFilePreview(LONG nEntry, LONG nSlice) override {
+        return Log("StartFilePreview(" + Args({nEntry, nSlice}) + ")"), S_OK;
+    }
+    HRESULT StopFilePreview(LONG nEntry) override {
+        return Log("StopFilePreview(" + Args({nEntry}) + ")"), S_OK;
+    }
+    HRESULT MoveGrain(LONG, LONG, LONG, LONGLONG, LONG*, BOOL) override { return E_NOTIMPL; }
+    HRESULT CopyGrain(LONG, LONG, LONG, LONGLONG, LONG*) override { return E_NOTIMPL; }
+    HRESULT GetFileCount(LONG* pn) override { return *pn = static_cast<LONG>(files.size()), S_OK; }
+    HRESULT GetFileName(LONG n, BOOL, char* psz) override {
+        if (psz != nullptr && n >= 0 && n < static_cast<LONG>(files.size()))
+            std::strncpy(psz, files[static_cast<size_t>(n)].c_str(), 259);
+        return S_OK;
+    }
+    HRESULT GetPadLooping(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadLooping(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadSynced(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadSynced(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadLatchMode(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadLatchMode(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadGrains(LONG nPad, GrainSummary** pp, LONG* pn) override {
+        *pn = 0;
+        if (nPad < 0 || nPad >= kPadCount) return S_FALSE;
+        const auto& g = pads[static_cast<size_t>(nPad)];
+        if (g.empty()) return S_OK;
+        auto* p = static_cast<GrainSummary*>(CoTaskMemAlloc(g.size() * sizeof(GrainSummary)));
+        for (size_t i = 0; i < g.size(); ++i)
+            p[i] = {g[i].nStart, g[i].nEnd, g[i].nPitch, g[i].fGain, nullptr, 0, 2, FALSE, 0};
+        *pp = p;
+        *pn = static_cast<LONG>(g.size());
+        return S_OK;
+    }
+    HRESULT GetFileSlices(LONG, GrainSummary**, LONG* pn) override { return *pn = 0, S_FALSE; }
+    HRESULT GetPadMute(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadMute(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadLength(LONG, LONG, LONGLONG* p) override { return *p = 4 * kTicksPerBeat, S_OK; }
+    HRESULT SetPadLength(LONG, LONG, LONGLONG) override { return S_OK; }
+    HRESULT GetPadActive(LONG nPad, BOOL* p) override {
+        return Log("GetPadActive(" + Args({nPad}) + ")"), *p = FALSE, S_OK;
+    }
+    HRESULT GetFilePreviewActive(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT GetPadKeyRange(PadKeyRange*) override { return S_OK; }
+    HRESULT SetPadKeyRange(const PadKeyRange*) override { return S_OK; }
+    HRESULT GetClickAudition(BOOL* p) override {
+        return Log("GetClickAudition()"), *p = bClickAudition, S_OK;
+    }
+    HRESULT SetClickAudition(BOOL b) override {
+        return Log("SetClickAudition(" + Args({b}) + ")"), bClickAudition = b, S_OK;
+    }
+    HRESULT TakeRefreshRequest(LONG* p) override {
+        *p = nRefresh;
+        nRefresh = 0;
+        return Log("TakeRefreshRequest()"), S_OK;
+    }
+    HRESULT RequestRefresh(LONG n) override {
+        return Log("RequestRefresh(" + Args({n}) + ")"), nRefresh = n, S_OK;
+    }
+    HRESULT GetPadVolume(LONG, float* p) override { return *p = 1.0f, S_OK; }
+    HRESULT SetPadVolume(LONG, float) override { return S_OK; }
+    HRESULT GetPadPan(LONG, float* p) override { return *p = 0.5f, S_OK; }
+    HRESULT SetPadPan(LONG, float) override { return S_OK; }
+    HRESULT GetPadTails(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadTails(LONG, BOOL) override { return S_OK; }
+    HRESULT GetGrainPitch(LONG nPad, LONG nGrain, LONG* p) override {
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return *p = At(nPad, nGrain).nPitch, S_OK;
+    }
+    HRESULT SetGrainPitch(LONG nPad, LONG nGrain, LONG n) override {
+        Log("SetGrainPitch(" + Args({nPad, nGrain, n}) + ")");
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return At(nPad, nGrain).nPitch = n, S_OK;
+    }
+    HRESULT GetPadGrainCount(LONG, LONG nPad, LONG* pn) override {
+        if (nPad < 0 || nPad >= kPadCount) return E_INVALIDARG;
+        return *pn = static_cast<LONG>(pads[static_cast<size_t>(nPad)].size()), S_OK;
+    }
+    HRESULT GetPadContentEnd(LONG, LONGLONG* p) override { return *p = 0, S_OK; }
+    HRESULT GetPadPitchMarkers(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadPitchMarkers(LONG, BOOL) override { return S_OK; }
+    HRESULT GetGrainGain(LONG nPad, LONG nGrain, float* p) override {
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return *p = At(nPad, nGrain).fGain, S_OK;
+    }
+    HRESULT SetGrainGain(LONG, LONG, float) override { return S_OK; }
+    HRESULT GetGrainPan(LONG nPad, LONG nGrain, float* p) override {
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return *p = At(nPad, nGrain).fPan, S_OK;
+    }
+    HRESULT SetGrainPan(LONG, LONG, float) override { return S_OK; }
+    HRESULT GetPadOutput(LONG, LONG* p) override { return *p = 0, S_OK; }
+    HRESULT SetPadOutput(LONG, LONG) override { return S_OK; }
+    HRESULT GetPadSolo(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadSolo(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadRoot(LONG, LONG* p) override { return *p = -1, S_OK; }
+    HRESULT SetPadRoot(LONG, LONG) override { return S_OK; }
+    HRESULT GetPadMidiChannel(LONG, LONG* p) override { return *p = -1, S_OK; }
+    HRESULT SetPadMidiChannel(LONG, LONG) override { return S_OK; }
+    HRESULT GetPadLatch(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
+    HRESULT SetPadLatch(LONG, BOOL) override { return S_OK; }
+
+private:
+    void Log(std::string s) { calls.push_back(std::move(s)); }
+    static std::string Args(std::initializer_list<LONG> a) {
+        std::string s;
+        for (LONG v : a) s += (s.empty() ? "" : ",") + std::to_string(v);
+        return s;
+    }
+    bool Has(LONG nPad, LONG nGrain) const {
+        return nPad >= 0 && nPad < kPadCount && nGrain >= 0 &&
+               nGrain < static_cast<LONG>(pads[static_cast<size_t>(nPad)].size());
+    }
+    Grain& At(LONG nPad, LONG nGrain) {
+        return pads[static_cast<size_t>(nPad)][static_cast<size_t>(nGrain)];
+    }
+};
