@@ -5,7 +5,7 @@
 #include "apps/hostkit/HostContext.h"
 #include "apps/hostkit/HostSource.h"
 #include "apps/lv2/Lv2Uris.h"
-#include "apps/lv2/PortSink.h"
+#include "apps/hostkit/PortSink.h"
 #include "platform/com/RefCounted.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/mfx/MfxSoftSynth.h"

@@ -13,7 +13,7 @@
 #include "apps/lv2/Lv2Patch.h"
 #include "apps/lv2/Lv2Position.h"
 #include "apps/lv2/Lv2Sequence.h"
-#include "apps/lv2/MidiInputPool.h"
+#include "apps/hostkit/MidiInputPool.h"
 #include "apps/lv2/StateStore.h"
 #include <array>
 #include <lv2/atom/atom.h>

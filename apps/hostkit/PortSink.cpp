@@ -1,4 +1,4 @@
-#include "apps/lv2/PortSink.h"
+#include "apps/hostkit/PortSink.h"
 #include "apps/hostkit/HostSource.h"
 #include <algorithm>
 
