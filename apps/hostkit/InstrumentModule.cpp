@@ -1,7 +1,10 @@
 #include "apps/hostkit/InstrumentModule.h"
+#include <algorithm>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
+#include <vector>
 
 CInstrumentModule::~CInstrumentModule() {
     // A library with live objects stays loaded rather than pulling code from
@@ -10,17 +13,37 @@ CInstrumentModule::~CInstrumentModule() {
 }
 
 std::string CInstrumentModule::DefaultPath() {
+    const auto readable = [](const std::string& s) { return access(s.c_str(), R_OK) == 0; };
     char self[PATH_MAX] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
     if (n > 0) {
         std::string dir(self, static_cast<size_t>(n));
         dir.erase(dir.find_last_of('/') + 1);
         const std::string next = dir + "pandrel.so";
-        if (access(next.c_str(), R_OK) == 0) return next;
+        if (readable(next)) return next;
+        // An installed program: PREFIX/bin beside PREFIX/lib/lv2/pandrel.lv2.
+        const std::string installed = dir + "../lib/lv2/pandrel.lv2/pandrel.so";
+        if (readable(installed)) return installed;
     }
 #ifdef PANDREL_BUILD_MODULE_PATH
-    if (access(PANDREL_BUILD_MODULE_PATH, R_OK) == 0) return PANDREL_BUILD_MODULE_PATH;
+    if (readable(PANDREL_BUILD_MODULE_PATH)) return PANDREL_BUILD_MODULE_PATH;
 #endif
+    // The plug-in bundle where LV2 hosts look for it.
+    std::vector<std::string> folders;
+    if (const char* psz = getenv("LV2_PATH")) {
+        const std::string paths = psz;
+        for (size_t a = 0; a <= paths.size();) {
+            const size_t b = std::min(paths.find(':', a), paths.size());
+            if (b > a) folders.push_back(paths.substr(a, b - a));
+            a = b + 1;
+        }
+    }
+    if (const char* pszHome = getenv("HOME"); pszHome != nullptr && *pszHome != 0)
+        folders.push_back(std::string(pszHome) + "/.lv2");
+    folders.push_back("/usr/local/lib/lv2");
+    folders.push_back("/usr/lib/lv2");
+    for (const std::string& folder : folders)
+        if (const std::string p = folder + "/pandrel.lv2/pandrel.so"; readable(p)) return p;
     return "pandrel.so";
 }
 

@@ -15,8 +15,10 @@ public:
 
     // Opens the library and finds its exports. False with the cause in *pstrError.
     bool Load(const std::string& strPath, std::string* pstrError);
-    // The library's default place: next to the running executable, else the
-    // build tree's copy when the program runs from the build tree.
+    // The library's default place: next to the running executable, else in
+    // the plug-in bundle of an installation (PREFIX/lib/lv2 beside
+    // PREFIX/bin), else the build tree's copy, else the bundle on LV2_PATH, in
+    // ~/.lv2, /usr/local/lib/lv2 or /usr/lib/lv2.
     static std::string DefaultPath();
 
     // The factory of a class with one reference, or null with the result in *phr.
