@@ -39,13 +39,18 @@ class Page(HTMLParser):
             self.ids.add(a["name"])
         if tag == "script" or any(k.startswith("on") for k in a):
             self.scripts += 1
-        for attr in ("href", "src", "srcset", "data", "poster", "action"):
+        for attr in ("href", "src", "data", "poster", "action"):
             if attr in a and a[attr] is not None:
                 self.refs.append((tag, attr, a[attr], line))
+        # srcset: comma-separated candidates, each a URL and a descriptor.
+        for candidate in (a.get("srcset") or "").split(","):
+            if candidate.strip():
+                self.refs.append((tag, "srcset", candidate.split()[0], line))
         if "style" in a and "url(" in (a["style"] or ""):
             self.problems.append(f"line {line}: a style attribute fetches a url()")
         if tag == "img":
-            self.images.append((a.get("src"), a.get("width"), a.get("height"), a.get("alt"), line))
+            self.images.append((a.get("src"), a.get("width"), a.get("height"), a.get("alt"), line,
+                                a.get("srcset") or ""))
         if tag not in self.VOID:
             self.stack.append((tag, line))
 
@@ -127,7 +132,7 @@ def main():
                     problems.append(f"{where}: an anchor into a file that is no page")
                 elif parts.fragment not in pages[rel].ids:
                     problems.append(f"{where}: no anchor '{parts.fragment}' in {rel}")
-        for src, width, height, alt, line in p.images:
+        for src, width, height, alt, line, srcset in p.images:
             where = f"{name}: line {line}: <img src=\"{src}\">"
             if not alt:
                 problems.append(f"{where}: no alt text")
@@ -141,9 +146,25 @@ def main():
                 problems.append(f"{where}: not a PNG")
             elif width is None or height is None:
                 problems.append(f"{where}: no width and height")
-            elif (int(width), int(height)) != size and (2 * int(width), 2 * int(height)) != size:
+            elif (int(width), int(height)) != size:
                 problems.append(f"{where}: the tag says {width}x{height}, the picture is "
                                 f"{size[0]}x{size[1]}")
+            # A sharper candidate "FILE 2x" is exactly that many times the size.
+            for candidate in srcset.split(","):
+                words = candidate.split()
+                if len(words) != 2 or not words[1].endswith("x") or urlsplit(words[0]).scheme:
+                    if candidate.strip():
+                        problems.append(f"{where}: srcset candidate '{candidate.strip()}' is "
+                                        "no 'FILE Nx'")
+                    continue
+                path2 = os.path.normpath(os.path.join(here, unquote(words[0])))
+                size2 = png_size(path2) if os.path.isfile(path2) else None
+                factor = float(words[1][:-1])
+                if size2 is None or width is None or height is None:
+                    continue  # a missing file is reported above
+                if size2 != (round(int(width) * factor), round(int(height) * factor)):
+                    problems.append(f"{where}: {words[0]} is {size2[0]}x{size2[1]}, not "
+                                    f"{words[1]} of {width}x{height}")
 
     # Style sheets fetch nothing either.
     for dirpath, _, files in os.walk(root):
