@@ -2,13 +2,14 @@
 // a window of its own, or drawn offscreen into a PNG after a full refresh.
 #include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
+#include "apps/cli/EditAudio.h"
 #include "apps/cli/FileProblem.h"
 #include "apps/cli/HostSession.h"
 #include "interfaces/IVudivuVizezud.h"
 #include "interfaces/PandrelClasses.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/PropertyPage.h"
-#include <cstdio>
+#include <memory>
 
 namespace {
 // The page of the library's page class, shown for the instrument's control interface.
@@ -58,10 +59,20 @@ int RunEdit(const CCommandArgs& args) {
     if (!strSnapshot.empty())
         if (const std::string strWhy = WriteProblem(strSnapshot); !strWhy.empty())
             throw CCliError(strSnapshot, "cannot write the picture: " + strWhy);
+    const double dBpm = args.Number("--bpm", 120.0, 1.0, 1000.0);
     CHostSession session(args);
-    session.Open(CInstrumentHost::Options{}, CTempoMap());
-    if (!strProject.empty()) session.LoadProject(strProject);
-    IVudivuVizezud* pControl = session.Host().Control();
+    // In a window the instrument plays live; offscreen it only draws.
+    std::unique_ptr<CEditAudio> pAudio;
+    IVudivuVizezud* pControl = nullptr;
+    if (strSnapshot.empty()) {
+        pAudio = std::make_unique<CEditAudio>(session.Module(), dBpm);
+        pControl = pAudio->Control();
+        if (!strProject.empty()) CHostSession::LoadProject(pControl, strProject);
+    } else {
+        session.Open(CInstrumentHost::Options{}, CTempoMap());
+        if (!strProject.empty()) session.LoadProject(strProject);
+        pControl = session.Host().Control();
+    }
 
     if (!strSnapshot.empty()) {
         CEditPage page(session.Module(), pControl, true);
@@ -72,7 +83,7 @@ int RunEdit(const CCommandArgs& args) {
         return 0;
     }
     CEditPage page(session.Module(), pControl, false);
-    std::fputs("pandrel: edit: no audio connection; the project is edited without sound\n", stderr);
+    pAudio->Start();
     // The page waits for input itself; it answers S_FALSE once its window is closed.
     while (page.Display().Idle(-1) == S_OK) {
     }
@@ -84,14 +95,21 @@ const CommandEntry& EditCommand() {
     static const CommandEntry entry{
         "edit",
         "open the editor page on a project",
-        "usage: pandrel edit [PROJECT.pnd] [--snapshot OUT.png]\n\n"
+        "usage: pandrel edit [PROJECT.pnd] [--snapshot OUT.png] [--bpm BPM]\n\n"
         "Shows the instrument's editor page in a window, with PROJECT.pnd loaded\n"
         "(else an empty project). Closing the window with unsaved changes asks\n"
         "whether to save them.\n\n"
+        "When a JACK server runs, the instrument plays through it as client\n"
+        "\"pandrel\": MIDI in midi_in, the mix on mix_L/mix_R (connected to the\n"
+        "first two playback ports), Chan n on chanN_L/chanN_R. It follows JACK's\n"
+        "transport (rolling, position, tempo) when a timebase master runs, else it\n"
+        "plays its own transport from the start at --bpm. Without a server the\n"
+        "project is edited without sound.\n\n"
         "  --snapshot OUT.png  draw the page offscreen after a full refresh, write\n"
         "                      it as a PNG and exit\n"
+        "  --bpm BPM           the tempo without a JACK timebase master (default 120)\n"
         "  --module LIB        the instrument library (default: pandrel.so beside the command)\n",
-        {"--snapshot", "--module"},
+        {"--snapshot", "--bpm", "--module"},
         {},
         &RunEdit};
     return entry;

@@ -41,11 +41,15 @@ void CHostSession::Render(const std::vector<MidiNoteEvent>& notes, LONGLONG nFra
 }
 
 void CHostSession::LoadProject(const std::string& strPath) {
+    LoadProject(m_pHost->Control(), strPath);
+}
+
+void CHostSession::LoadProject(IVudivuVizezud* pControl, const std::string& strPath) {
     // The library reports only that loading failed; the system says why a
     // file cannot be opened.
     if (const std::string strWhy = ReadProblem(strPath); !strWhy.empty())
         throw CCliError(strPath, strWhy);
     const std::string strName = strPath.substr(strPath.find_last_of('/') + 1);
-    if (HRESULT hr = m_pHost->Control()->LoadProject(strName.c_str(), strPath.c_str()); FAILED(hr))
+    if (HRESULT hr = pControl->LoadProject(strName.c_str(), strPath.c_str()); FAILED(hr))
         throw CCliError::FromHResult(strPath, "cannot load the project", hr);
 }

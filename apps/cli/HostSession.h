@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class IVudivuVizezud;
+
 class CHostSession {
 public:
     // Loads the library; throws CCliError naming it and the cause.
@@ -23,6 +25,8 @@ public:
     // Loads a project file into the open instrument; throws CCliError naming
     // the file and the cause.
     void LoadProject(const std::string& strPath);
+    // The same into any instrument's control interface.
+    static void LoadProject(IVudivuVizezud* pControl, const std::string& strPath);
 
     CInstrumentModule& Module() { return m_module; }
     CInstrumentHost& Host() { return *m_pHost; }

@@ -8,12 +8,12 @@
 #pragma once
 #include "apps/hostkit/InstrumentGraph.h"
 #include "apps/hostkit/InstrumentModule.h"
+#include "apps/hostkit/MidiInputPool.h"
 #include "apps/lv2/Lv2FileLoader.h"
 #include "apps/lv2/Lv2IdleGate.h"
 #include "apps/lv2/Lv2Patch.h"
 #include "apps/lv2/Lv2Position.h"
 #include "apps/lv2/Lv2Sequence.h"
-#include "apps/hostkit/MidiInputPool.h"
 #include "apps/lv2/StateStore.h"
 #include <array>
 #include <lv2/atom/atom.h>
