@@ -168,15 +168,15 @@ HRESULT DemoGroove(IVudivuVizezud* pControl, const std::string& strScratch, std:
 const std::vector<CFactoryKits::Kit>& CFactoryKits::Kits() {
     static const std::vector<Kit> kits = {
         {"demo-groove", "Demo groove",
-         "The demo's two-bar drum loop at 120 BPM, sliced on eighth notes: C1 plays the whole "
-         "groove in time with the host, C#1 a kick, D1 a snare, D#1 a fill up a fourth, E1 a "
-         "half-bar loop."},
+         "The demo's two-bar drum loop at 120 BPM, sliced on eighth notes: key 36 (C3) plays the "
+         "whole groove in time with the host, 37 (C#3) a kick, 38 (D3) a snare, 39 (D#3) a fill "
+         "up a fourth, 40 (E3) a half-bar loop."},
         {"electro-kit", "Electro kit",
-         "Ten synthesized electronic drums from C1 up: kick, snare, clap, closed and open "
+         "Ten synthesized electronic drums from key 36 (C3) up: kick, snare, clap, closed and open "
          "hat, low, mid and high tom, rim and cowbell."},
         {"pluck-keys", "Pluck keys",
          "A plucked string over two octaves of C minor pentatonic (C3 to A#4), one note per "
-         "key from C1 up."},
+         "key from key 36 (C3) up."},
     };
     return kits;
 }
