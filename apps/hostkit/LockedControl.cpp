@@ -12,7 +12,8 @@ HRESULT CLockedControl::QueryInterface(REFIID riid, void** ppv) {
 }
 
 // The type information describes the interface, not the instrument's state:
-// no lock. Invoke calls the instrument's operations: under the lock.
+// no lock. Invoke calls the instrument's operations, any of them: under the
+// lock, as a call that may start playback.
 HRESULT CLockedControl::GetTypeInfoCount(UINT* pctinfo) {
     return m_pInner->GetTypeInfoCount(pctinfo);
 }
@@ -29,7 +30,8 @@ HRESULT CLockedControl::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNa
 HRESULT CLockedControl::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                                DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                                UINT* puArgErr) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_pInner->Invoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
-                            puArgErr);
+    return Starting([&] {
+        return m_pInner->Invoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult,
+                                pExcepInfo, puArgErr);
+    });
 }

@@ -6,16 +6,40 @@
 // without the host's lock: they do their file work outside the instrument's
 // own lock and take that only briefly, so playback goes on while a file
 // loads. Called on the editor's thread.
+//
+// A host whose audio thread waits for the instrument's own lock instead (an
+// LV2 plug-in: dropping a block for every editor call would be heard) takes
+// the host's lock only around the calls that start playback, and learns of
+// each of them through a hook (Scope::Playback).
 #pragma once
 #include "interfaces/IVudivuVizezud.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/RefCounted.h"
 #include <mutex>
 
+// Told of the editor's calls that start playback (StartAudition,
+// StartFilePreview, and Invoke, which may be either), with the host's lock
+// held, just before and just after the call is forwarded. Editor's thread.
+class IPlaybackCallHook {
+public:
+    virtual void BeforePlaybackCall() = 0;
+    virtual void AfterPlaybackCall() = 0;
+
+protected:
+    ~IPlaybackCallHook() = default;
+};
+
 class CLockedControl final : public CRefCounted<IVudivuVizezud> {
 public:
-    // Created with one reference; keeps one on pInner. The lock must outlive it.
-    CLockedControl(IVudivuVizezud* pInner, std::mutex& lock) : m_pInner(pInner), m_lock(lock) {}
+    enum class Scope {
+        Every,    // every call but the file operations holds the host's lock
+        Playback, // only the calls that start playback hold it
+    };
+    // Created with one reference; keeps one on pInner. The lock and the hook
+    // (may be null) must outlive it.
+    CLockedControl(IVudivuVizezud* pInner, std::mutex& lock, Scope scope = Scope::Every,
+                   IPlaybackCallHook* pHook = nullptr)
+        : m_pInner(pInner), m_lock(lock), m_scope(scope), m_pHook(pHook) {}
 
     // IUnknown, IDispatch and IVudivuVizezud, all answered by this object.
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
@@ -29,8 +53,13 @@ public:
 
 #define PANDREL_LOCKED(name, params, args)                                                         \
     HRESULT name params override {                                                                 \
-        std::lock_guard<std::mutex> hold(m_lock);                                                  \
+        std::unique_lock<std::mutex> hold(m_lock, std::defer_lock);                                \
+        if (m_scope == Scope::Every) hold.lock();                                                  \
         return m_pInner->name args;                                                                \
+    }
+#define PANDREL_STARTS(name, params, args)                                                         \
+    HRESULT name params override {                                                                 \
+        return Starting([&] { return m_pInner->name args; });                                      \
     }
 #define PANDREL_UNLOCKED(name, params, args)                                                       \
     HRESULT name params override { return m_pInner->name args; }
@@ -57,9 +86,9 @@ public:
                      (LONG nPad, const char* pszName, const char* pszPath, LONG* pnIndex,
                       LONG* pnStatus),
                      (nPad, pszName, pszPath, pnIndex, pnStatus))
-    PANDREL_LOCKED(StartAudition, (LONG nPad, LONG nGrain), (nPad, nGrain))
+    PANDREL_STARTS(StartAudition, (LONG nPad, LONG nGrain), (nPad, nGrain))
     PANDREL_LOCKED(StopAudition, (LONG nPad), (nPad))
-    PANDREL_LOCKED(StartFilePreview, (LONG nEntry, LONG nSlice), (nEntry, nSlice))
+    PANDREL_STARTS(StartFilePreview, (LONG nEntry, LONG nSlice), (nEntry, nSlice))
     PANDREL_LOCKED(StopFilePreview, (LONG nEntry), (nEntry))
     PANDREL_LOCKED(MoveGrain,
                    (LONG nFromPad, LONG nGrain, LONG nToPad, LONGLONG nStartTicks, LONG* pnOut,
@@ -124,11 +153,22 @@ public:
     PANDREL_LOCKED(GetPadLatch, (LONG nPad, BOOL* pbValue), (nPad, pbValue))
     PANDREL_LOCKED(SetPadLatch, (LONG nPad, BOOL bValue), (nPad, bValue))
 #undef PANDREL_LOCKED
+#undef PANDREL_STARTS
 #undef PANDREL_UNLOCKED
 
 private:
     ~CLockedControl() override = default; // through Release only
 
+    template <class Call> HRESULT Starting(Call call) {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (m_pHook != nullptr) m_pHook->BeforePlaybackCall();
+        const HRESULT hr = call();
+        if (m_pHook != nullptr) m_pHook->AfterPlaybackCall();
+        return hr;
+    }
+
     ComPtr<IVudivuVizezud> m_pInner;
     std::mutex& m_lock;
+    const Scope m_scope;
+    IPlaybackCallHook* const m_pHook;
 };

@@ -1,5 +1,6 @@
-// The plug-in's C entry points: the descriptor, and the state and worker
-// interfaces, each forwarding to a CLv2Plugin.
+// The plug-in's C entry points: the descriptor, the state and worker
+// interfaces, and the editor access of the UI, each forwarding to a CLv2Plugin.
+#include "apps/lv2/Lv2EditorAccess.h"
 #include "apps/lv2/Lv2Plugin.h"
 #include "apps/lv2/Lv2Uris.h"
 #include <cstdio>
@@ -50,10 +51,17 @@ LV2_Worker_Status WorkResponse(LV2_Handle h, uint32_t nSize, const void* pData) 
 }
 const LV2_Worker_Interface kWorker = {Work, WorkResponse, nullptr};
 
+// UI thread.
+IUnknown* OpenEditorControl(LV2_Handle h) {
+    return h != nullptr ? Self(h)->EditorControl() : nullptr;
+}
+const Lv2EditorAccess kEditor = {OpenEditorControl};
+
 // Any thread; never blocks.
 const void* ExtensionData(const char* pszUri) {
     const std::string_view uri(pszUri);
     if (uri == LV2_STATE__interface) return &kState;
+    if (uri == PANDREL_LV2_EDITOR_URI) return &kEditor;
     return uri == LV2_WORKER__interface ? &kWorker : nullptr;
 }
 

@@ -66,6 +66,20 @@ void CLv2Plugin::Close() {
     m_sinks.fill(nullptr);
 }
 
+IUnknown* CLv2Plugin::EditorControl() {
+    if (m_graph.Control() == nullptr) return nullptr;
+    ComPtr<CLockedControl> pControl =
+        MakeCom<CLockedControl>(m_graph.Control(), m_lock, CLockedControl::Scope::Playback,
+                                static_cast<IPlaybackCallHook*>(this));
+    return static_cast<IVudivuVizezud*>(pControl.Detach());
+}
+
+void CLv2Plugin::BeforePlaybackCall() {
+    if (m_bResync && m_bActive) Resync(false);
+}
+
+void CLv2Plugin::AfterPlaybackCall() { m_bEdited = true; }
+
 void CLv2Plugin::Connect(uint32_t nPort, void* pData) {
     if (nPort == kPortMidi)
         m_pInput = static_cast<const LV2_Atom_Sequence*>(pData);
@@ -113,7 +127,7 @@ void CLv2Plugin::Run(uint32_t nFrames) {
     Patches();
     std::unique_lock<std::mutex> guard(m_lock, std::try_to_lock);
     if (!guard.owns_lock()) return Hold(nFrames);
-    if (m_bLoaded) m_idle.Invalidate(), m_bLoaded = false;
+    if (m_bLoaded || m_bEdited) m_idle.Invalidate(), m_bLoaded = m_bEdited = false;
     if (!m_bActive) return Silence(nFrames);
     if (m_pHostKey != nullptr && *m_pHostKey != m_fHostKey) {
         m_fHostKey = *m_pHostKey;

@@ -4,10 +4,12 @@
 // input's MIDI at exact frames, following the host's tempo, transport and
 // song position from time:Position, and saved to and restored from host state.
 // Its file parameters take patch messages on the same input, load on the
-// host's worker and answer on the notify output (the last port).
+// host's worker and answer on the notify output (the last port). The
+// editor page of a UI in the same process reaches the instrument through it.
 #pragma once
 #include "apps/hostkit/InstrumentGraph.h"
 #include "apps/hostkit/InstrumentModule.h"
+#include "apps/hostkit/LockedControl.h"
 #include "apps/hostkit/MidiInputPool.h"
 #include "apps/lv2/Lv2FileLoader.h"
 #include "apps/lv2/Lv2IdleGate.h"
@@ -25,7 +27,7 @@
 
 class CPortSink;
 
-class CLv2Plugin {
+class CLv2Plugin final : private IPlaybackCallHook {
 public:
     static constexpr uint32_t kPortMidi = 0, kPortHostKey = 1, kPortFirstOutput = 2;
     // The notify output comes after the audio outputs, so that sessions saved
@@ -39,7 +41,7 @@ public:
     static constexpr double kRelocateSlackTicks = 2.0; // MIDI ticks, 960 per quarter
 
     CLv2Plugin() = default;
-    ~CLv2Plugin();
+    virtual ~CLv2Plugin();
     CLv2Plugin(const CLv2Plugin&) = delete;
     CLv2Plugin& operator=(const CLv2Plugin&) = delete;
 
@@ -77,10 +79,21 @@ public:
     std::mutex& BlockLock() { return m_lock; }
     // Between blocks: the blocks skipped as idle since instantiation (for tests and diagnostics).
     uint64_t SkippedBlocks() const { return m_nSkipped; }
+    // UI thread: the control interface for the editor page, one reference for
+    // the caller (null without an instrument). Its calls wait for the
+    // instrument's own lock as blocks do; those that start playback hold the
+    // plug-in's lock briefly, so that the idle gate sees what they started.
+    IUnknown* EditorControl();
 
 private:
     // Instantiation or cleanup thread; may block.
     void Close();
+    // UI thread, holding the plug-in's lock, around an editor call that starts
+    // playback: blocks skipped as idle are caught up before it, so that the
+    // restart of the instrument's song does not end what the call starts; the
+    // next block renders after it.
+    void BeforePlaybackCall() override;
+    void AfterPlaybackCall() override;
     enum class Transport {
         Free,    // no word from the host yet: the song runs from 0 since activation
         Rolling, // the host plays; song position and tempo follow it
@@ -103,8 +116,10 @@ private:
     // With the instrument held: an idle block skipped (true), or nothing done.
     bool SkipIdle(uint32_t nFrames);
     // With the instrument held, before a block renders after skipped ones:
-    // restarts the instrument's stream at the song frame the skipped blocks reached.
-    void Resync();
+    // restarts the instrument's stream at the song frame the skipped blocks
+    // reached. bGate: the idle gate forgets its held notes too (not from the
+    // UI thread, while a held block may be counting new ones).
+    void Resync(bool bGate = true);
     void TransportStart(LONG lTicks);
     void TransportStop();
 
@@ -149,4 +164,5 @@ private:
     CLv2Patch m_patch;
     CLv2FileLoader m_files;
     bool m_bLoaded = false; // a worker load changed the instrument: the idle gate looks again
+    bool m_bEdited = false; // the editor started playback (under m_lock): likewise
 };

@@ -8,17 +8,22 @@
 #include <cmath>
 #include <cstdlib>
 
-void CLv2Plugin::Resync() {
+void CLv2Plugin::Resync(bool bGate) {
     // The instrument's stream position and its playing song clock stopped at
     // the last buffer pushed. The next buffer is stamped with the song frame
     // the skipped blocks reached, and a playing transport restarts there:
-    // nothing sounds and no note is held, so nothing is cut.
+    // nothing sounds and no note is held, so nothing is cut. (Notes that
+    // held blocks kept since wait in the MIDI pool and reach the instrument
+    // after the restart: the gate keeps counting them when it is told to.)
     m_bResync = false;
     if (m_transport != Transport::Stopped) {
         const double dTicks = std::clamp(
             m_graph.Context()->Tempo().SamplesToTicks(static_cast<double>(m_llSongFrame), m_dRate),
             0.0, 2.0e9);
-        TransportStart(static_cast<LONG>(dTicks));
+        if (bGate)
+            TransportStart(static_cast<LONG>(dTicks));
+        else
+            m_graph.Synth()->TransportStart(static_cast<LONG>(dTicks));
     }
     m_bDiscontinuity = true;
 }
