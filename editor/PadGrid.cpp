@@ -13,7 +13,9 @@ constexpr POINT kGridOrigin{135, 2};
 } // namespace
 
 // The paint rectangle spans the grid bitmap (from (135, 2)) and the hit area.
-CPadGrid::CPadGrid(CEditorState& state) : CPageRegion(state, {135, 2, 496, 238}) {}
+CPadGrid::CPadGrid(CEditorState& state) : CPageRegion(state, {135, 2, 496, 238}) {
+    m_anShown.fill(-1);
+}
 
 int CPadGrid::PadAt(POINT pt) {
     const LONG col = (pt.x - kHit.left) * 4 / kHit.Width();
@@ -30,8 +32,13 @@ RECT CPadGrid::FrameRect(int nPad) {
     return RectXYWH(137 + 89 * (nPad % 4), 4 + 57 * (nPad / 4), 90, 58);
 }
 
-void CPadGrid::RedrawCells() const {
-    for (int p = 0; p < kPadCount; ++p) m_state.Redraw(ImageRect(p));
+void CPadGrid::RedrawCells() {
+    IVudivuVizezud* c = m_state.Control();
+    for (int p = 0; p < kPadCount; ++p) {
+        BOOL bActive = FALSE;
+        if (c != nullptr) c->GetPadActive(p, &bActive);
+        if (m_anShown[p] != (bActive ? 1 : 0)) m_state.Redraw(ImageRect(p));
+    }
 }
 
 void CPadGrid::RedrawFrame(int nPad) const { m_state.Redraw(FrameRect(nPad)); }
@@ -45,6 +52,7 @@ void CPadGrid::Paint(CDC& dc, const RECT& damage) {
         if (!cell.Intersects(damage)) continue;
         BOOL bActive = FALSE;
         if (c != nullptr) c->GetPadActive(p, &bActive);
+        m_anShown[p] = bActive ? 1 : 0;
         if (const CBitmap* b = CSkin::Get(bActive ? PadLitBitmap(p) : PadUnlitBitmap(p)))
             dc.DrawBitmap(*b, cell.left, cell.top, cell.Width(), cell.Height(), 0, 0);
     }

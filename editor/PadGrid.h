@@ -3,6 +3,8 @@
 // image it sounds the pad until the release. UI thread.
 #pragma once
 #include "editor/PageRegion.h"
+#include "interfaces/PandrelConstants.h"
+#include <array>
 
 class CPadGrid : public CPageRegion {
 public:
@@ -19,12 +21,15 @@ public:
     // The image cell of pad p and the quarter its frame outlines.
     static RECT ImageRect(int nPad);
     static RECT FrameRect(int nPad);
-    // Redraws the 16 image cells (the timer's work).
-    void RedrawCells() const;
+    // The timer's work: reads each pad's lit state and redraws the image
+    // cells that show another one (nothing when nothing changed).
+    void RedrawCells();
     // Redraws the frame of one pad.
     void RedrawFrame(int nPad) const;
 
 private:
     static constexpr RECT kHit{139, 6, 496, 238};
     int m_nSounding = -1; // the pad a press on its image sounds until the release
+    // The lit state each image cell was last painted with; -1: not painted yet.
+    std::array<signed char, kPadCount> m_anShown;
 };

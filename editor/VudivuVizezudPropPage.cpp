@@ -120,7 +120,7 @@ HRESULT CVudivuVizezudPropPage::Activate(HWND hWndParent, const RECTL*, BOOL) {
     }
     if (m_bOwnBackend) ++g_nOwnBackendPages;
     CResourceBitmaps::SetLoader(&CSkin::Get);
-    if (!CreateTopLevel(CStringTable::Load(IDS_CAPTION), kPageSize, hWndParent) ||
+    if (!CreateTopLevel(CStringTable::Load(IDS_CAPTION), kPageSize, hWndParent, m_dHostScale) ||
         !OnInitDialog()) {
         Deactivate();
         return E_FAIL;
@@ -179,6 +179,20 @@ HRESULT CVudivuVizezudPropPage::Idle(LONG nMaxWaitMs) {
         m_bCloseAsked = false;
         return S_FALSE;
     }
+    return S_OK;
+}
+
+HRESULT CVudivuVizezudPropPage::SetScale(double dScale) {
+    if (!(dScale >= 0.0)) return E_INVALIDARG; // negative or NaN
+    m_dHostScale = dScale;
+    if (IsWindow()) Wm().SetTopLevelScale(this, dScale);
+    return S_OK;
+}
+
+HRESULT CVudivuVizezudPropPage::GetScale(double* pdScale) {
+    if (pdScale == nullptr) return E_POINTER;
+    if (!IsWindow()) return E_UNEXPECTED;
+    *pdScale = Wm().ScaleOf(this);
     return S_OK;
 }
 

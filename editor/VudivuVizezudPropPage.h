@@ -65,6 +65,8 @@ public:
     HRESULT UseOffscreen() override;
     HRESULT Idle(LONG nMaxWaitMs) override;
     HRESULT SavePicture(const char* pszPath) override;
+    HRESULT SetScale(double dScale) override;
+    HRESULT GetScale(double* pdScale) override;
 
     // The child controls' messages (toggles, knobs and bitmap buttons).
     BOOL FilterMessage(CWnd* pCtrl, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -135,6 +137,7 @@ private:
     std::vector<CPageRegion*> m_regions; // in paint order
     CPageRegion* m_pPressed = nullptr;   // the region a press went to, until the release
     int m_nPaintSuspended = 0;           // raised while a drop is handled
+    double m_dHostScale = 0.0;           // the host's factor, 0 for none
     bool m_bOffscreen = false;
     bool m_bOwnBackend = false;
     bool m_bCloseAsked = false;

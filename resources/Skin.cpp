@@ -1,6 +1,7 @@
 #include "resources/Skin.h"
 #include "resources/ResourceIds.h"
 #include "resources/SkinPainters.h"
+#include <utility>
 
 SIZE CSkin::SizeOf(UINT id) {
     switch (id) {
@@ -70,14 +71,17 @@ bool IsLitKey(UINT id) {
 }
 } // namespace
 
-const CBitmap* CSkin::Get(UINT id) {
-    static std::map<UINT, CBitmap> cache;
-    auto it = cache.find(id);
+const CBitmap* CSkin::Get(UINT id, double scale) {
+    static std::map<std::pair<UINT, double>, CBitmap> cache;
+    if (!(scale > 0.0)) scale = 1.0;
+    const auto key = std::make_pair(id, scale);
+    auto it = cache.find(key);
     if (it != cache.end()) return &it->second;
     SIZE sz = SizeOf(id);
     if (sz.cx == 0) return nullptr;
     CBitmap bmp;
-    if (!bmp.Create(sz.cx, sz.cy)) return nullptr;
+    if (!bmp.Create(sz.cx, sz.cy, scale)) return nullptr;
+    bmp.SetResourceId(id);
     if (id == IDB_BACKGROUND)
         PaintPageBackground(bmp);
     else if (id == IDB_PADGRID)
@@ -92,5 +96,5 @@ const CBitmap* CSkin::Get(UINT id) {
         PaintPad(bmp, static_cast<int>(id - IDB_PAD_FIRST) / 2, (id - IDB_PAD_FIRST) % 2 == 0);
     else
         PaintKey(bmp, id, IsLitKey(id));
-    return &cache.emplace(id, std::move(bmp)).first->second;
+    return &cache.emplace(key, std::move(bmp)).first->second;
 }

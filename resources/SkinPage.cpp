@@ -98,10 +98,10 @@ void PaintPageBackground(CBitmap& bmp) {
 
     // The pad grid and the middle band, as the page shows them at first.
     CBitmap grid, band;
-    grid.Create(360, 232);
+    grid.Create(360, 232, bmp.Scale());
     PaintPadGrid(grid);
     Blit(a, grid, 135, 2);
-    band.Create(kBandWidth, kBandHeight);
+    band.Create(kBandWidth, kBandHeight, bmp.Scale());
     PaintBand(band, false);
     Blit(a, band, 1, 232);
 

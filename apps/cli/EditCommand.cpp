@@ -15,7 +15,9 @@ namespace {
 // The page of the library's page class, shown for the instrument's control interface.
 class CEditPage {
 public:
-    CEditPage(const CInstrumentModule& module, IVudivuVizezud* pControl, bool bOffscreen) {
+    // dScale: the page's scale factor, 0 to let PANDREL_UI_SCALE or the display choose.
+    CEditPage(const CInstrumentModule& module, IVudivuVizezud* pControl, bool bOffscreen,
+              double dScale = 0.0) {
         HRESULT hr = S_OK;
         ComPtr<IClassFactory> factory;
         factory.Attach(module.Factory(CLSID_PandrelPropertyPage, &hr));
@@ -28,6 +30,7 @@ public:
         if (!m_pDisplay)
             throw CCliError(module.Path(), "the editor page cannot be shown by this command");
         if (bOffscreen) m_pDisplay->UseOffscreen();
+        m_pDisplay->SetScale(dScale);
         IUnknown* objects[] = {pControl};
         m_pPage->SetObjects(1, objects);
         const RECTL rc{0, 0, 600, 553};
@@ -56,6 +59,7 @@ int RunEdit(const CCommandArgs& args) {
     args.ExpectPositional(0, 1, "at most one project file");
     const std::string strProject = args.Positional().empty() ? "" : args.Positional()[0];
     const std::string strSnapshot = args.Value("--snapshot");
+    const double dScale = args.Number("--scale", 0.0, 1.0, 3.0);
     if (!strSnapshot.empty())
         if (const std::string strWhy = WriteProblem(strSnapshot); !strWhy.empty())
             throw CCliError(strSnapshot, "cannot write the picture: " + strWhy);
@@ -75,14 +79,14 @@ int RunEdit(const CCommandArgs& args) {
     }
 
     if (!strSnapshot.empty()) {
-        CEditPage page(session.Module(), pControl, true);
+        CEditPage page(session.Module(), pControl, true, dScale);
         page.Display().Idle(0);
         if (HRESULT hr = page.Display().SavePicture(strSnapshot.c_str()); FAILED(hr))
             throw CCliError::FromHResult(strSnapshot, "cannot write the picture", hr);
         WriteStdout("wrote " + strSnapshot + "\n");
         return 0;
     }
-    CEditPage page(session.Module(), pControl, false);
+    CEditPage page(session.Module(), pControl, false, dScale);
     pAudio->Start();
     // The page waits for input itself; it answers S_FALSE once its window is closed.
     while (page.Display().Idle(-1) == S_OK) {
@@ -95,7 +99,7 @@ const CommandEntry& EditCommand() {
     static const CommandEntry entry{
         "edit",
         "open the editor page on a project",
-        "usage: pandrel edit [PROJECT.pnd] [--snapshot OUT.png] [--bpm BPM]\n\n"
+        "usage: pandrel edit [PROJECT.pnd] [--snapshot OUT.png] [--scale F] [--bpm BPM]\n\n"
         "Shows the instrument's editor page in a window, with PROJECT.pnd loaded\n"
         "(else an empty project). Closing the window with unsaved changes asks\n"
         "whether to save them.\n\n"
@@ -108,8 +112,11 @@ const CommandEntry& EditCommand() {
         "  --snapshot OUT.png  draw the page offscreen after a full refresh, write\n"
         "                      it as a PNG and exit\n"
         "  --bpm BPM           the tempo without a JACK timebase master (default 120)\n"
+        "  --scale F           draw the page F times its size, sharp (1 to 3, e.g. 1.5\n"
+        "                      or 2; the picture too); default: PANDREL_UI_SCALE, else\n"
+        "                      the X server's Xft.dpi / 96, else 1\n"
         "  --module LIB        the instrument library (default: pandrel.so beside the command)\n",
-        {"--snapshot", "--bpm", "--module"},
+        {"--snapshot", "--scale", "--bpm", "--module"},
         {},
         &RunEdit};
     return entry;

@@ -3,7 +3,8 @@
 // window of its own, shows, moves and deactivates it, and asks whether it is
 // dirty or should apply. IPropertyPageDisplay adds what a host on this
 // platform needs beyond that: the page's windows run on the module's own
-// window layer, so the host lends the page time and may ask for a picture.
+// window layer, so the host lends the page time, may ask for a picture, and
+// tells the page the scale factor of its display.
 // Every operation is called on the host's user-interface thread.
 #pragma once
 #include "platform/com/Dispatch.h"
@@ -101,6 +102,17 @@ public:
     // Paints what is pending and writes the page's picture as a PNG file.
     // E_POINTER: null path; E_UNEXPECTED: not active; E_FAIL: not written.
     virtual HRESULT SavePicture(const char* pszPath) = 0; // 5
+    // The host's scale factor for the page's window (LV2: ui:scaleFactor):
+    // the page keeps its size in page pixels (GetPageInfo) and its window,
+    // back buffer and picture are that size x the factor, drawn sharp at it.
+    // dScale is clamped to 1..3; 0 withdraws the host's factor, so that
+    // PANDREL_UI_SCALE, else the X server's Xft.dpi / 96, else 1 decides.
+    // Before Activate it applies to the window Activate makes; once active the
+    // window is resized and painted again. E_INVALIDARG: negative or not a number.
+    virtual HRESULT SetScale(double dScale) = 0; // 6
+    // The factor the window is drawn at (E_POINTER: null; E_UNEXPECTED: not
+    // active, since the display's factor is known only then).
+    virtual HRESULT GetScale(double* pdScale) = 0; // 7
 
 protected:
     ~IPropertyPageDisplay() = default;

@@ -1,9 +1,12 @@
 #include "platform/ui/DC.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Font.h"
+#include "platform/ui/ResourceBitmaps.h"
 #include "platform/ui/Text.h"
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -31,7 +34,11 @@ CDC::CDC(cairo_surface_t* target, POINT origin, const std::vector<RECT>& clip)
     : m_pTarget(target), m_origin(origin), m_pPen(&StockPen()), m_pBrush(&StockBrush()),
       m_pFont(&StockFont()) {
     m_cr = cairo_create(target);
+    double sy = 1.0;
+    cairo_surface_get_device_scale(target, &m_dScale, &sy);
     cairo_translate(m_cr, origin.x, origin.y);
+    // Clip edges fall on whole surface pixels at any scale: sharp and cheap.
+    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     RECT box{};
     bool first = true;
     for (const RECT& rc : clip) {
@@ -44,7 +51,20 @@ CDC::CDC(cairo_surface_t* target, POINT origin, const std::vector<RECT>& clip)
     }
     if (first) cairo_rectangle(m_cr, 0, 0, 0, 0); // nothing to draw on
     cairo_clip(m_cr);
+    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_DEFAULT);
     m_clipBox = box;
+    const cairo_format_t format = cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE
+                                      ? cairo_image_surface_get_format(target)
+                                      : CAIRO_FORMAT_INVALID;
+    m_bDirect = format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24;
+    const PixelBox all{0, 0, m_bDirect ? cairo_image_surface_get_width(target) : 0,
+                       m_bDirect ? cairo_image_surface_get_height(target) : 0};
+    for (const RECT& rc : clip) {
+        PixelBox p = ToPixels(rc);
+        p = {std::max(p.l, all.l), std::max(p.t, all.t), std::min(p.r, all.r),
+             std::min(p.b, all.b)};
+        if (p.l < p.r && p.t < p.b) m_pixelClip.push_back(p);
+    }
     cairo_font_options_t* fo = cairo_font_options_create();
     cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
     cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_SLIGHT);
@@ -56,6 +76,33 @@ CDC::CDC(cairo_surface_t* target, POINT origin, const std::vector<RECT>& clip)
 CDC::~CDC() {
     cairo_destroy(m_cr);
     cairo_surface_flush(m_pTarget);
+    if (m_bWrote) cairo_surface_mark_dirty(m_pTarget);
+}
+
+namespace {
+// cairo's rounding of an edge of a rectangle filled or clipped without
+// antialiasing: to 1/256 of a pixel (nearest, ties to even), then half down.
+int RoundEdge(double v) {
+    const long f = std::lrint(v * 256.0);
+    return static_cast<int>((f + 127) >> 8);
+}
+} // namespace
+
+CDC::PixelBox CDC::ToPixels(const RECT& rc) const {
+    const double s = m_dScale;
+    return {RoundEdge((rc.left + m_origin.x) * s), RoundEdge((rc.top + m_origin.y) * s),
+            RoundEdge((rc.right + m_origin.x) * s), RoundEdge((rc.bottom + m_origin.y) * s)};
+}
+
+void CDC::ClipPixels(const RECT& rc) {
+    const PixelBox c = ToPixels(rc);
+    std::vector<PixelBox> kept;
+    for (const PixelBox& p : m_pixelClip) {
+        const PixelBox q{std::max(p.l, c.l), std::max(p.t, c.t), std::min(p.r, c.r),
+                         std::min(p.b, c.b)};
+        if (q.l < q.r && q.t < q.b) kept.push_back(q);
+    }
+    m_pixelClip.swap(kept);
 }
 
 CPen* CDC::SelectObject(CPen* p) {
@@ -83,6 +130,30 @@ void CDC::SetColor(COLORREF c) const {
 
 void CDC::FillSolidRect(const RECT& rc, COLORREF c) {
     if (rc.IsEmpty()) return;
+    if (m_bDirect) {
+        // The pixels cairo would fill, written directly: opaque, so the same
+        // in both pixel formats.
+        const PixelBox r = ToPixels(rc);
+        const uint32_t px = 0xFF000000u | (static_cast<uint32_t>(GetRValue(c)) << 16) |
+                            (static_cast<uint32_t>(GetGValue(c)) << 8) |
+                            static_cast<uint32_t>(GetBValue(c));
+        unsigned char* data = nullptr;
+        int stride = 0;
+        for (const PixelBox& p : m_pixelClip) {
+            const int l = std::max(p.l, r.l), t = std::max(p.t, r.t), rr = std::min(p.r, r.r),
+                      b = std::min(p.b, r.b);
+            if (l >= rr || t >= b) continue;
+            if (data == nullptr) {
+                cairo_surface_flush(m_pTarget);
+                data = cairo_image_surface_get_data(m_pTarget);
+                stride = cairo_image_surface_get_stride(m_pTarget);
+                m_bWrote = true;
+            }
+            for (int y = t; y < b; ++y)
+                std::fill_n(reinterpret_cast<uint32_t*>(data + y * stride) + l, rr - l, px);
+        }
+        return;
+    }
     cairo_save(m_cr);
     cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     SetColor(c);
@@ -318,6 +389,7 @@ void CDC::DrawText(const std::wstring& text, const RECT& rc, UINT nFormat) {
 void CDC::BitBlt(int x, int y, int w, int h, CDC* pSrc, int sx, int sy) {
     if (!pSrc || w <= 0 || h <= 0) return;
     cairo_save(m_cr);
+    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(m_cr, pSrc->m_pTarget, x - sx - pSrc->m_origin.x,
                              y - sy - pSrc->m_origin.y);
@@ -326,29 +398,52 @@ void CDC::BitBlt(int x, int y, int w, int h, CDC* pSrc, int sx, int sy) {
     cairo_restore(m_cr);
 }
 
-void CDC::DrawBitmap(const CBitmap& bmp, int x, int y, int w, int h, int sx, int sy) {
-    if (!bmp.IsCreated() || w <= 0 || h <= 0) return;
+void CDC::DrawBitmap(const CBitmap& picture, int x, int y, int w, int h, int sx, int sy) {
+    if (!picture.IsCreated() || w <= 0 || h <= 0) return;
+    // A picture painted by code is drawn from its copy painted at this scale.
+    const CBitmap* pScaled = picture.Scale() == m_dScale || picture.ResourceId() == 0
+                                 ? &picture
+                                 : CResourceBitmaps::Load(picture.ResourceId(), m_dScale);
+    const CBitmap& bmp =
+        pScaled != nullptr && pScaled->GetSize() == picture.GetSize() ? *pScaled : picture;
     // Only the part of the request that lies on the bitmap is copied.
     RECT src = RECT{sx, sy, sx + w, sy + h}.Intersect({0, 0, bmp.Width(), bmp.Height()});
     if (src.IsEmpty()) return;
     cairo_save(m_cr);
+    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(m_cr, bmp.Surface(), x - sx, y - sy);
+    double ox = x - sx, oy = y - sy;
+    if (bmp.Scale() == m_dScale) {
+        // Pixels of the same scale are copied one to one: where a fractional
+        // scale puts the picture between surface pixels, it moves to the pixel
+        // the clipped rectangle's edge rounds to (half down, as cairo rounds it).
+        ox = RoundEdge((ox + m_origin.x) * m_dScale) / m_dScale - m_origin.x;
+        oy = RoundEdge((oy + m_origin.y) * m_dScale) / m_dScale - m_origin.y;
+    }
+    cairo_set_source_surface(m_cr, bmp.Surface(), ox, oy);
+    if (bmp.Scale() == m_dScale) {
+        cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_NEAREST);
+        cairo_pattern_set_extend(cairo_get_source(m_cr), CAIRO_EXTEND_PAD);
+    }
     cairo_rectangle(m_cr, x + src.left - sx, y + src.top - sy, src.Width(), src.Height());
     cairo_fill(m_cr);
     cairo_restore(m_cr);
 }
 
 void CDC::IntersectClipRect(const RECT& rc) {
+    const cairo_antialias_t aa = cairo_get_antialias(m_cr);
+    cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     cairo_rectangle(m_cr, rc.left, rc.top, std::max<LONG>(0, rc.Width()),
                     std::max<LONG>(0, rc.Height()));
     cairo_clip(m_cr);
+    cairo_set_antialias(m_cr, aa);
     m_clipBox = m_clipBox.Intersect(rc);
+    ClipPixels(rc);
 }
 
 int CDC::SaveDC() {
     cairo_save(m_cr);
-    m_saved.push_back({m_pPen, m_pBrush, m_pFont, m_text, m_bk, m_bkMode, m_clipBox});
+    m_saved.push_back({m_pPen, m_pBrush, m_pFont, m_text, m_bk, m_bkMode, m_clipBox, m_pixelClip});
     return static_cast<int>(m_saved.size());
 }
 
@@ -363,6 +458,7 @@ void CDC::RestoreDC(int nSaved) {
         m_bk = s.bk;
         m_bkMode = s.bkMode;
         m_clipBox = s.clipBox;
+        m_pixelClip = s.pixelClip;
         m_saved.pop_back();
         cairo_restore(m_cr);
     }

@@ -1,6 +1,9 @@
 // A device context: draws with pens, brushes and fonts onto a bitmap or a
 // window's part of its back buffer, with GDI's pixel rules (right and bottom
-// edges exclusive, lines without their last pixel). UI thread.
+// edges exclusive, lines without their last pixel). Coordinates are page
+// pixels; a target of scale s (CBitmap) gets every shape, glyph and
+// code-painted bitmap at s times the resolution, so a one-pixel line is s
+// surface pixels wide and as sharp as at 1. UI thread.
 #pragma once
 #include "platform/ui/Brush.h"
 #include "platform/ui/Pen.h"
@@ -65,10 +68,16 @@ public:
     void RestoreDC(int nSaved);
 
     POINT Origin() const { return m_origin; }
+    // The target's scale: surface pixels per page pixel (coordinates here are page pixels).
+    double Scale() const { return m_dScale; }
     cairo_t* Cairo() const { return m_cr; }
     cairo_surface_t* Target() const { return m_pTarget; }
 
 private:
+    // A rectangle of surface pixels, right and bottom exclusive.
+    struct PixelBox {
+        int l, t, r, b;
+    };
     struct State {
         CPen* pPen;
         CBrush* pBrush;
@@ -76,7 +85,12 @@ private:
         COLORREF text, bk;
         int bkMode;
         RECT clipBox;
+        std::vector<PixelBox> pixelClip;
     };
+    // The surface pixels a rectangle of page pixels covers, rounded as cairo
+    // rounds the edges of a rectangle filled without antialiasing.
+    PixelBox ToPixels(const RECT& rc) const;
+    void ClipPixels(const RECT& rc);
     void SetColor(COLORREF c) const;
     void PenPath(double l, double t, double r, double b) const;
     void FillBand(int l, int t, int r, int b, int w);
@@ -86,6 +100,7 @@ private:
     cairo_t* m_cr = nullptr;
     cairo_surface_t* m_pTarget = nullptr;
     POINT m_origin{};
+    double m_dScale = 1.0;
     RECT m_clipBox{};
     CPen* m_pPen;
     CBrush* m_pBrush;
@@ -94,4 +109,10 @@ private:
     int m_bkMode = OPAQUE;
     POINT m_pos{};
     std::vector<State> m_saved;
+    // The clip in surface pixels, kept beside cairo's so that solid rectangles
+    // are written straight into an image surface's pixels (the page's paint
+    // is thousands of them); m_bDirect when the target allows it.
+    std::vector<PixelBox> m_pixelClip;
+    bool m_bDirect = false;
+    bool m_bWrote = false;
 };

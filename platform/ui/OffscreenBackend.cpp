@@ -2,12 +2,14 @@
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
 #include <algorithm>
+#include <cmath>
 
 namespace {
 CWindowManager& Wm() { return CWindowManager::Instance(); }
 } // namespace
 
-bool COffscreenBackend::CreateNativeWindow(CWnd* pTop, const std::wstring&, SIZE, uintptr_t) {
+bool COffscreenBackend::CreateNativeWindow(CWnd* pTop, const std::wstring&, SIZE, uintptr_t,
+                                           double) {
     m_windows.push_back(pTop);
     return true;
 }
@@ -17,6 +19,13 @@ void COffscreenBackend::DestroyNativeWindow(CWnd* pTop) { std::erase(m_windows, 
 CWnd* COffscreenBackend::Topmost() const {
     if (CWnd* modal = Wm().ModalWindow()) return modal->GetTopLevel();
     return m_windows.empty() ? nullptr : m_windows.back();
+}
+
+POINT COffscreenBackend::ToPage(POINT pt) const {
+    CWnd* top = Topmost();
+    const double s = top ? Wm().ScaleOf(top) : 1.0;
+    if (s == 1.0) return pt;
+    return {static_cast<LONG>(std::floor(pt.x / s)), static_cast<LONG>(std::floor(pt.y / s))};
 }
 
 void COffscreenBackend::WarpPointer(POINT screen) {
@@ -41,11 +50,13 @@ void COffscreenBackend::Advance(uint64_t ms) {
 }
 
 void COffscreenBackend::MoveTo(POINT pt, UINT mods) {
+    pt = ToPage(pt);
     if (CWnd* top = Topmost()) Wm().MouseMove(top, pt, mods);
     Wm().Pump();
 }
 
 void COffscreenBackend::ButtonDown(POINT pt, int button, UINT mods) {
+    pt = ToPage(pt);
     if (CWnd* top = Topmost()) {
         Wm().MouseMove(top, pt, mods);
         Wm().MouseButton(top, button, true, pt, mods);
@@ -54,6 +65,7 @@ void COffscreenBackend::ButtonDown(POINT pt, int button, UINT mods) {
 }
 
 void COffscreenBackend::ButtonUp(POINT pt, int button, UINT mods) {
+    pt = ToPage(pt);
     if (CWnd* top = Topmost()) Wm().MouseButton(top, button, false, pt, mods);
     Wm().Pump();
 }
@@ -89,6 +101,7 @@ DWORD COffscreenBackend::DropFiles(const std::vector<std::wstring>& files, POINT
     CWnd* top = Topmost();
     if (!top) return DROPEFFECT_NONE;
     CDropData data{{CF_HDROP}, files};
+    pt = ToPage(pt);
     POINT screen{pt.x + kOrigin.x, pt.y + kOrigin.y};
     if (Wm().DragEnter(top, data, screen) == DROPEFFECT_NONE) {
         Wm().DragLeave();

@@ -1,5 +1,8 @@
 // A display without a screen, for tests: top-level windows live in memory at
 // fixed screen positions, time moves only when told, and input is injected.
+// Injected pointer positions are window pixels, as a display reports them:
+// at scale s the backend hands the window manager (x / s, y / s) in page
+// pixels, so a click at (2x, 2y) of a window at scale 2 lands on (x, y).
 // UI thread.
 #pragma once
 #include "platform/ui/Backend.h"
@@ -13,7 +16,12 @@ public:
     static constexpr POINT kOrigin{100, 50};
 
     uint64_t NowMs() override { return m_now; }
-    bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t) override;
+    bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t,
+                            double scale) override;
+    void SetNativeScale(CWnd*, SIZE, double) override {}
+    // What the display says of its own factor (Xft.dpi / 96 on X11); 0: nothing.
+    double DisplayScale() override { return m_dDisplayScale; }
+    void SetDisplayScale(double s) { m_dDisplayScale = s; }
     void DestroyNativeWindow(CWnd* pTop) override;
     void ShowNativeWindow(CWnd*, bool) override {}
     POINT ClientOrigin(CWnd*) override { return kOrigin; }
@@ -27,7 +35,8 @@ public:
     // Moves the clock on, firing each timer as often as its period fits.
     void Advance(uint64_t ms);
 
-    // Input in client pixels of the topmost window (the modal one, if any).
+    // Input in window pixels (client pixels x scale) of the topmost window
+    // (the modal one, if any).
     void MoveTo(POINT pt, UINT mods = 0);
     void ButtonDown(POINT pt, int button = 1, UINT mods = 0);
     void ButtonUp(POINT pt, int button = 1, UINT mods = 0);
@@ -45,10 +54,13 @@ public:
     CWnd* Topmost() const;
 
 private:
+    // A window pixel of the topmost window in its page pixels.
+    POINT ToPage(POINT pt) const;
     uint64_t m_now = 1000;
     std::vector<CWnd*> m_windows;
     std::vector<RECT> m_presented;
     const CCursor* m_pCursor = nullptr;
     bool m_bConfined = false;
     int m_nWarps = 0;
+    double m_dDisplayScale = 0.0;
 };

@@ -1,5 +1,7 @@
-// Bitmap resources by id: the application installs a loader (the editor's skin)
-// and controls such as CBitmapButton ask it. UI thread.
+// Bitmap resources by id and scale: the application installs a loader (the
+// editor's skin, painted by code at each scale) and controls such as
+// CBitmapButton ask it; a device context asks it again for the picture at its
+// own scale when it draws one. UI thread.
 #pragma once
 #include "platform/com/Types.h"
 
@@ -7,10 +9,13 @@ class CBitmap;
 
 class CResourceBitmaps {
 public:
-    using Loader = const CBitmap* (*)(UINT nID);
+    using Loader = const CBitmap* (*)(UINT nID, double scale);
     static void SetLoader(Loader pLoader) { Slot() = pLoader; }
-    // The bitmap of nID, or nullptr when there is none (or no loader).
-    static const CBitmap* Load(UINT nID) { return (nID && Slot()) ? Slot()(nID) : nullptr; }
+    // The bitmap of nID painted at the scale, or nullptr when there is none
+    // (or no loader).
+    static const CBitmap* Load(UINT nID, double scale = 1.0) {
+        return (nID && Slot()) ? Slot()(nID, scale) : nullptr;
+    }
 
 private:
     static Loader& Slot() {

@@ -1,5 +1,6 @@
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/DC.h"
+#include "platform/ui/UiScale.h"
 #include "platform/ui/Wnd.h"
 #include <algorithm>
 #include <cairo.h>
@@ -22,27 +23,47 @@ void CWindowManager::SetBackend(std::unique_ptr<IUiBackend> pBackend) {
     m_script.Clear();
 }
 
-CWindowManager::TopLevel* CWindowManager::Find(CWnd* pTop) {
+CWindowManager::TopLevel* CWindowManager::Find(const CWnd* pTop) {
     for (auto& t : m_topData)
         if (t->pWnd == pTop) return t.get();
     return nullptr;
 }
-const CWindowManager::TopLevel* CWindowManager::Find(CWnd* pTop) const {
+const CWindowManager::TopLevel* CWindowManager::Find(const CWnd* pTop) const {
     for (auto& t : m_topData)
         if (t->pWnd == pTop) return t.get();
     return nullptr;
 }
 
 bool CWindowManager::AddTopLevel(CWnd* pTop, const std::wstring& title, SIZE size,
-                                 uintptr_t nativeParent) {
+                                 uintptr_t nativeParent, double dHostScale) {
     if (!m_pBackend) return false;
     auto t = std::make_unique<TopLevel>();
     t->pWnd = pTop;
-    if (!t->buffer.Create(size.cx, size.cy)) return false;
-    if (!m_pBackend->CreateNativeWindow(pTop, title, size, nativeParent)) return false;
+    t->scale = ResolveUiScale(dHostScale, m_pBackend->DisplayScale());
+    if (!t->buffer.Create(size.cx, size.cy, t->scale)) return false;
+    if (!m_pBackend->CreateNativeWindow(pTop, title, size, nativeParent, t->scale)) return false;
     m_tops.push_back(pTop);
     m_topData.push_back(std::move(t));
     return true;
+}
+
+double CWindowManager::ScaleOf(const CWnd* pTop) const {
+    const TopLevel* t = Find(pTop);
+    return t ? t->scale : 1.0;
+}
+
+void CWindowManager::SetTopLevelScale(CWnd* pTop, double dHostScale) {
+    TopLevel* t = Find(pTop);
+    if (!t || !m_pBackend) return;
+    const double scale = ResolveUiScale(dHostScale, m_pBackend->DisplayScale());
+    if (scale == t->scale) return;
+    CBitmap buffer;
+    if (!buffer.Create(t->buffer.Width(), t->buffer.Height(), scale)) return;
+    t->buffer = std::move(buffer);
+    t->scale = scale;
+    t->present.clear();
+    m_pBackend->SetNativeScale(pTop, t->buffer.GetSize(), scale);
+    pTop->Invalidate(true);
 }
 
 void CWindowManager::ShowTopLevel(CWnd* pTop, bool bShow) {
@@ -138,19 +159,38 @@ void CWindowManager::PaintTree(TopLevel& top, CWnd* pWnd, const std::vector<RECT
         }
     }
     // The list may change while children paint; walk a copy. Each child is
-    // covered by the visible children after it.
+    // covered by the visible children after it that overlap it. Children
+    // with nothing to paint below them are passed by without that work.
     std::vector<CWnd*> kids = pWnd->Children();
     POINT at = pWnd->OffsetInTopLevel();
-    for (size_t i = 0; i < kids.size(); ++i) {
+    auto alive = [&](size_t i) {
         const auto& now = pWnd->Children();
-        if (std::find(now.begin(), now.end(), kids[i]) == now.end()) continue;
-        std::vector<RECT> above = occluders;
-        for (size_t j = i + 1; j < kids.size(); ++j)
-            if (std::find(now.begin(), now.end(), kids[j]) != now.end() &&
-                kids[j]->IsWindowVisible())
-                above.push_back(kids[j]->GetRectInParent().Offset(at.x, at.y));
+        if (now.size() == kids.size() && now[i] == kids[i]) return true;
+        return std::find(now.begin(), now.end(), kids[i]) != now.end();
+    };
+    std::vector<RECT> above;
+    for (size_t i = 0; i < kids.size(); ++i) {
+        if (!alive(i) || !NeedsPaint(kids[i])) continue;
+        const RECT mine = kids[i]->GetRectInParent().Offset(at.x, at.y);
+        above.clear();
+        for (const RECT& o : occluders)
+            if (o.Intersects(mine)) above.push_back(o);
+        for (size_t j = i + 1; j < kids.size(); ++j) {
+            if (!kids[j]->IsWindowVisible() || !alive(j)) continue;
+            const RECT r = kids[j]->GetRectInParent().Offset(at.x, at.y);
+            if (r.Intersects(mine)) above.push_back(r);
+        }
         PaintTree(top, kids[i], above);
     }
+}
+
+// Whether a visible window or one of its visible descendants has something to paint.
+bool CWindowManager::NeedsPaint(const CWnd* pWnd) {
+    if (!pWnd->IsWindowVisible()) return false;
+    if (!pWnd->UpdateRects().empty()) return true;
+    for (const CWnd* c : pWnd->Children())
+        if (NeedsPaint(c)) return true;
+    return false;
 }
 
 void CWindowManager::PaintTopLevel(CWnd* pTop) {

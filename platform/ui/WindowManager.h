@@ -27,8 +27,15 @@ public:
     IUiBackend* Backend() const { return m_pBackend.get(); }
     uint64_t Now() const { return m_pBackend ? m_pBackend->NowMs() : 0; }
 
-    // Window bookkeeping (called by CWnd).
-    bool AddTopLevel(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent);
+    // Window bookkeeping (called by CWnd). dHostScale is the host's factor for
+    // the window (0: none); the window's scale is resolved from it (UiScale.h).
+    bool AddTopLevel(CWnd* pTop, const std::wstring& title, SIZE size, uintptr_t nativeParent,
+                     double dHostScale = 0.0);
+    // The scale a top-level is drawn at (1 for an unknown window).
+    double ScaleOf(const CWnd* pTop) const;
+    // Draws the top-level at the scale resolved from dHostScale from now on:
+    // a new back buffer and native size, everything painted again.
+    void SetTopLevelScale(CWnd* pTop, double dHostScale);
     void ForgetWindow(CWnd* pWnd);
     void ShowTopLevel(CWnd* pTop, bool bShow);
     POINT ClientOrigin(CWnd* pTop) const;
@@ -88,7 +95,8 @@ public:
 private:
     struct TopLevel {
         CWnd* pWnd;
-        CBitmap buffer;
+        double scale = 1.0;
+        CBitmap buffer; // page size x scale
         std::vector<RECT> present;
     };
     struct Posted {
@@ -108,9 +116,10 @@ private:
         bool bDone;
         int nResult;
     };
-    TopLevel* Find(CWnd* pTop);
-    const TopLevel* Find(CWnd* pTop) const;
+    TopLevel* Find(const CWnd* pTop);
+    const TopLevel* Find(const CWnd* pTop) const;
     void PaintTree(TopLevel& top, CWnd* pWnd, const std::vector<RECT>& occluders);
+    static bool NeedsPaint(const CWnd* pWnd);
     CWnd* MouseTarget(CWnd* pTop, POINT pt, POINT& local);
     bool InputAllowed(CWnd* pTop) const;
     bool TargetAllowed(CWnd* pTarget) const;

@@ -22,12 +22,13 @@ bool CWnd::Create(CWnd* pParent, const RECT& rc, UINT nID, bool bVisible) {
     return true;
 }
 
-bool CWnd::CreateTopLevel(const std::wstring& title, SIZE size, uintptr_t nativeParent) {
+bool CWnd::CreateTopLevel(const std::wstring& title, SIZE size, uintptr_t nativeParent,
+                          double dHostScale) {
     if (m_bCreated) return false;
     m_rect = {0, 0, size.cx, size.cy};
     m_strText = title;
     m_bCreated = true;
-    if (!Wm().AddTopLevel(this, title, size, nativeParent)) {
+    if (!Wm().AddTopLevel(this, title, size, nativeParent, dHostScale)) {
         m_bCreated = false;
         return false;
     }

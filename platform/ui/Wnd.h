@@ -19,9 +19,12 @@ public:
 
     // A child at rc (parent client pixels) with dialog id nID.
     bool Create(CWnd* pParent, const RECT& rc, UINT nID, bool bVisible = true);
-    // A top-level window of the given client size; with nativeParent it is
-    // embedded in that native window instead (a plug-in host's frame).
-    bool CreateTopLevel(const std::wstring& title, SIZE size, uintptr_t nativeParent = 0);
+    // A top-level window of the given client size (page pixels); with
+    // nativeParent it is embedded in that native window instead (a plug-in
+    // host's frame). dHostScale: the host's scale factor, 0 for none (then
+    // PANDREL_UI_SCALE, the display's, or 1: UiScale.h).
+    bool CreateTopLevel(const std::wstring& title, SIZE size, uintptr_t nativeParent = 0,
+                        double dHostScale = 0.0);
     void DestroyWindow();
     bool IsWindow() const { return m_bCreated; }
 

@@ -2,6 +2,7 @@
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/Text.h"
+#include "platform/ui/UiScale.h"
 #include "platform/ui/WindowManager.h"
 #include "platform/ui/Wnd.h"
 #include "platform/ui/X11Keys.h"
@@ -14,6 +15,7 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <poll.h>
 
@@ -81,13 +83,44 @@ unsigned long CX11Backend::NativeWindow(CWnd* pTop) const {
     return 0;
 }
 
+double CX11Backend::DisplayScale() {
+    return ScaleFromXResources(XResourceManagerString(m_pDisplay));
+}
+
+POINT CX11Backend::ToPage(const Native& n, int x, int y) const {
+    if (n.scale == 1.0) return {x, y};
+    return {static_cast<LONG>(std::floor(x / n.scale)), static_cast<LONG>(std::floor(y / n.scale))};
+}
+
+POINT CX11Backend::NativeOrigin(const Native& n) const {
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(m_pDisplay, n.win, DefaultRootWindow(m_pDisplay), 0, 0, &x, &y, &child);
+    return {x, y};
+}
+
+POINT CX11Backend::RootToScreen(Native& n, int x, int y) {
+    const POINT o = NativeOrigin(n), org = ClientOrigin(n.pTop), p = ToPage(n, x - o.x, y - o.y);
+    return {org.x + p.x, org.y + p.y};
+}
+
+void CX11Backend::SetSizeHints(const Native& n, int cx, int cy) {
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = cx;
+    hints->min_height = hints->max_height = cy;
+    XSetWMNormalHints(m_pDisplay, n.win, hints);
+    XFree(hints);
+}
+
 bool CX11Backend::CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size,
-                                     uintptr_t nativeParent) {
+                                     uintptr_t nativeParent, double scale) {
     Display* d = m_pDisplay;
     int scr = DefaultScreen(d);
     Window parent = nativeParent ? static_cast<Window>(nativeParent) : RootWindow(d, scr);
-    Window w = XCreateSimpleWindow(d, parent, 0, 0, size.cx, size.cy, 0, BlackPixel(d, scr),
-                                   BlackPixel(d, scr));
+    const int cx = ScaledPixels(size.cx, scale), cy = ScaledPixels(size.cy, scale);
+    Window w =
+        XCreateSimpleWindow(d, parent, 0, 0, cx, cy, 0, BlackPixel(d, scr), BlackPixel(d, scr));
     if (!w) return false;
     // No background: the back buffer repaints every exposed pixel, without flicker.
     XSetWindowBackgroundPixmap(d, w, None);
@@ -102,21 +135,29 @@ bool CX11Backend::CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE
                     static_cast<int>(name.size()));
     Atom del = WmDelete(d);
     XSetWMProtocols(d, w, &del, 1);
-    XSizeHints* hints = XAllocSizeHints();
-    hints->flags = PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = size.cx;
-    hints->min_height = hints->max_height = size.cy;
-    XSetWMNormalHints(d, w, hints);
-    XFree(hints);
     Atom version = 5;
     XChangeProperty(d, w, XInternAtom(d, "XdndAware", False), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&version), 1);
     XDefineCursor(d, w, m_current);
-    cairo_surface_t* s = cairo_xlib_surface_create(d, w, DefaultVisual(d, scr), size.cx, size.cy);
-    m_windows.push_back(std::make_unique<Native>(Native{pTop, w, s}));
+    cairo_surface_t* s = cairo_xlib_surface_create(d, w, DefaultVisual(d, scr), cx, cy);
+    cairo_surface_set_device_scale(s, scale, scale);
+    m_windows.push_back(std::make_unique<Native>(Native{pTop, w, s, scale}));
+    SetSizeHints(*m_windows.back(), cx, cy);
     XMapWindow(d, w);
     XFlush(d);
     return true;
+}
+
+void CX11Backend::SetNativeScale(CWnd* pTop, SIZE size, double scale) {
+    Native* n = Find(pTop);
+    if (!n) return;
+    const int cx = ScaledPixels(size.cx, scale), cy = ScaledPixels(size.cy, scale);
+    n->scale = scale;
+    SetSizeHints(*n, cx, cy);
+    XResizeWindow(m_pDisplay, n->win, cx, cy);
+    cairo_xlib_surface_set_size(n->pSurface, cx, cy);
+    cairo_surface_set_device_scale(n->pSurface, scale, scale);
+    XFlush(m_pDisplay);
 }
 
 void CX11Backend::DestroyNativeWindow(CWnd* pTop) {
@@ -140,19 +181,21 @@ void CX11Backend::ShowNativeWindow(CWnd* pTop, bool bShow) {
     }
 }
 
+// The layer's screen points are page pixels: the window's root position divided by its scale.
 POINT CX11Backend::ClientOrigin(CWnd* pTop) {
     Native* n = Find(pTop);
     if (!n) return {};
-    int x = 0, y = 0;
-    Window child;
-    XTranslateCoordinates(m_pDisplay, n->win, DefaultRootWindow(m_pDisplay), 0, 0, &x, &y, &child);
-    return {x, y};
+    const POINT o = NativeOrigin(*n);
+    return ToPage(*n, o.x, o.y);
 }
 
 void CX11Backend::Present(CWnd* pTop, const CBitmap& buffer, const RECT& rc) {
     Native* n = Find(pTop);
     if (!n || rc.IsEmpty()) return;
+    // Both surfaces have the window's scale: pixels are copied one to one, the
+    // rectangle's edges rounded to whole pixels as the painting clipped them.
     cairo_t* cr = cairo_create(n->pSurface);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr, buffer.Surface(), 0, 0);
     cairo_rectangle(cr, rc.left, rc.top, rc.Width(), rc.Height());
@@ -178,7 +221,21 @@ void CX11Backend::SetCursor(const CCursor* p) {
 }
 
 void CX11Backend::WarpPointer(POINT screen) {
-    XWarpPointer(m_pDisplay, None, DefaultRootWindow(m_pDisplay), 0, 0, 0, 0, screen.x, screen.y);
+    // Into the window under the point (else the newest), on the first native
+    // pixel of the page pixel, which maps back to that page pixel.
+    Native* target = m_windows.empty() ? nullptr : m_windows.back().get();
+    for (auto& n : m_windows) {
+        const POINT o = ClientOrigin(n->pTop);
+        const RECT c = n->pTop->GetClientRect();
+        if (RectXYWH(o.x, o.y, c.Width(), c.Height()).Contains(screen)) target = n.get();
+    }
+    POINT root = screen;
+    if (target) {
+        const POINT org = ClientOrigin(target->pTop), o = NativeOrigin(*target);
+        root = {o.x + static_cast<LONG>(std::ceil((screen.x - org.x) * target->scale)),
+                o.y + static_cast<LONG>(std::ceil((screen.y - org.y) * target->scale))};
+    }
+    XWarpPointer(m_pDisplay, None, DefaultRootWindow(m_pDisplay), 0, 0, 0, 0, root.x, root.y);
     XFlush(m_pDisplay);
 }
 
@@ -222,19 +279,24 @@ void CX11Backend::Handle(XEvent& ev) {
     if (!n) return;
     CWnd* top = n->pTop;
     switch (ev.type) {
-    case Expose:
-        Wm().ExposeArea(top,
-                        RectXYWH(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
+    case Expose: {
+        // The page pixels that cover the exposed window pixels.
+        const POINT a = ToPage(*n, ev.xexpose.x, ev.xexpose.y);
+        const double s = n->scale;
+        Wm().ExposeArea(
+            top, {a.x, a.y, static_cast<LONG>(std::ceil((ev.xexpose.x + ev.xexpose.width) / s)),
+                  static_cast<LONG>(std::ceil((ev.xexpose.y + ev.xexpose.height) / s))});
         break;
+    }
     case ButtonPress:
     case ButtonRelease:
         if (ev.xbutton.button != 1 && ev.xbutton.button != 3) break;
         if (ev.type == ButtonPress) XSetInputFocus(m_pDisplay, n->win, RevertToParent, CurrentTime);
         Wm().MouseButton(top, static_cast<int>(ev.xbutton.button), ev.type == ButtonPress,
-                         {ev.xbutton.x, ev.xbutton.y}, Mods(ev.xbutton.state));
+                         ToPage(*n, ev.xbutton.x, ev.xbutton.y), Mods(ev.xbutton.state));
         break;
     case MotionNotify:
-        Wm().MouseMove(top, {ev.xmotion.x, ev.xmotion.y}, Mods(ev.xmotion.state));
+        Wm().MouseMove(top, ToPage(*n, ev.xmotion.x, ev.xmotion.y), Mods(ev.xmotion.state));
         break;
     case KeyPress:
     case KeyRelease: {

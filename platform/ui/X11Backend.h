@@ -1,6 +1,9 @@
 // The display of a desktop: Xlib windows painted through cairo's Xlib surface,
 // top-level or embedded in a host's window, with pointer warping and
-// confinement and file drops by the XDND protocol (text/uri-list). UI thread.
+// confinement and file drops by the XDND protocol (text/uri-list). A window
+// of scale s is s times its page size; pointer positions are divided by s
+// (rounded down) on the way in and warps multiplied (rounded up) on the way
+// out, so a warp lands on the page pixel it names. UI thread.
 #pragma once
 #include "platform/ui/Backend.h"
 #include <memory>
@@ -18,7 +21,10 @@ public:
 
     uint64_t NowMs() override;
     bool CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE size,
-                            uintptr_t nativeParent) override;
+                            uintptr_t nativeParent, double scale) override;
+    void SetNativeScale(CWnd* pTop, SIZE size, double scale) override;
+    // Xft.dpi / 96 from the server's resource database, 0 without it.
+    double DisplayScale() override;
     void DestroyNativeWindow(CWnd* pTop) override;
     void ShowNativeWindow(CWnd* pTop, bool bShow) override;
     POINT ClientOrigin(CWnd* pTop) override;
@@ -38,6 +44,12 @@ private:
     explicit CX11Backend(Display* pDisplay);
     Native* Find(CWnd* pTop);
     Native* FindWindow(unsigned long win);
+    // Window pixels of n to its page pixels, and root pixels to the layer's
+    // screen points (the page-pixel origin plus page pixels).
+    POINT ToPage(const Native& n, int x, int y) const;
+    POINT RootToScreen(Native& n, int x, int y);
+    POINT NativeOrigin(const Native& n) const;
+    void SetSizeHints(const Native& n, int cx, int cy);
     void Handle(XEvent& ev);
     void HandleClientMessage(XEvent& ev, Native& n);
     void HandleSelection(XEvent& ev, Native& n);

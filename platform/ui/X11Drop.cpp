@@ -72,7 +72,8 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
         }
     } else if (type == x.aPosition) {
         if (static_cast<Window>(l[0]) != x.source) return;
-        x.pt = {static_cast<LONG>((l[2] >> 16) & 0xFFFF), static_cast<LONG>(l[2] & 0xFFFF)};
+        x.pt = RootToScreen(n, static_cast<int>((l[2] >> 16) & 0xFFFF),
+                            static_cast<int>(l[2] & 0xFFFF));
         CDropData offer;
         if (x.bUris) offer.formats.push_back(CF_HDROP);
         DWORD effect =

@@ -9,7 +9,8 @@ typedef struct _cairo_surface cairo_surface_t;
 struct CX11Backend::Native {
     CWnd* pTop;
     Window win;
-    cairo_surface_t* pSurface;
+    cairo_surface_t* pSurface; // the window's pixels, with the scale as device scale
+    double scale;
 };
 
 struct CX11Backend::Dnd {
