@@ -2,6 +2,8 @@
 #pragma once
 
 #define PANDREL_LV2_URI "urn:pandrel:lv2"
+// The X11 user interface: the editor page.
+#define PANDREL_LV2_UI_URI PANDREL_LV2_URI "#ui"
 // The state property carrying the instrument's IPersistStream bytes as an atom:Chunk.
 #define PANDREL_LV2_STATE_KEY PANDREL_LV2_URI "#state"
 // The state as files: the project's structure (atom:Chunk), and the path of
