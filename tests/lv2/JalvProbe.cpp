@@ -5,6 +5,9 @@
 //   lv2_jalv_probe play CLIENT   connects to CLIENT's MIDI input and mix, strikes
 //                                the demo's kick three times and checks that the
 //                                recording sounds after each note and nowhere else
+//   lv2_jalv_probe listen CLIENT SECONDS
+//                                records CLIENT's mix for SECONDS and checks that
+//                                it sounds somewhere (a pad pressed meanwhile)
 // Each prints what it finds; a failure is one line and exit status 1.
 #include "lv2/JackProbe.h"
 #include "lv2/Lv2TestHost.h"
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -81,8 +85,31 @@ int Play(const std::string& strClient) {
 }
 } // namespace
 
+int Listen(const std::string& strClient, double dSeconds) {
+    CJackProbe probe;
+    std::string strError;
+    if (!probe.Open("pandrel-listen", &strError) ||
+        !probe.Connect(strClient + ":events", strClient + ":mix_l", strClient + ":mix_r", 10.0,
+                       &strError))
+        return Fail(strError);
+    const uint32_t nFrames = static_cast<uint32_t>(dSeconds * probe.Rate());
+    std::printf("recording\n");
+    std::fflush(stdout);
+    if (!probe.Play({}, nFrames, dSeconds + 10.0, &strError)) return Fail(strError);
+    const auto& l = probe.Left();
+    const auto& r = probe.Right();
+    size_t nOnset = 0;
+    while (nOnset < l.size() && l[nOnset] == 0.0f && r[nOnset] == 0.0f) ++nOnset;
+    const float fPeak = Peak(l, r, 0, l.size());
+    std::printf("listened %zu frames at %u Hz to %s: first sound at frame %zu, peak %.4f\n",
+                l.size(), probe.Rate(), strClient.c_str(), nOnset, fPeak);
+    return fPeak > 0.05f ? 0 : Fail("the mix stays silent");
+}
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "state") == 0) return SaveState(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "play") == 0) return Play(argv[2]);
-    return Fail("usage: lv2_jalv_probe state DIR | play CLIENT");
+    if (argc == 4 && std::strcmp(argv[1], "listen") == 0)
+        return Listen(argv[2], std::atof(argv[3]));
+    return Fail("usage: lv2_jalv_probe state DIR | play CLIENT | listen CLIENT SECONDS");
 }
