@@ -64,7 +64,7 @@ protected:
         if (m_host.Instance() != nullptr) lilv_instance_deactivate(m_host.Instance());
     }
 
-    LV2UI_Handle Open(LV2UI_Widget* pWidget) {
+    LV2UI_Handle Open(LV2UI_Widget* pWidget, float fScale = 1.0f) {
         m_map = {
             this, [](LV2_URID_Map_Handle h, const char* psz) {
                 auto& urids = static_cast<Lv2Ui*>(h)->m_urids;
@@ -74,7 +74,7 @@ protected:
                         static_cast<Lv2Ui*>(h)->m_size = {w, cy};
                         return 0;
                     }};
-        m_fScale = 1.0f;
+        m_fScale = fScale;
         m_options[0] = {LV2_OPTIONS_INSTANCE,
                         0,
                         m_map.map(this, LV2_UI__scaleFactor),
@@ -200,6 +200,24 @@ TEST_F(Lv2Ui, OpensPlaysAPressedPadClosesAndOpensAgain) {
         m_nFrame += CLv2TestHost::kBlock;
         for (int b = 0; b < 100; ++b, m_nFrame += CLv2TestHost::kBlock)
             m_host.RunBlock({}, m_nFrame);
+    }
+}
+
+TEST_F(Lv2Ui, AsksForThePageSizeTimesTheHostsScale) {
+    for (const float fScale : {2.0f, 1.5f}) {
+        LV2UI_Widget widget = nullptr;
+        LV2UI_Handle ui = Open(&widget, fScale);
+        ASSERT_NE(ui, nullptr);
+        const int cx = static_cast<int>(600 * fScale), cy = static_cast<int>(553 * fScale + 0.5f);
+        EXPECT_EQ(m_size, (std::pair<int, int>{cx, cy})) << "scale " << fScale;
+        Window root = 0;
+        int x = 0, y = 0;
+        unsigned int w = 0, h = 0, border = 0, depth = 0;
+        XGetGeometry(m_pX, reinterpret_cast<Window>(widget), &root, &x, &y, &w, &h, &border,
+                     &depth);
+        EXPECT_EQ(std::make_pair(static_cast<int>(w), static_cast<int>(h)), m_size);
+        EXPECT_EQ(Pump(ui, 20), 0.0f);
+        m_pUi->cleanup(ui);
     }
 }
 

@@ -143,6 +143,8 @@ bool CLv2Ui::Open(const char* pszBundle, const LV2_Feature* const* features, uin
     if (!m_pDisplay) return *pstrError = "the editor page cannot be embedded", false;
     IUnknown* objects[] = {m_pControl.Get()};
     m_pPage->SetObjects(1, objects);
+    // Without the host's factor the page's own default decides.
+    if (m_dHostScale > 0.0) m_pDisplay->SetScale(m_dHostScale);
 
     m_pX = XOpenDisplay(nullptr);
     if (m_pX == nullptr) return *pstrError = "cannot open the X display", false;
@@ -159,7 +161,19 @@ bool CLv2Ui::Open(const char* pszBundle, const LV2_Feature* const* features, uin
         return *pstrError = "the editor page cannot open its window", false;
     m_pPage->Show(SW_SHOW);
     *pWidget = FindPageWindow(parent, before);
-    if (f.pResize != nullptr) f.pResize->ui_resize(f.pResize->handle, kPageWidth, kPageHeight);
+    // The page's size times the factor it is drawn at, as its window has it.
+    int cx = kPageWidth, cy = kPageHeight;
+    Window groot = 0;
+    int x = 0, y = 0;
+    unsigned int w = 0, h = 0, border = 0, depth = 0;
+    if (*pWidget != 0 && XGetGeometry(m_pX, *pWidget, &groot, &x, &y, &w, &h, &border, &depth))
+        cx = static_cast<int>(w), cy = static_cast<int>(h);
+    if (Debug()) {
+        double dScale = 0.0;
+        m_pDisplay->GetScale(&dScale);
+        std::fprintf(stderr, "pandrel.lv2 UI: page drawn at %g, %d x %d\n", dScale, cx, cy);
+    }
+    if (f.pResize != nullptr) f.pResize->ui_resize(f.pResize->handle, cx, cy);
     return true;
 }
 

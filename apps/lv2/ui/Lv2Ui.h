@@ -1,9 +1,10 @@
 // The plug-in's X11 user interface: the instrument's editor page, created
 // through the bundle's pandrel.so as a host creates it, inside the host's
 // parent window, attached to the instrument of the plug-in instance the host
-// gives through instance access. It asks the host for the page's size, reads
-// the host's scale factor, and runs the page's input, timers and painting
-// from the host's idle calls, with no thread of its own. Host's UI thread.
+// gives through instance access. It draws the page at the host's scale factor
+// (else at the page's own default), asks the host for the window's size, and
+// runs the page's input, timers and painting from the host's idle calls, with
+// no thread of its own. Host's UI thread.
 #pragma once
 #include "apps/hostkit/InstrumentModule.h"
 #include "platform/com/ComPtr.h"
