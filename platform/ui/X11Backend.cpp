@@ -138,6 +138,11 @@ bool CX11Backend::CreateNativeWindow(CWnd* pTop, const std::wstring& title, SIZE
     Atom version = 5;
     XChangeProperty(d, w, XInternAtom(d, "XdndAware", False), XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&version), 1);
+    // Embedded, the window may be named by its host's XdndProxy; a proxy must
+    // name itself so, or sources ignore the host's property.
+    if (nativeParent)
+        XChangeProperty(d, w, XInternAtom(d, "XdndProxy", False), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&w), 1);
     XDefineCursor(d, w, m_current);
     cairo_surface_t* s = cairo_xlib_surface_create(d, w, DefaultVisual(d, scr), cx, cy);
     cairo_surface_set_device_scale(s, scale, scale);
@@ -276,6 +281,7 @@ bool CX11Backend::WaitEvents(int timeoutMs) {
 
 void CX11Backend::Handle(XEvent& ev) {
     Native* n = FindWindow(ev.xany.window);
+    if (!n && ev.type == ClientMessage) n = DndProxied(ev.xclient.window, ev.xclient.message_type);
     if (!n) return;
     CWnd* top = n->pTop;
     switch (ev.type) {

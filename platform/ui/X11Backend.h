@@ -53,6 +53,11 @@ private:
     void Handle(XEvent& ev);
     void HandleClientMessage(XEvent& ev, Native& n);
     void HandleSelection(XEvent& ev, Native& n);
+    // The window of ours a drag message for win is meant for: a host that
+    // embeds our window may name XdndProxy on its own window, and the source
+    // then addresses that window in messages sent to ours. Null when win
+    // holds none of ours or the message is no drag message.
+    Native* DndProxied(unsigned long win, unsigned long type);
     void SendDndStatus(Native& n, bool bAccept);
     void SendDndFinished(Native& n, bool bAccepted);
 

@@ -26,15 +26,35 @@ void SendClient(Display* d, Window to, Atom type, const long (&l)[5]) {
 }
 } // namespace
 
+CX11Backend::Native* CX11Backend::DndProxied(unsigned long win, unsigned long type) {
+    const Dnd& x = *m_pDnd;
+    if (type != x.aEnter && type != x.aPosition && type != x.aLeave && type != x.aDrop)
+        return nullptr;
+    for (auto& n : m_windows) {
+        for (Window w = n->win; w != 0;) {
+            Window root = 0, up = 0, *pChildren = nullptr;
+            unsigned int nChildren = 0;
+            if (!XQueryTree(m_pDisplay, w, &root, &up, &pChildren, &nChildren)) break;
+            if (pChildren) XFree(pChildren);
+            if (up == win) return n.get();
+            w = up == root ? 0 : up;
+        }
+    }
+    return nullptr;
+}
+
 void CX11Backend::SendDndStatus(Native& n, bool bAccept) {
-    // Bit 1: send a position message for every move, not only outside a rectangle.
-    long l[5] = {static_cast<long>(n.win), (bAccept ? 1L : 0L) | 2L, 0, 0,
+    // The answer names the window the source addressed. Bit 1: send a
+    // position message for every move, not only outside a rectangle.
+    const Window target = m_pDnd->target ? m_pDnd->target : n.win;
+    long l[5] = {static_cast<long>(target), (bAccept ? 1L : 0L) | 2L, 0, 0,
                  bAccept ? static_cast<long>(m_pDnd->aCopy) : 0L};
     SendClient(m_pDisplay, m_pDnd->source, m_pDnd->aStatus, l);
 }
 
 void CX11Backend::SendDndFinished(Native& n, bool bAccepted) {
-    long l[5] = {static_cast<long>(n.win), bAccepted ? 1L : 0L,
+    const Window target = m_pDnd->target ? m_pDnd->target : n.win;
+    long l[5] = {static_cast<long>(target), bAccepted ? 1L : 0L,
                  bAccepted ? static_cast<long>(m_pDnd->aCopy) : 0L, 0, 0};
     SendClient(m_pDisplay, m_pDnd->source, m_pDnd->aFinished, l);
 }
@@ -50,6 +70,7 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
     }
     if (type == x.aEnter) {
         x.source = static_cast<Window>(l[0]);
+        x.target = ev.xclient.window;
         x.bEntered = false;
         x.bUris = false;
         x.pTop = n.pTop;

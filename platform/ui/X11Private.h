@@ -15,6 +15,7 @@ struct CX11Backend::Native {
 
 struct CX11Backend::Dnd {
     Window source = 0;
+    Window target = 0; // the window the source addresses: ours, or one proxying to ours
     bool bUris = false;
     bool bEntered = false;
     POINT pt{};

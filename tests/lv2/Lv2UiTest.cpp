@@ -3,7 +3,8 @@
 // window, asks for the page's size, shows the plug-in instance's project,
 // sounds and lights a pad pressed by a synthetic click (as suil hosts forward
 // input), closes leaving the plug-in playing, and opens again in the same
-// process doing all of that once more.
+// process doing all of that once more. Synthetic keys reach its edits, and a
+// drag the host forwards through its XdndProxy is answered and accepted.
 #include "lv2/Lv2TestHost.h"
 #include "lv2/Lv2TestProject.h"
 #include <algorithm>
@@ -21,8 +22,10 @@
 #include <thread>
 
 // After gtest: Xlib defines None and Bool as macros.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 namespace {
 // Pad 2 (the demo's kick, key 37): its image in page pixels, and the inside
@@ -130,15 +133,39 @@ protected:
         XDestroyImage(pImage);
         return px;
     }
+    std::vector<unsigned long> Pixels(Window w, int x0, int y0, int cx, int cy) {
+        XImage* pImage = XGetImage(m_pX, w, x0, y0, static_cast<unsigned>(cx),
+                                   static_cast<unsigned>(cy), AllPlanes, ZPixmap);
+        std::vector<unsigned long> px;
+        if (pImage == nullptr) return px;
+        for (int y = 0; y < cy; ++y)
+            for (int x = 0; x < cx; ++x) px.push_back(XGetPixel(pImage, x, y));
+        XDestroyImage(pImage);
+        return px;
+    }
+    // A key pressed and released, sent as suil hosts forward keys.
+    void SendKey(Window w, KeySym sym) {
+        XEvent ev{};
+        ev.xkey.display = m_pX;
+        ev.xkey.window = w;
+        ev.xkey.root = DefaultRootWindow(m_pX);
+        ev.xkey.keycode = XKeysymToKeycode(m_pX, sym);
+        ev.xkey.same_screen = True;
+        for (int type : {KeyPress, KeyRelease}) {
+            ev.xkey.type = type;
+            XSendEvent(m_pX, w, False, NoEventMask, &ev);
+        }
+        XFlush(m_pX);
+    }
     // A button event sent as suil hosts send input on: XSendEvent, not the server.
-    void SendButton(Window w, bool bPress) {
+    void SendButton(Window w, bool bPress, int x = kPadX + kPadW / 2, int y = kPadY + kPadH / 2) {
         XEvent ev{};
         ev.xbutton.type = bPress ? ButtonPress : ButtonRelease;
         ev.xbutton.display = m_pX;
         ev.xbutton.window = w;
         ev.xbutton.root = DefaultRootWindow(m_pX);
-        ev.xbutton.x = ev.xbutton.x_root = kPadX + kPadW / 2;
-        ev.xbutton.y = ev.xbutton.y_root = kPadY + kPadH / 2;
+        ev.xbutton.x = ev.xbutton.x_root = x;
+        ev.xbutton.y = ev.xbutton.y_root = y;
         ev.xbutton.button = Button1;
         ev.xbutton.state = bPress ? 0 : Button1Mask;
         ev.xbutton.same_screen = True;
@@ -219,6 +246,101 @@ TEST_F(Lv2Ui, AsksForThePageSizeTimesTheHostsScale) {
         EXPECT_EQ(Pump(ui, 20), 0.0f);
         m_pUi->cleanup(ui);
     }
+}
+
+TEST_F(Lv2Ui, SyntheticKeysReachAnEditClickedInto) {
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle ui = Open(&widget);
+    ASSERT_NE(ui, nullptr);
+    const Window page = reinterpret_cast<Window>(widget);
+    Pump(ui, 50);
+    // The pad inspector's "Vel Low" edit (0).
+    constexpr int kEditX = 553, kEditY = 80, kEditW = 40, kEditH = 15;
+    const auto before = Pixels(page, kEditX, kEditY, kEditW, kEditH);
+    SendButton(page, true, kEditX + 20, kEditY + 7);
+    SendButton(page, false, kEditX + 20, kEditY + 7);
+    Pump(ui, 50);
+    for (KeySym sym : {XK_End, XK_BackSpace, XK_BackSpace, XK_BackSpace, XK_7, XK_7}) {
+        SendKey(page, sym);
+        Pump(ui, 10);
+    }
+    Pump(ui, 50);
+    EXPECT_NE(Pixels(page, kEditX, kEditY, kEditW, kEditH), before)
+        << "typing into the edit shows nothing";
+    m_pUi->cleanup(ui);
+}
+
+TEST_F(Lv2Ui, DropThroughTheHostsProxyIsAnsweredForTheHostsWindow) {
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle ui = Open(&widget);
+    ASSERT_NE(ui, nullptr);
+    const Window page = reinterpret_cast<Window>(widget);
+    Pump(ui, 50);
+    // The host names our window as its proxy; the source addresses the host's window.
+    auto atom = [&](const char* psz) { return XInternAtom(m_pX, psz, False); };
+    XChangeProperty(m_pX, m_parent, atom("XdndProxy"), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&page), 1);
+    const Window source = XCreateSimpleWindow(m_pX, DefaultRootWindow(m_pX), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(m_pX, atom("XdndSelection"), source, CurrentTime);
+    auto send = [&](const char* pszType, long l2, long l3 = 0, long l4 = 0) {
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = m_parent;
+        ev.xclient.message_type = atom(pszType);
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = static_cast<long>(source);
+        ev.xclient.data.l[1] = std::strcmp(pszType, "XdndEnter") == 0 ? 5L << 24 : 0;
+        ev.xclient.data.l[2] = l2;
+        ev.xclient.data.l[3] = l3;
+        ev.xclient.data.l[4] = l4;
+        XSendEvent(m_pX, page, False, NoEventMask, &ev);
+        XFlush(m_pX);
+    };
+    // What the page answers the source: the message type, the window it names
+    // and its flags; a selection request is answered with the file's URI.
+    const std::string strUri = "file:///tmp/groove.wav\r\n";
+    auto answers = [&](const char* pszType, int nMs) {
+        XEvent found{};
+        for (int t = 0; t < nMs && found.type == 0; t += 5) {
+            Pump(ui, 5);
+            while (XPending(m_pX) && found.type == 0) {
+                XEvent ev;
+                XNextEvent(m_pX, &ev);
+                if (ev.type == SelectionRequest) {
+                    const XSelectionRequestEvent& rq = ev.xselectionrequest;
+                    XChangeProperty(m_pX, rq.requestor, rq.property, rq.target, 8, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(strUri.data()),
+                                    static_cast<int>(strUri.size()));
+                    XEvent reply{};
+                    reply.xselection.type = SelectionNotify;
+                    reply.xselection.requestor = rq.requestor;
+                    reply.xselection.selection = rq.selection;
+                    reply.xselection.target = rq.target;
+                    reply.xselection.property = rq.property;
+                    reply.xselection.time = rq.time;
+                    XSendEvent(m_pX, rq.requestor, False, NoEventMask, &reply);
+                    XFlush(m_pX);
+                } else if (ev.type == ClientMessage && ev.xclient.message_type == atom(pszType)) {
+                    found = ev;
+                }
+            }
+        }
+        return found;
+    };
+    send("XdndEnter", static_cast<long>(atom("text/uri-list")));
+    send("XdndPosition", (60L << 16) | 120L, CurrentTime,
+         static_cast<long>(atom("XdndActionCopy")));
+    const XEvent status = answers("XdndStatus", 1000);
+    ASSERT_EQ(status.type, ClientMessage) << "no status for a drag through the proxy";
+    EXPECT_EQ(static_cast<Window>(status.xclient.data.l[0]), m_parent);
+    EXPECT_TRUE(status.xclient.data.l[1] & 1) << "the Loop Bin refuses a file";
+    send("XdndDrop", CurrentTime);
+    const XEvent finished = answers("XdndFinished", 3000);
+    ASSERT_EQ(finished.type, ClientMessage) << "the drop is never finished";
+    EXPECT_EQ(static_cast<Window>(finished.xclient.data.l[0]), m_parent);
+    EXPECT_TRUE(finished.xclient.data.l[1] & 1) << "the drop was not accepted";
+    m_pUi->cleanup(ui);
+    XDestroyWindow(m_pX, source);
 }
 
 TEST_F(Lv2Ui, RefusesAHostWithoutInstanceAccess) {
