@@ -132,17 +132,17 @@ HRESULT CVudivuVizezudPropPage::DragOver(DWORD, POINT, DWORD* pdwEffect) {
 }
 
 // Painting waits while the files load; the region under the point takes them.
+// The source hears of a copy only when a region took the files, so a drop
+// that nothing loads is not reported as done.
 HRESULT CVudivuVizezudPropPage::Drop(const CDropData& data, DWORD, POINT pt, DWORD* pdwEffect) {
     if (pdwEffect == nullptr) return E_POINTER;
     m_bDropAccepted = false;
-    if (!data.HasFormat(CF_HDROP)) {
-        *pdwEffect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    *pdwEffect = DROPEFFECT_COPY;
+    *pdwEffect = DROPEFFECT_NONE;
+    if (!data.HasFormat(CF_HDROP)) return S_OK;
     ++m_nPaintSuspended;
-    if (CPageRegion* r = RegionAt(ScreenToClient(pt)))
-        r->OnDropFiles(data.files, ScreenToClient(pt));
+    CPageRegion* r = RegionAt(ScreenToClient(pt));
+    if (r != nullptr && r->OnDropFiles(data.files, ScreenToClient(pt)))
+        *pdwEffect = DROPEFFECT_COPY;
     --m_nPaintSuspended;
     if (IVudivuVizezud* c = m_state.Control()) c->RequestRefresh(1);
     Invalidate();

@@ -181,3 +181,20 @@ TEST_F(PropPageTest, SnapshotShowsTheSkinWhereNothingCovers) {
     std::remove(path.c_str());
     EXPECT_EQ(page->SavePicture(nullptr), E_POINTER);
 }
+
+// No region loads dropped files yet: the drop source must not be told the
+// files were copied (the page's own answer, as a host's drag source sees it).
+TEST_F(PropPageTest, ADropThatNothingTakesIsNotReportedAsCopied) {
+    const CDropData files{{CF_HDROP}, {L"/tmp/a.wav", L"/tmp/b.wav"}};
+    for (POINT pt : {POINT{300, 100}, POINT{40, 120}, POINT{300, 450}}) {
+        DWORD effect = DROPEFFECT_NONE;
+        ASSERT_EQ(page->DragEnter(files, 0, pt, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY)); // files are welcome in general
+        effect = DROPEFFECT_COPY;
+        ASSERT_EQ(page->Drop(files, 0, pt, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << pt.x << "," << pt.y;
+    }
+    Wm().Pump();
+    EXPECT_EQ(control.Count("LoadFile"), 0);
+    EXPECT_EQ(control.nProjectChanges, 0);
+}
