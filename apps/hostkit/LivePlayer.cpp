@@ -20,13 +20,7 @@ bool CLivePlayer::Open(const CInstrumentModule& module, DWORD dwRate, double dOw
     m_dOwnBpm = m_dBpm = std::clamp(dOwnBpm, 1.0, 1000.0);
     // A port sink on every output; each writes straight into its pair of ports.
     auto makeSink = [this, dwRate](int n) {
-        ComPtr<CPortSink> pSink = MakeCom<CPortSink>(dwRate);
-        m_sinks[static_cast<size_t>(n)] = pSink.Get();
-        CInstrumentGraph::Sink sink;
-        sink.pPin = pSink->Pin();
-        sink.pszName = L"Port";
-        sink.pFilter = std::move(pSink);
-        return sink;
+        return CPortSink::ForGraph(dwRate, &m_sinks[static_cast<size_t>(n)]);
     };
     CTempoMap tempo;
     tempo.ResetTempoBpm(m_dOwnBpm);

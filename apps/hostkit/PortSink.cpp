@@ -43,3 +43,13 @@ HRESULT CPortSinkPin::Receive(IMediaSample* pSample) {
 CPortSink::CPortSink(DWORD dwRate)
     : CRefCounted(L"Port Sink", &m_lock, GUID_NULL),
       m_pin(this, &m_lock, HostFloatType(2, dwRate)) {}
+
+CInstrumentGraph::Sink CPortSink::ForGraph(DWORD dwRate, CPortSink** ppSink) {
+    ComPtr<CPortSink> pSink = MakeCom<CPortSink>(dwRate);
+    *ppSink = pSink.Get();
+    CInstrumentGraph::Sink sink;
+    sink.pPin = pSink->Pin();
+    sink.pszName = L"Port";
+    sink.pFilter = std::move(pSink);
+    return sink;
+}

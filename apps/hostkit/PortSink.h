@@ -2,6 +2,7 @@
 // receives straight into the host's two port buffers, at a frame offset set
 // before each buffer is pushed. Nothing is allocated while streaming.
 #pragma once
+#include "apps/hostkit/InstrumentGraph.h"
 #include "platform/com/RefCounted.h"
 #include "platform/media/BaseFilter.h"
 #include "platform/media/BaseInputPin.h"
@@ -55,6 +56,10 @@ public:
     bool Quiet(uint32_t nBuffers) const {
         return m_pin.m_nReceived == nBuffers && !m_pin.m_bSounded;
     }
+
+    // Instantiation thread: a port sink for one output of an instrument graph,
+    // named "Port"; *ppSink gets it without a reference (the graph keeps one).
+    static CInstrumentGraph::Sink ForGraph(DWORD dwRate, CPortSink** ppSink);
 
 private:
     CCritSec m_lock;

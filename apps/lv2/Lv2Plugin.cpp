@@ -37,13 +37,7 @@ bool CLv2Plugin::Open(const char* pszBundle, double dRate, const LV2_Feature* co
     if (!m_module.Load(strPath + "pandrel.so", pstrError)) return false;
     // A port sink on every output; each writes straight into its pair of ports.
     auto makeSink = [this, dwRate](int n) {
-        ComPtr<CPortSink> pSink = MakeCom<CPortSink>(dwRate);
-        m_sinks[static_cast<size_t>(n)] = pSink.Get();
-        CInstrumentGraph::Sink sink;
-        sink.pPin = pSink->Pin();
-        sink.pszName = L"Port";
-        sink.pFilter = std::move(pSink);
-        return sink;
+        return CPortSink::ForGraph(dwRate, &m_sinks[static_cast<size_t>(n)]);
     };
     ComPtr<CHostContext> pContext = MakeCom<CHostContext>(CTempoMap(), dwRate);
     pContext->ReserveTempoChanges(kTempoChanges);
