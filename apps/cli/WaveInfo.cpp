@@ -67,7 +67,7 @@ constexpr const char* kEncodingsRead =
 std::string EncodingName(unsigned nTag, unsigned nBits) {
     switch (nTag) {
     case 1: return std::to_string(nBits) + "-bit PCM";
-    case 2: return "Microsoft ADPCM";
+    case 2: return "ADPCM";
     case 3: return std::to_string(nBits) + "-bit float";
     case 6: return "A-law";
     case 7: return "u-law";
