@@ -4,6 +4,7 @@
 #include "host/ClassFactory.h"
 #include "host/Registration.h"
 #include "host/ServerCounters.h"
+#include "platform/ui/SystemLibraries.h"
 #include <new>
 
 #define PANDREL_EXPORT extern "C" __attribute__((visibility("default")))
@@ -20,6 +21,8 @@ public:
 // TRUE when the library loads, with FALSE when it unloads.
 struct ModuleEntry {
     ModuleEntry() {
+        // The page's drawing libraries outlive this module when a host unloads it.
+        PinUiSystemLibraries();
         SetPropertyPageCreator(&CVudivuVizezudPropPage::CreateInstance);
         for (int i = 0; i < g_cTemplates; ++i)
             if (g_Templates[i].m_lpfnInit != nullptr)
