@@ -14,7 +14,15 @@
 
 namespace {
 constexpr int kEntries = PANDREL_LOCKWAIT_ENTRIES;
+// The real-time bound holds in optimised builds. Sanitizers make the brief
+// swap and copy many times slower and the figure depends on the machine's
+// load, so there the test only proves that no file work happens under the
+// lock (which took hundreds of milliseconds for this project).
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kMaxWaitMs = 25.0;
+#else
 constexpr double kMaxWaitMs = 1.0;
+#endif
 
 std::vector<uint8_t> FileBytes(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
