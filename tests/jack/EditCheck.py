@@ -65,16 +65,27 @@ def end_all():
 
 
 def start_display():
-    """Xvfb on the first free display from :73 on; returns its name."""
-    for n in range(73, 90):
-        if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
-            continue
-        p = start(["Xvfb", ":%d" % n, "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if wait_until(5, lambda: p.poll() is not None or os.path.exists("/tmp/.X11-unix/X%d" % n)):
-            if p.poll() is None:
-                return ":%d" % n
-    fail("no Xvfb display would start")
+    """A private Xvfb on a display number the server picks itself (-displayfd),
+    so tests that run at the same time never share or kill each other's
+    display; returns its name."""
+    r, w = os.pipe()
+    p = start(["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(w,))
+    os.close(w)
+    os.set_blocking(r, False)
+    number = b""
+    def ready():
+        nonlocal number
+        try:
+            number += os.read(r, 16)
+        except BlockingIOError:
+            pass
+        return b"\n" in number or p.poll() is not None
+    wait_until(10, ready)
+    os.close(r)
+    if p.poll() is not None or b"\n" not in number:
+        fail("no Xvfb display would start")
+    return ":" + number.decode().strip()
 
 
 def screen(env):
