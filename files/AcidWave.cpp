@@ -49,6 +49,7 @@ void CAcidWave::Reset() {
     m_nFileBytes = 0;
     m_nDataBytes = 0;
     m_wfx = WAVEFORMATEX{};
+    m_nFileChannels = 0;
     m_bFormatRead = m_bAcidRead = m_bStrcRead = 0;
     m_nFrames = m_nMilliseconds = m_nReadPos = 0;
     m_fSeconds = 0.0f;
@@ -92,15 +93,24 @@ HRESULT CAcidWave::Open(const char* pszPath) {
 
     if (MMRESULT rc = ReadFormat()) return Fail(rc);
     if (MMRESULT rc = ReadDataChunk()) return Fail(rc);
+    // Tags and loop metadata may sit anywhere in the form, before the sample
+    // data or after it: each is searched from the top of the form.
+    if (MMRESULT rc = SeekToFormStart()) return Fail(rc);
     if (MMRESULT rc = ReadInfoList()) return Fail(rc);
-    // Metadata is searched from the end of the sample data.
-    if (MMRESULT rc = mmioAscend(m_hmmio, &m_ckData, 0)) return Fail(rc);
+    if (MMRESULT rc = SeekToFormStart()) return Fail(rc);
     m_ckAcid.ckid = kAcid;
     if (mmioDescend(m_hmmio, &m_ckAcid, &m_ckRiff, MMIO_FINDCHUNK) != 0) return S_OK;
     if (MMRESULT rc = ReadAcid()) return Fail(rc);
+    if (MMRESULT rc = SeekToFormStart()) return Fail(rc);
     if (MMRESULT rc = ReadStrc()) return Fail(rc);
     SliceByBeats();
     return S_OK;
+}
+
+// Just past the form type, where the form's first chunk starts.
+MMRESULT CAcidWave::SeekToFormStart() {
+    const LONG pos = static_cast<LONG>(m_ckRiff.dwDataOffset + 4);
+    return mmioSeek(m_hmmio, pos, SEEK_SET) == pos ? 0 : MMIOERR_CANNOTSEEK;
 }
 
 MMRESULT CAcidWave::ReadFormat() {
@@ -124,6 +134,7 @@ MMRESULT CAcidWave::ReadFormat() {
         }
     }
     wfx.cbSize = 0;
+    m_nFileChannels = wfx.nChannels;
     // No division by zero later, and frames at least as wide as their samples,
     // so a buffer of frames x block align holds every sample.
     const DWORD sampleBytes = (static_cast<DWORD>(wfx.wBitsPerSample) + 7) / 8;
@@ -162,7 +173,7 @@ MMRESULT CAcidWave::ReadInfoList() {
         if (MMRESULT rc = mmioAscend(m_hmmio, &m_ckInfoItem, 0)) return rc;
     }
     m_info[static_cast<size_t>(n)].ck.ckid = kInfoEnd;
-    mmioAscend(m_hmmio, &m_ckList, 0); // the stream is repositioned at the end of data next
+    mmioAscend(m_hmmio, &m_ckList, 0); // the next search starts again from the top of the form
     return 0;
 }
 

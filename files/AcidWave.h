@@ -1,6 +1,7 @@
 // Reads one RIFF WAVE file: its format and length, the loop metadata of its
 // `acid` and `strc` chunks (turned into a list of slice segments), its INFO
-// tags, and then its sample bytes. One reader per file, used by one thread.
+// tags, and then its sample bytes. The metadata chunks may sit anywhere in the
+// form, before or after `data`. One reader per file, used by one thread.
 #pragma once
 #include "interfaces/LoopSource.h"
 #include "platform/mmio/Mmio.h"
@@ -59,6 +60,8 @@ public:
     MMRESULT GetError() const { return m_nError; }
     const WCHAR* GetPath() const { return m_szPath; }
     const WAVEFORMATEX& GetFormat() const { return m_wfx; }
+    // The channel count of the format chunk, kept also when the reader refused it.
+    WORD GetFileChannels() const { return m_nFileChannels; }
     BOOL HasFormat() const { return m_bFormatRead; }
     BOOL HasAcid() const { return m_bAcidRead; }
     BOOL HasStrc() const { return m_bStrcRead; }
@@ -83,6 +86,12 @@ public:
         return m_info[static_cast<size_t>(nIndex)];
     }
 
+    // Cuts a loop held as one segment of nFrames into nBeats x 2^(nSliceUnit - 2)
+    // even slices (1 to 4096 of them; otherwise it stays one segment).
+    static void SliceByBeats(std::vector<AcidSegment>& segments, DWORD nFrames, DWORD nBeats,
+                             DWORD nSliceUnit);
+    static constexpr DWORD kDefaultSliceUnit = 4; // sixteenth notes, without `strc`
+
     // Descriptive tables (null for an empty or out-of-range slot).
     const char* GetInfoLabel(FOURCC id) const;
     FOURCC GetKnownInfoId(int nIndex) const;
@@ -99,6 +108,7 @@ private:
 
     void Reset();
     HRESULT Fail(MMRESULT error);
+    MMRESULT SeekToFormStart();
     // Each step answers 0 or the error that fails Open.
     MMRESULT ReadFormat();
     MMRESULT ReadDataChunk();
@@ -107,8 +117,8 @@ private:
     MMRESULT ReadAcid();
     MMRESULT ReadStrc();
     void SliceByBeats();
-    void AppendSegment(DWORD nStart);
-    void CloseSegments();
+    static void AppendSegment(std::vector<AcidSegment>& segments, DWORD nStart);
+    static void CloseSegments(std::vector<AcidSegment>& segments, DWORD nFrames);
     void ClampDataSize(MMCKINFO& ck) const;
     DWORD BytesPresentFrom(DWORD nOffset) const;
     bool ReadChunkBody(const MMCKINFO& ck, void* pOut, DWORD nBytes);
@@ -129,6 +139,7 @@ private:
     DWORD m_nDataBytes = 0; // the data chunk's bytes present in the file
 
     WAVEFORMATEX m_wfx{};
+    WORD m_nFileChannels = 0;
     BOOL m_bFormatRead = 0;
     BOOL m_bAcidRead = 0;
     BOOL m_bStrcRead = 0;

@@ -7,7 +7,6 @@
 
 namespace {
 constexpr FOURCC kStrc = mmioFOURCC('s', 't', 'r', 'c');
-constexpr DWORD kDefaultSliceUnit = 4;
 
 DWORD Dword(const uint8_t* p) {
     DWORD v;
@@ -63,33 +62,36 @@ MMRESULT CAcidWave::ReadStrc() {
     std::sort(starts.begin(), starts.end());
     starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
     for (DWORD start : starts)
-        if (start < m_nFrames) AppendSegment(start);
-    CloseSegments();
+        if (start < m_nFrames) AppendSegment(m_segments, start);
+    CloseSegments(m_segments, m_nFrames);
     return mmioAscend(m_hmmio, &m_ckStrc, 0);
 }
 
-void CAcidWave::SliceByBeats() {
-    if (m_segments.size() != 1) return;
-    const double factor = std::pow(2.0, static_cast<double>(m_nSliceUnit) - 2.0);
+void CAcidWave::SliceByBeats() { SliceByBeats(m_segments, m_nFrames, m_nBeats, m_nSliceUnit); }
+
+void CAcidWave::SliceByBeats(std::vector<AcidSegment>& segments, DWORD nFrames, DWORD nBeats,
+                             DWORD nSliceUnit) {
+    if (segments.size() != 1) return;
+    const double factor = std::pow(2.0, static_cast<double>(nSliceUnit) - 2.0);
     if (!(factor > 0.0)) return;
     // Written so that an infinite factor (or 0 beats times one) keeps one slice.
-    const double slices = std::trunc(m_nBeats * factor + 0.5);
+    const double slices = std::trunc(nBeats * factor + 0.5);
     if (!(slices >= 2.0 && slices <= kMaxBeatSlices)) return;
     const int n = static_cast<int>(slices);
     for (int i = 1; i < n; ++i) {
-        const auto start = static_cast<DWORD>(std::trunc(m_nFrames * (static_cast<double>(i) / n)));
-        if (start > m_segments.back().nStart)
-            AppendSegment(start); // fewer frames than slices: no empty ones
+        const auto start = static_cast<DWORD>(std::trunc(nFrames * (static_cast<double>(i) / n)));
+        if (start > segments.back().nStart)
+            AppendSegment(segments, start); // fewer frames than slices: no empty ones
     }
-    CloseSegments();
+    CloseSegments(segments, nFrames);
 }
 
 // Ends the previous segment at nStart and opens one there.
-void CAcidWave::AppendSegment(DWORD nStart) {
-    if (!m_segments.empty()) m_segments.back().nLength = nStart - m_segments.back().nStart;
-    m_segments.push_back(AcidSegment{nStart, 0});
+void CAcidWave::AppendSegment(std::vector<AcidSegment>& segments, DWORD nStart) {
+    if (!segments.empty()) segments.back().nLength = nStart - segments.back().nStart;
+    segments.push_back(AcidSegment{nStart, 0});
 }
 
-void CAcidWave::CloseSegments() {
-    if (!m_segments.empty()) m_segments.back().nLength = m_nFrames - m_segments.back().nStart;
+void CAcidWave::CloseSegments(std::vector<AcidSegment>& segments, DWORD nFrames) {
+    if (!segments.empty()) segments.back().nLength = nFrames - segments.back().nStart;
 }

@@ -82,22 +82,46 @@ TEST(AcidWave, AcidFieldsKeyIndexAndDefaultSlicing) {
     EXPECT_EQ(low.wave.GetKeyIndex(), 10); // (-5 + 3) mod 12, never negative
 }
 
-TEST(AcidWave, MetadataIsSearchedOnlyAfterTheData) {
+TEST(AcidWave, MetadataIsFoundBeforeAndAfterTheData) {
+    // Everything before `fmt ` and `data`: a loop of 4 beats in 16 slices,
+    // with its tag.
     Opened o(RiffBuilder()
                  .Chunk("acid", AcidBody(0, 60, 4, 120.0f))
+                 .List("INFO", RiffBuilder().Chunk("INAM", {'L', 'o', 'o', 'p', 0}))
                  .Chunk("fmt ", FmtBody(Fmt{}))
                  .Chunk("data", Pcm16(64, 2))
                  .Form());
     ASSERT_EQ(o.hr, S_OK);
-    EXPECT_FALSE(o.wave.HasAcid());
-    EXPECT_EQ(o.wave.GetSegmentCount(), 0);
-    // strc before acid is not found either: the loop is sliced by beats.
-    Opened strcFirst(Wave(800)
+    EXPECT_TRUE(o.wave.HasAcid());
+    EXPECT_TRUE(o.wave.IsLooping());
+    EXPECT_EQ(o.wave.GetBeats(), 4u);
+    EXPECT_EQ(Segments(o.wave), Even(64, 16));
+    EXPECT_EQ(o.wave.GetInfoEntry(0).strText, "Loop");
+    EXPECT_EQ(o.wave.GetInfoEntry(1).ck.ckid, CAcidWave::kInfoEnd);
+    // strc before acid, and both around the data: the markers still count.
+    Opened strcFirst(RiffBuilder()
+                         .Chunk("fmt ", FmtBody(Fmt{}))
                          .Chunk("strc", StrcBody(1, 2, {{0, 400, 1}}))
+                         .Chunk("data", Pcm16(800, 2))
                          .Chunk("acid", AcidBody(0, 60, 2, 120.0f))
                          .Form());
-    EXPECT_FALSE(strcFirst.wave.HasStrc());
-    EXPECT_EQ(Segments(strcFirst.wave), Even(800, 8));
+    ASSERT_EQ(strcFirst.hr, S_OK);
+    EXPECT_TRUE(strcFirst.wave.HasStrc());
+    EXPECT_EQ(Segments(strcFirst.wave),
+              (std::vector<std::pair<DWORD, DWORD>>{{0, 400}, {400, 400}}));
+    // strc without acid is no loop, wherever it sits; the first acid counts.
+    Opened noAcid(Wave(800).Chunk("strc", StrcBody(1, 2, {{0, 400, 1}})).Form());
+    EXPECT_FALSE(noAcid.wave.HasAcid());
+    EXPECT_FALSE(noAcid.wave.HasStrc());
+    EXPECT_EQ(noAcid.wave.GetSegmentCount(), 0);
+    Opened twice(RiffBuilder()
+                     .Chunk("acid", AcidBody(1, 60, 2, 120.0f))
+                     .Chunk("fmt ", FmtBody(Fmt{}))
+                     .Chunk("data", Pcm16(800, 2))
+                     .Chunk("acid", AcidBody(0, 60, 8, 120.0f))
+                     .Form());
+    EXPECT_FALSE(twice.wave.IsLooping());
+    EXPECT_EQ(twice.wave.GetBeats(), 2u);
 }
 
 TEST(AcidWave, StrcMarkersMakeSegmentsAndOnlyCountingOnesCount) {

@@ -44,15 +44,15 @@ TEST_F(BinLoaderTest, PlainWaveBecomesOneGrainWithTheDecodedSamples) {
             EXPECT_FLOAT_EQ(e->m_pWave->Frame(fr)[c], (fr * 2 + c) / 32768.0f);
 }
 
-TEST_F(BinLoaderTest, AcidBeforeDataIsNotFoundAndTheFileIsAOneShot) {
+TEST_F(BinLoaderTest, AcidBeforeDataMakesASyncedLoop) {
     RiffBuilder r;
     r.Chunk("fmt ", FmtBody(Fmt{}))
         .Chunk("acid", AcidBody(0x2, 60, 4, 120.0f))
         .Chunk("data", Pcm16(4410, 2));
     TempFile f(r.Form());
     ASSERT_EQ(Load(f), S_OK);
-    EXPECT_EQ(engine.BinEntry(0)->GetSize(), 1);
-    EXPECT_FALSE(engine.BinEntry(0)->m_bSyncedPlayback);
+    EXPECT_EQ(engine.BinEntry(0)->GetSize(), 16);
+    EXPECT_TRUE(engine.BinEntry(0)->m_bSyncedPlayback);
 }
 
 TEST_F(BinLoaderTest, AcidLoopWithoutMarkersIsCutIntoSixteenSyncedSlices) {

@@ -1,0 +1,96 @@
+#include "platform/sound/SoundFileDecoder.h"
+#include "platform/com/HResult.h"
+#include <sndfile.h>
+
+namespace {
+SNDFILE* File(void* p) { return static_cast<SNDFILE*>(p); }
+
+SoundSampleType TypeOf(int nFormat) {
+    switch (nFormat & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+    case SF_FORMAT_IMA_ADPCM:
+    case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_GSM610:
+    case SF_FORMAT_VOX_ADPCM:
+    case SF_FORMAT_NMS_ADPCM_16:
+    case SF_FORMAT_NMS_ADPCM_24:
+    case SF_FORMAT_NMS_ADPCM_32:
+    case SF_FORMAT_G721_32:
+    case SF_FORMAT_G723_24:
+    case SF_FORMAT_G723_40:
+    case SF_FORMAT_DWVW_12:
+    case SF_FORMAT_DWVW_16:
+    case SF_FORMAT_DPCM_8:
+    case SF_FORMAT_DPCM_16:
+    case SF_FORMAT_ALAC_16: return SoundSampleType::Int16;
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_DWVW_24:
+    case SF_FORMAT_ALAC_20:
+    case SF_FORMAT_ALAC_24:
+    case SF_FORMAT_ALAC_32: return SoundSampleType::Int32;
+    default: return SoundSampleType::Float; // float, double and the lossy codecs
+    }
+}
+} // namespace
+
+CSoundFileDecoder::~CSoundFileDecoder() { Close(); }
+
+void CSoundFileDecoder::Close() {
+    if (m_pFile != nullptr) sf_close(File(m_pFile));
+    m_pFile = nullptr;
+    m_nChannels = m_nRate = m_nFormat = 0;
+    m_nFrames = 0;
+}
+
+HRESULT CSoundFileDecoder::Open(const char* pszPath) {
+    Close();
+    if (pszPath == nullptr) return E_FAIL;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(pszPath, SFM_READ, &info);
+    if (file == nullptr) return E_FAIL;
+    if (info.channels < 1 || info.samplerate < 1 || info.frames < 0) {
+        sf_close(file);
+        return E_FAIL;
+    }
+    m_pFile = file;
+    m_nChannels = info.channels;
+    m_nRate = info.samplerate;
+    m_nFrames = info.frames;
+    m_nFormat = info.format;
+    m_type = TypeOf(info.format);
+    return S_OK;
+}
+
+bool CSoundFileDecoder::GetLoopInfo(SoundLoopInfo* pInfo) const {
+    if (m_pFile == nullptr || pInfo == nullptr) return false;
+    SF_LOOP_INFO loop{};
+    if (sf_command(File(m_pFile), SFC_GET_LOOP_INFO, &loop, sizeof(loop)) != SF_TRUE) return false;
+    pInfo->bLooping = loop.loop_mode != SF_LOOP_NONE;
+    pInfo->nBeats = loop.num_beats > 0 ? static_cast<DWORD>(loop.num_beats) : 0;
+    pInfo->dTempo = loop.bpm;
+    pInfo->nRootKey = loop.root_key;
+    return true;
+}
+
+int64_t CSoundFileDecoder::Read(int16_t* pOut, int64_t nFrames) {
+    if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    const sf_count_t n = sf_readf_short(File(m_pFile), pOut, nFrames);
+    return n > 0 ? n : 0;
+}
+
+int64_t CSoundFileDecoder::Read(int32_t* pOut, int64_t nFrames) {
+    if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    const sf_count_t n = sf_readf_int(File(m_pFile), pOut, nFrames);
+    return n > 0 ? n : 0;
+}
+
+int64_t CSoundFileDecoder::Read(float* pOut, int64_t nFrames) {
+    if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    const sf_count_t n = sf_readf_float(File(m_pFile), pOut, nFrames);
+    return n > 0 ? n : 0;
+}
