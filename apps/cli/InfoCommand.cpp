@@ -37,8 +37,22 @@ int Run(const CCommandArgs& args) {
         return 0;
     }
     CWaveInfo info;
-    info.Read(strPath);
-    WriteStdout(args.Has("--json") ? info.Json() : info.Text());
+    // A plain file (no loop metadata) is also shown as the slicer would cut it.
+    CAcidWave wave;
+    const bool bPlain =
+        !args.Has("--json") && (wave.Open(strPath.c_str()) != S_OK || !wave.HasAcid());
+    wave.Close();
+    try {
+        info.Read(strPath);
+    } catch (const CCliError&) {
+        // What the wave reader refuses, the slicer may still read.
+        const std::string strSlicer = bPlain ? SlicerSummary(strPath) : "";
+        if (strSlicer.empty()) throw;
+        WriteStdout(strSlicer.substr(1));
+        return 0;
+    }
+    WriteStdout(args.Has("--json") ? info.Json()
+                                   : info.Text() + (bPlain ? SlicerSummary(strPath) : ""));
     return 0;
 }
 } // namespace
@@ -50,6 +64,8 @@ const CommandEntry& InfoCommand() {
         "usage: pandrel info FILE.wav|FILE.pnd [--json]\n\n"
         "For a WAV file, shows what the wave reader finds: sample format, length, ACID\n"
         "loop flags, root key, beats, tempo, slice unit, the segment list, INFO tags.\n"
+        "For a plain file (no loop metadata, WAV or any format the slicer reads), also\n"
+        "shows what 'pandrel slice --onsets' would make of it: beats, tempo, slices.\n"
         "For a project, shows its Loop Bin, its pads with their grains, and the key map.\n\n"
         "  --json           print the same as one JSON object\n"
         "  --module FILE    the instrument library, for projects (default: next to this program)\n",

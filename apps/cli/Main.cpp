@@ -13,9 +13,9 @@
 namespace {
 const std::vector<const CommandEntry*>& AllCommands() {
     static const std::vector<const CommandEntry*> commands = {
-        &RenderCommand(),     &InfoCommand(),    &ProjectCommand(),
-        &DemoCommand(),       &PresetCommand(),  &RegisterCommand(),
-        &UnregisterCommand(), &GalleryCommand(), &EditCommand()};
+        &RenderCommand(), &InfoCommand(),     &ProjectCommand(),    &DemoCommand(),
+        &PresetCommand(), &RegisterCommand(), &UnregisterCommand(), &GalleryCommand(),
+        &EditCommand(),   &SliceCommand()};
     return commands;
 }
 

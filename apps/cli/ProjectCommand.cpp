@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -168,14 +169,21 @@ void New(const CCommandArgs& args, const std::string& strPath, const Positional&
 void Add(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
     CProjectEdit edit(args, strPath, true);
     char szFull[PATH_MAX];
-    const std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
+    std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
     const std::string strName = args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
+    // The project embeds the samples: a sliced copy made for the load is
+    // removed afterwards, and the entry keeps the file's own name.
+    std::unique_ptr<CSlicedFile> pSliced;
+    if (HasSliceOptions(args)) {
+        pSliced = std::make_unique<CSlicedFile>(pos[2], args, "project");
+        strLoop = pSliced->Path();
+    }
     LONG nEntry = -1, nStatus = 0, nBefore = 0, nAfter = 0;
     edit.Check(edit->GetFileCount(&nBefore), "cannot count the Loop Bin");
     const HRESULT hr = edit->LoadFileToBin(strName.c_str(), strLoop.c_str(), &nEntry, &nStatus);
     if (FAILED(hr)) {
         // The instrument gives only a code; the file itself says why.
-        const std::string strWhy = LoopProblem(pos[2]);
+        const std::string strWhy = LoopProblem(pSliced ? strLoop : pos[2]);
         if (strWhy.empty()) throw CCliError::FromHResult(pos[2], "cannot load the file", hr);
         throw CCliError(pos[2], "cannot load the file: " + strWhy + " (" + HResultCode(hr) + ")");
     }
@@ -285,6 +293,8 @@ int Run(const CCommandArgs& args) {
     if (pos.size() < 2) throw CCliError::Usage("project", "missing PROJECT.pnd");
     if (pVerb->pRun != &New && args.Has("--force"))
         throw CCliError::Usage("project", "--force is for 'project new'");
+    if (pVerb->pRun != &Add && HasSliceOptions(args))
+        throw CCliError::Usage("project", "slicing options are for 'project add'");
     args.ExpectPositional(2 + pVerb->nArgs, 2 + pVerb->nArgs, pVerb->pszArgs);
     pVerb->pRun(args, pos[1], pos);
     return 0;
@@ -296,7 +306,7 @@ const CommandEntry& ProjectCommand() {
         "project",
         "make and change a project (new, add, assign, set, and grain edits)",
         "usage: pandrel project new PROJECT.pnd [--force]\n"
-        "       pandrel project add PROJECT.pnd LOOP.wav [--name NAME]\n"
+        "       pandrel project add PROJECT.pnd LOOP.wav [--name NAME] [slicing options]\n"
         "       pandrel project assign PROJECT.pnd PAD FILE [pad options]\n"
         "       pandrel project set PROJECT.pnd PAD [pad options]\n"
         "       pandrel project add-grain PROJECT.pnd PAD FILE SLICE BEAT\n"
@@ -308,6 +318,9 @@ const CommandEntry& ProjectCommand() {
         "file on a pad at a beat from the pad's start (a number, 1.5 say), and move or\n"
         "remove a pad's grain (numbered from 0 in the order 'pandrel info' lists\n"
         "them). The project is saved whole after each change.\n\n"
+        "With slicing options (--beats, --bpm, --grid, --onsets, --sensitivity,\n"
+        "--min-gap; see 'pandrel slice --help') the file is sliced on the way in;\n"
+        "the project keeps the sliced samples, and no sliced file is left behind.\n\n"
         "pad options:\n"
         "  --synced on|off    follow the song's tempo, or count in samples\n"
         "  --looping on|off   loop, or play once\n"
@@ -321,9 +334,10 @@ const CommandEntry& ProjectCommand() {
         "  --pan P            0 (left) to 1 (right)\n"
         "  --to PAD           move-grain: the pad the grain goes to (default: its own)\n"
         "  --module FILE      the instrument library (default: next to this program)\n",
-        {"--name", "--synced", "--looping", "--latch", "--mute", "--keys", "--root", "--output",
-         "--volume", "--pan", "--to", "--module"},
-        {"--force"},
+        {"--name", "--beats", "--bpm", "--grid", "--sensitivity", "--min-gap", "--synced",
+         "--looping", "--latch", "--mute", "--keys", "--root", "--output", "--volume", "--pan",
+         "--to", "--module"},
+        {"--force", "--onsets"},
         &Run};
     return entry;
 }
