@@ -21,6 +21,10 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+// wParam: the key state (MK_*) in the low word, the signed distance in the
+// high word (WHEEL_DELTA a notch, positive up or right); lParam: screen point.
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
@@ -30,6 +34,7 @@ constexpr UINT MK_LBUTTON = 0x0001;
 constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
+constexpr int WHEEL_DELTA = 120;
 
 // Scroll codes (low word of WM_VSCROLL's wParam).
 constexpr int SB_THUMBTRACK = 5;

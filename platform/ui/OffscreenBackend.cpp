@@ -75,6 +75,12 @@ void COffscreenBackend::Click(POINT pt, UINT mods) {
     ButtonUp(pt, 1, mods);
 }
 
+void COffscreenBackend::Wheel(POINT pt, int nDelta, UINT mods, bool bHorizontal) {
+    pt = ToPage(pt);
+    if (CWnd* top = Topmost()) Wm().MouseWheel(top, pt, nDelta, bHorizontal, mods);
+    Wm().Pump();
+}
+
 void COffscreenBackend::KeyDown(UINT vk, wchar_t ch, UINT mods) {
     Wm().Key(vk, true, ch, mods);
     Wm().Pump();

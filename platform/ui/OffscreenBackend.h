@@ -41,6 +41,8 @@ public:
     void ButtonDown(POINT pt, int button = 1, UINT mods = 0);
     void ButtonUp(POINT pt, int button = 1, UINT mods = 0);
     void Click(POINT pt, UINT mods = 0);
+    // nDelta in WHEEL_DELTA units a notch, positive up (or right).
+    void Wheel(POINT pt, int nDelta, UINT mods = 0, bool bHorizontal = false);
     void KeyDown(UINT vk, wchar_t ch = 0, UINT mods = 0);
     void KeyUp(UINT vk, UINT mods = 0);
     void Press(UINT vk, wchar_t ch = 0, UINT mods = 0);

@@ -75,6 +75,8 @@ public:
     // button 1 is the left, 3 the right; mods carries MK_SHIFT and MK_CONTROL.
     void MouseButton(CWnd* pTop, int button, bool bDown, POINT pt, UINT mods);
     void MouseMove(CWnd* pTop, POINT pt, UINT mods);
+    // A wheel turn of nDelta (WHEEL_DELTA a notch) to the window under pt.
+    void MouseWheel(CWnd* pTop, POINT pt, int nDelta, bool bHorizontal, UINT mods);
     void Key(UINT vk, bool bDown, wchar_t ch, UINT mods);
     void ExposeArea(CWnd* pTop, const RECT& rc);
     void CloseRequest(CWnd* pTop);

@@ -86,6 +86,17 @@ void CWindowManager::MouseMove(CWnd* pTop, POINT pt, UINT mods) {
     target->SendMessage(WM_MOUSEMOVE, MouseFlags(mods), LParamFromPoint(local));
 }
 
+void CWindowManager::MouseWheel(CWnd* pTop, POINT pt, int nDelta, bool bHorizontal, UINT mods) {
+    if (!Find(pTop) || !InputAllowed(pTop)) return;
+    m_mods = mods & (MK_SHIFT | MK_CONTROL);
+    POINT local;
+    CWnd* target = MouseTarget(pTop, pt, local);
+    if (!TargetAllowed(target)) return;
+    target->SendMessage(bHorizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL,
+                        MAKEWPARAM(static_cast<int>(MouseFlags(mods)), nDelta),
+                        LParamFromPoint(pTop->ClientToScreen(pt)));
+}
+
 void CWindowManager::Key(UINT vk, bool bDown, wchar_t ch, UINT mods) {
     m_mods = mods & (MK_SHIFT | MK_CONTROL);
     if (vk == VK_SHIFT) m_mods = bDown ? (m_mods | MK_SHIFT) : (m_mods & ~MK_SHIFT);

@@ -85,6 +85,14 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: OnRButtonDown(flags, pt); return 0;
     case WM_RBUTTONUP: OnRButtonUp(flags, pt); return 0;
     case WM_MOUSEMOVE: OnMouseMove(flags, pt); return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+        const auto delta = static_cast<short>(HIWORD(wParam));
+        const BOOL handled = msg == WM_MOUSEWHEEL ? OnMouseWheel(LOWORD(wParam), delta, pt)
+                                                  : OnMouseHWheel(LOWORD(wParam), delta, pt);
+        if (!handled && m_pParent != nullptr) m_pParent->SendMessage(msg, wParam, lParam);
+        return 0;
+    }
     case WM_KEYDOWN: OnKeyDown(flags, LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_KEYUP: OnKeyUp(flags, LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_CHAR: OnChar(flags, LOWORD(lParam), HIWORD(lParam)); return 0;

@@ -87,6 +87,9 @@ protected:
     virtual void OnRButtonDown(UINT, POINT) {}
     virtual void OnRButtonUp(UINT, POINT) {}
     virtual void OnMouseMove(UINT, POINT) {}
+    // Wheel turns, pt in screen pixels; FALSE passes the turn to the parent.
+    virtual BOOL OnMouseWheel(UINT, short, POINT) { return FALSE; }
+    virtual BOOL OnMouseHWheel(UINT, short, POINT) { return FALSE; }
     virtual void OnKeyDown(UINT, UINT, UINT) {}
     virtual void OnKeyUp(UINT, UINT, UINT) {}
     virtual void OnChar(UINT, UINT, UINT) {}

@@ -296,6 +296,15 @@ void CX11Backend::Handle(XEvent& ev) {
     }
     case ButtonPress:
     case ButtonRelease:
+        // Buttons 4 to 7 are wheel notches: up, down, left, right.
+        if (ev.xbutton.button >= 4 && ev.xbutton.button <= 7) {
+            if (ev.type == ButtonPress)
+                Wm().MouseWheel(top, ToPage(*n, ev.xbutton.x, ev.xbutton.y),
+                                ev.xbutton.button == 4 || ev.xbutton.button == 7 ? WHEEL_DELTA
+                                                                                 : -WHEEL_DELTA,
+                                ev.xbutton.button >= 6, Mods(ev.xbutton.state));
+            break;
+        }
         if (ev.xbutton.button != 1 && ev.xbutton.button != 3) break;
         if (ev.type == ButtonPress) XSetInputFocus(m_pDisplay, n->win, RevertToParent, CurrentTime);
         Wm().MouseButton(top, static_cast<int>(ev.xbutton.button), ev.type == ButtonPress,
