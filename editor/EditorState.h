@@ -14,6 +14,16 @@ class CWnd;
 
 enum class BandView { Slices, KeyMap };
 
+// A drag begun in the Loop Bin list (a whole file) or in the slice view (the
+// slices of m_slices, all of the file nFile) and dropped on the pad grid or
+// the Pad Editor. Its source starts it; the page ends it at the release and
+// on Escape.
+struct BinDrag {
+    enum class Kind { None, File, Slices };
+    Kind kind = Kind::None;
+    LONG nFile = -1; // the Loop Bin file dragged, or whose slices are
+};
+
 class CEditorState {
 public:
     // Null while no object is attached: then nothing is read or written.
@@ -38,8 +48,11 @@ public:
     int m_nSnap = 6; // the Pad Editor's snap: index into None, 1, 2, 3, 4, 8, 12, 16 per beat
     CEventSelection m_grains; // (pad, grain) of the Pad Editor
     CEventSelection m_slices; // (Loop Bin file, slice) of the slice view
+    BinDrag m_binDrag;        // a Loop Bin file or slice drag in progress
     CPageTools m_tools;
     bool m_bDirty = false; // changed here since the project was opened, saved or cleared
     CWnd* m_pWnd = nullptr;
     std::function<void(int)> m_onSelectPad; // the page's pad selection
+    // The page's Pad Settings edits show a key range just written.
+    std::function<void(const PadKeyRange&)> m_onKeyRangeChanged;
 };

@@ -3,13 +3,20 @@
 #include "editor/PadEditor.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "platform/kernel/TextConvert.h"
+#include "platform/ui/ComboBox.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowManager.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
+#include <algorithm>
 
 namespace {
+// The Pad Editor's snap combo and zoom buttons.
+constexpr UINT IDC_SNAP = 1174;
+constexpr UINT IDC_ZOOM_TIME_IN = 1127, IDC_ZOOM_TIME_OUT = 1128;
+constexpr UINT IDC_ZOOM_ROWS_IN = 1129, IDC_ZOOM_ROWS_OUT = 1130;
+
 int Ask(CWnd* pOwner, UINT nText, UINT nType) {
     return MessageBox(pOwner, CStringTable::Load(nText), CStringTable::Load(IDS_CAPTION), nType);
 }
@@ -21,8 +28,17 @@ BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
         ShowHelp();
         return TRUE;
     }
+    if (id == IDC_SNAP && HIWORD(wParam) == CBN_SELCHANGE) {
+        if (auto* box = dynamic_cast<CComboBox*>(m_controls.Get(IDC_SNAP)))
+            m_state.m_nSnap = std::clamp(box->GetCurSel(), 0, CPadEditor::kSnapCount - 1);
+        return TRUE;
+    }
     if (HIWORD(wParam) != BN_CLICKED) return FALSE;
     switch (id) {
+    case IDC_ZOOM_TIME_IN: m_pPadEditor->ZoomTime(true); return TRUE;
+    case IDC_ZOOM_TIME_OUT: m_pPadEditor->ZoomTime(false); return TRUE;
+    case IDC_ZOOM_ROWS_IN: m_pPadEditor->ZoomRows(true); return TRUE;
+    case IDC_ZOOM_ROWS_OUT: m_pPadEditor->ZoomRows(false); return TRUE;
     case IDC_OPEN_PROJECT: OnProjectFile(false); return TRUE;
     case IDC_SAVE_PROJECT: OnProjectFile(true); return TRUE;
     case IDC_CLEAR_PROJECT: OnClearProject(); return TRUE;

@@ -40,6 +40,7 @@ bool CVudivuVizezudPropPage::HandleKey(UINT nChar) {
     case VK_ADD: NudgePitch(1); return true;
     case VK_SUBTRACT: NudgePitch(-1); return true;
     case VK_F1: ShowHelp(); return true;
+    case VK_ESCAPE: return CancelDrag();
     case kKeyZ:
         if (!KeyHeld(VK_CONTROL)) return false;
         UndoRedo(KeyHeld(VK_SHIFT));

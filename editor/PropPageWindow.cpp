@@ -12,6 +12,7 @@
 #include "platform/ui/DC.h"
 #include "platform/ui/Static.h"
 #include "platform/ui/WindowManager.h"
+#include "resources/Cursors.h"
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
 #include <algorithm>
@@ -90,6 +91,32 @@ void CVudivuVizezudPropPage::OnLButtonUp(UINT nFlags, POINT pt) {
     m_pPressed = nullptr;
     if (GetCapture() == this) ReleaseCapture();
     if (r != nullptr) r->OnLButtonUp(nFlags, pt);
+    // A Loop Bin file or slice drag ends at every release, dropped or not.
+    if (m_state.m_binDrag.kind != BinDrag::Kind::None) {
+        if (m_pPadEditor->HitTest(pt)) m_pPadEditor->BinDrop(pt);
+        EndBinDrag();
+    }
+}
+
+void CVudivuVizezudPropPage::EndBinDrag() {
+    m_state.m_binDrag = {};
+    SetCursor(CCursor::Arrow());
+    m_pPadEditor->BinDragEnded();
+}
+
+// Escape ends the drag in progress with nothing changed.
+bool CVudivuVizezudPropPage::CancelDrag() {
+    bool bCancelled = false;
+    if (m_pPressed == m_pPadEditor.get() && m_pPadEditor->CancelDrag()) {
+        m_pPressed = nullptr;
+        if (GetCapture() == this) ReleaseCapture();
+        bCancelled = true;
+    }
+    if (m_state.m_binDrag.kind != BinDrag::Kind::None) {
+        EndBinDrag();
+        bCancelled = true;
+    }
+    return bCancelled;
 }
 
 void CVudivuVizezudPropPage::OnLButtonDblClk(UINT nFlags, POINT pt) {
@@ -109,6 +136,22 @@ void CVudivuVizezudPropPage::OnMouseMove(UINT nFlags, POINT pt) {
         m_pPressed->OnMouseMove(nFlags, pt);
     else if (CPageRegion* r = RegionAt(pt))
         r->OnMouseMove(nFlags, pt);
+    if (m_state.m_binDrag.kind != BinDrag::Kind::None) {
+        SetCursor(CCursors::Load(L"DRAGCOPY"));
+        m_pPadEditor->BinDragMove(pt);
+    }
+}
+
+// The wheel scrolls the Pad Editor under the pointer; a sideways turn is time.
+BOOL CVudivuVizezudPropPage::OnMouseWheel(UINT nFlags, short zDelta, POINT pt) {
+    pt = ScreenToClient(pt);
+    return m_pPadEditor->HitTest(pt) && m_pPadEditor->OnMouseWheel(nFlags, zDelta, pt);
+}
+
+BOOL CVudivuVizezudPropPage::OnMouseHWheel(UINT nFlags, short zDelta, POINT pt) {
+    pt = ScreenToClient(pt);
+    return m_pPadEditor->HitTest(pt) &&
+           m_pPadEditor->OnMouseWheel((nFlags & ~MK_CONTROL) | MK_SHIFT, -zDelta, pt);
 }
 
 // Every 200 ms: the pad images follow the engine; everything is read again

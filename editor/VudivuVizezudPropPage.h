@@ -80,6 +80,7 @@ public:
 
     // What the page shows, for its host's tools and tests.
     const CEditorState& State() const { return m_state; }
+    CEditorState& State() { return m_state; }
     CWnd* Control(UINT nID) const { return m_controls.Get(nID); }
     CPadEditor& PadEditor() const { return *m_pPadEditor; }
     // Re-reads everything from the engine and redraws every region.
@@ -94,6 +95,8 @@ protected:
     void OnLButtonDblClk(UINT nFlags, POINT pt) override;
     void OnRButtonDown(UINT nFlags, POINT pt) override;
     void OnMouseMove(UINT nFlags, POINT pt) override;
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, POINT pt) override;
+    BOOL OnMouseHWheel(UINT nFlags, short zDelta, POINT pt) override;
     void OnKeyDown(UINT nChar, UINT nRep, UINT nFlags) override;
     void OnTimer(UINT_PTR nID) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -125,6 +128,8 @@ private:
     void RefreshSliceInspector();
     void SetSlicePitch(LONG nSemitones);
     bool IsDragging() const;
+    bool CancelDrag();
+    void EndBinDrag();
 
     std::atomic<ULONG> m_cRef{0};
     ComPtr<IPropertyPageSite> m_pSite;
