@@ -49,7 +49,7 @@ void CAcidWave::Reset() {
     m_nFileBytes = 0;
     m_nDataBytes = 0;
     m_wfx = WAVEFORMATEX{};
-    m_nFileChannels = 0;
+    m_wfxFile = WAVEFORMATEX{};
     m_bFormatRead = m_bAcidRead = m_bStrcRead = 0;
     m_nFrames = m_nMilliseconds = m_nReadPos = 0;
     m_fSeconds = 0.0f;
@@ -134,7 +134,7 @@ MMRESULT CAcidWave::ReadFormat() {
         }
     }
     wfx.cbSize = 0;
-    m_nFileChannels = wfx.nChannels;
+    m_wfxFile = wfx;
     // No division by zero later, and frames at least as wide as their samples,
     // so a buffer of frames x block align holds every sample.
     const DWORD sampleBytes = (static_cast<DWORD>(wfx.wBitsPerSample) + 7) / 8;

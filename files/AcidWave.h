@@ -60,8 +60,8 @@ public:
     MMRESULT GetError() const { return m_nError; }
     const WCHAR* GetPath() const { return m_szPath; }
     const WAVEFORMATEX& GetFormat() const { return m_wfx; }
-    // The channel count of the format chunk, kept also when the reader refused it.
-    WORD GetFileChannels() const { return m_nFileChannels; }
+    // The format chunk as read (its extra size 0), kept also when the reader refused it.
+    const WAVEFORMATEX& GetFileFormat() const { return m_wfxFile; }
     BOOL HasFormat() const { return m_bFormatRead; }
     BOOL HasAcid() const { return m_bAcidRead; }
     BOOL HasStrc() const { return m_bStrcRead; }
@@ -139,7 +139,7 @@ private:
     DWORD m_nDataBytes = 0; // the data chunk's bytes present in the file
 
     WAVEFORMATEX m_wfx{};
-    WORD m_nFileChannels = 0;
+    WAVEFORMATEX m_wfxFile{};
     BOOL m_bFormatRead = 0;
     BOOL m_bAcidRead = 0;
     BOOL m_bStrcRead = 0;

@@ -18,10 +18,14 @@ bool LoaderDecodes(const WAVEFORMATEX& wfx) {
     return wfx.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (bits == 32 || bits == 64);
 }
 
-// The reader refused the file as no RIFF WAVE at all, or for its channel count.
+// The reader refused the file as no RIFF WAVE at all, or for its channel
+// count alone: a format chunk that is otherwise sound (frames at least as
+// wide as their samples) with more than two channels.
 bool DecoderMayTake(const CAcidWave& wave) {
     if (!wave.HasFormat()) return wave.GetError() != MMIOERR_CANNOTOPEN;
-    return wave.GetFileChannels() > 2;
+    const WAVEFORMATEX& f = wave.GetFileFormat();
+    const DWORD sampleBytes = (static_cast<DWORD>(f.wBitsPerSample) + 7) / 8;
+    return f.nChannels > 2 && f.nBlockAlign >= f.nChannels * sampleBytes && f.nAvgBytesPerSec != 0;
 }
 } // namespace
 

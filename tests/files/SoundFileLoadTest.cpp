@@ -286,8 +286,15 @@ TEST_F(SoundFileLoad, DamagedWavesAndOtherFilesStayRefused) {
     noAlign.blockAlign = 0;
     TempFile damaged(
         RiffBuilder().Chunk("fmt ", FmtBody(noAlign)).Chunk("data", Pcm16(441, 2)).Form());
+    // Three channels in frames of two 16-bit samples: damaged, not decoded.
+    Fmt narrow;
+    narrow.channels = 3;
+    narrow.blockAlign = 4;
+    TempFile narrowFrames(
+        RiffBuilder().Chunk("fmt ", FmtBody(narrow)).Chunk("data", Pcm16(441, 2)).Form());
     TempFile text(Bytes{'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o', '\n'}, "text.flac");
     EXPECT_EQ(Load(damaged.path()), E_INVALIDARG);
+    EXPECT_EQ(Load(narrowFrames.path()), E_INVALIDARG);
     EXPECT_EQ(Load(text.path()), E_INVALIDARG);
     EXPECT_EQ(Load("/nonexistent/x.flac"), E_INVALIDARG);
     EXPECT_EQ(engine.BinCount(), 0);
