@@ -3,6 +3,7 @@
 #include "apps/cli/FileProblem.h"
 #include "apps/cli/NoteName.h"
 #include "apps/cli/TextEscape.h"
+#include "files/AcidWaveSource.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -76,6 +77,36 @@ std::string EncodingName(unsigned nTag, unsigned nBits) {
     default: return Format("encoding 0x%04X", nTag);
     }
 }
+
+// The encodings the instrument's loader converts itself.
+bool DecodedFormat(const WAVEFORMATEX& f) {
+    const unsigned nBits = f.wBitsPerSample;
+    if (f.wFormatTag == WAVE_FORMAT_PCM) return nBits % 8 == 0 && nBits >= 8 && nBits <= 32;
+    return f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (nBits == 32 || nBits == 64);
+}
+
+// The limits of the instrument's loader: a file with loop metadata plays as a
+// sliced loop, any other as one grain.
+std::string LengthProblem(const CAcidWaveSource& file) {
+    const LoopSource& s = file.Source();
+    const double dSeconds = static_cast<double>(s.nFrames) / s.wfx.nSamplesPerSec;
+    // The decoder stops reading just past the longest loop.
+    const std::string strLength =
+        file.IsDecoded() && dSeconds > CAcidWaveSource::kLongestDecodeSeconds
+            ? std::string("more than 128 s")
+            : Format("%.1f s", dSeconds);
+    if (s.bAcid && s.bLooping && s.nSegments > 0) {
+        if (s.nBeats > 64)
+            return Format("a loop of %u beats; loops may hold at most 64 beats",
+                          static_cast<unsigned>(s.nBeats));
+        if (dSeconds > 128.0)
+            return "a loop of " + strLength + "; loops with loop metadata may last at most 128 s";
+    } else if (dSeconds > 30.0) {
+        return strLength + " long; a plain file may last at most 30 s: slice it into a loop with "
+                           "`pandrel slice IN -o OUT.wav --beats N` (or --bpm B)";
+    }
+    return {};
+}
 } // namespace
 
 std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
@@ -100,30 +131,16 @@ std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
 }
 
 std::string LoopProblem(const std::string& strPath) {
+    // The instrument's load reads wave files and, through its decoder, other
+    // audio files: the limits apply to what it reads.
+    CAcidWaveSource file;
+    if (SUCCEEDED(file.Load(strPath.c_str())) && DecodedFormat(file.Source().wfx))
+        return LengthProblem(file);
     CAcidWave wave;
     if (wave.Open(strPath.c_str()) != S_OK) return WaveErrorCause(strPath, wave.GetError());
     const WAVEFORMATEX& f = wave.GetFormat();
-    const unsigned nBits = f.wBitsPerSample;
-    const bool bPcm =
-        f.wFormatTag == WAVE_FORMAT_PCM && nBits % 8 == 0 && nBits >= 8 && nBits <= 32;
-    const bool bFloat = f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (nBits == 32 || nBits == 64);
-    if (!bPcm && !bFloat)
-        return EncodingName(f.wFormatTag, nBits) + " is not read; " + kEncodingsRead;
-    // The limits of the instrument's loader: a file with loop metadata plays
-    // as a sliced loop, any other as one grain.
-    const double dSeconds = static_cast<double>(wave.GetFrames()) / f.nSamplesPerSec;
-    if (wave.HasAcid() && wave.IsLooping()) {
-        if (wave.GetBeats() > 64)
-            return Format("a loop of %u beats; loops may hold at most 64 beats",
-                          static_cast<unsigned>(wave.GetBeats()));
-        if (dSeconds > 128.0)
-            return Format("a loop of %.1f s; loops with loop metadata may last at most 128 s",
-                          dSeconds);
-    } else if (dSeconds > 30.0) {
-        return Format("%.1f s long; a plain file may last at most 30 s (loops with loop "
-                      "metadata up to 128 s)",
-                      dSeconds);
-    }
+    if (!DecodedFormat(f))
+        return EncodingName(f.wFormatTag, f.wBitsPerSample) + " is not read; " + kEncodingsRead;
     return {};
 }
 

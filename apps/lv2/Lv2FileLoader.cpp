@@ -124,7 +124,9 @@ bool CLv2FileLoader::AddAudio(const std::string& strPath) {
         const char* pszWhy = hr == E_INVALIDARG   ? "not an audio file the instrument reads"
                              : hr == E_FAIL       ? "a sample format the instrument cannot decode"
                              : hr == E_UNEXPECTED ? "too long (a sliced loop over 128 s or 64 "
-                                                    "beats, any other file over 30 s)"
+                                                    "beats, any other file over 30 s: slice it "
+                                                    "into a loop with `pandrel slice IN -o "
+                                                    "OUT.wav --beats N` (or --bpm B))"
                                                   : HResultText(hr);
         return Log(true, "cannot load " + strPath + ": " + pszWhy + " (" + Code(hr) + ")"), false;
     }
