@@ -3,15 +3,27 @@
 #include "editor/PageLayout.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
+#include "platform/ui/Messages.h"
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
 
 CMiddleBand::CMiddleBand(CEditorState& state) : CPageRegion(state, kBandRect) {}
 
+bool CMiddleBand::ReadKeyRange(PadKeyRange& range) const {
+    // What a pad without a key-map entry shows: the whole keyboard around C5.
+    range = {m_state.m_nCurrentPad, 0, 127, 60, 0, 127};
+    IVudivuVizezud* c = m_state.Control();
+    return c != nullptr && SUCCEEDED(c->GetPadKeyRange(&range));
+}
+
 void CMiddleBand::Paint(CDC& dc, const RECT&) {
-    const UINT id = m_state.m_view == BandView::KeyMap ? IDB_BAND_KEYMAP : IDB_BAND_SLICES;
-    if (const CBitmap* b = CSkin::Get(id))
+    const bool bKeyMap = m_state.m_view == BandView::KeyMap;
+    if (const CBitmap* b = CSkin::Get(bKeyMap ? IDB_BAND_KEYMAP : IDB_BAND_SLICES))
         dc.DrawBitmap(*b, m_rc.left, m_rc.top, b->Width(), b->Height(), 0, 0);
+    if (!bKeyMap) return;
+    PadKeyRange range{};
+    ReadKeyRange(range);
+    m_keyMap.Paint(dc, range, m_state.m_tools.Font12());
 }
 
 bool CMiddleBand::OnLButtonDown(UINT, POINT pt) {
@@ -21,8 +33,44 @@ bool CMiddleBand::OnLButtonDown(UINT, POINT pt) {
     else if (kSliceTabRect.Contains(pt))
         view = BandView::Slices;
     if (view != m_state.m_view) {
+        m_keyMap.Release();
         m_state.m_view = view;
         Redraw();
+        return true;
     }
+    PadKeyRange range{};
+    if (view == BandView::KeyMap && ReadKeyRange(range)) m_keyMap.Press(pt, range);
     return true;
+}
+
+// Each step of a drag reads the pad's record, changes it and writes it back;
+// the Pad Settings edits then show it without writing it again.
+bool CMiddleBand::OnMouseMove(UINT nFlags, POINT pt) {
+    const CKeyMapEditor::Drag drag = m_keyMap.Dragging();
+    if (drag == CKeyMapEditor::Drag::None) return false;
+    const bool bShift = (nFlags & MK_SHIFT) != 0;
+    if (drag == CKeyMapEditor::Drag::Scroll) {
+        const double before = m_keyMap.Scroll();
+        PadKeyRange unused{};
+        m_keyMap.Move(pt, bShift, unused);
+        if (m_keyMap.Scroll() != before) m_state.Redraw(CKeyMapEditor::Area());
+        return true;
+    }
+    PadKeyRange range{};
+    if (!ReadKeyRange(range)) return true;
+    const PadKeyRange before = range;
+    if (!m_keyMap.Move(pt, bShift, range)) return true;
+    if (range.nLowKey == before.nLowKey && range.nHighKey == before.nHighKey &&
+        range.nRootKey == before.nRootKey)
+        return true;
+    m_state.Control()->SetPadKeyRange(&range);
+    m_state.Redraw(CKeyMapEditor::Area());
+    if (m_state.m_onKeyRangeChanged) m_state.m_onKeyRangeChanged(range);
+    return true;
+}
+
+bool CMiddleBand::OnLButtonUp(UINT, POINT) {
+    const bool bDragging = m_keyMap.Dragging() != CKeyMapEditor::Drag::None;
+    m_keyMap.Release();
+    return bDragging;
 }

@@ -1,7 +1,9 @@
 // The middle band: its two tabs choose between the slice view of the selected
 // Loop Bin file and the key map editor of the current pad; the band's picture
-// shows the chosen tab. UI thread.
+// shows the chosen tab. The key map editor's drags are written to the engine
+// as they move. UI thread.
 #pragma once
+#include "editor/KeyMapEditor.h"
 #include "editor/PageRegion.h"
 
 class CMiddleBand : public CPageRegion {
@@ -10,4 +12,14 @@ public:
 
     void Paint(CDC& dc, const RECT& damage) override;
     bool OnLButtonDown(UINT nFlags, POINT pt) override;
+    bool OnMouseMove(UINT nFlags, POINT pt) override;
+    bool OnLButtonUp(UINT nFlags, POINT pt) override;
+
+    CKeyMapEditor& KeyMap() { return m_keyMap; }
+
+private:
+    // The current pad's key range; false when the engine has none to give.
+    bool ReadKeyRange(PadKeyRange& range) const;
+
+    CKeyMapEditor m_keyMap;
 };

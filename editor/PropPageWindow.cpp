@@ -3,6 +3,7 @@
 // refresh and the current pad.
 #include "editor/LoopBinList.h"
 #include "editor/MiddleBand.h"
+#include "editor/NoteNames.h"
 #include "editor/PadEditor.h"
 #include "editor/PadGrid.h"
 #include "editor/ValueText.h"
@@ -17,16 +18,6 @@
 #include "resources/Skin.h"
 #include <algorithm>
 #include <string>
-
-namespace {
-// A key as its note name and octave: key 60 is C5.
-std::wstring NoteName(LONG nKey) {
-    static const wchar_t* const names[12] = {L"C",  L"C#", L"D",  L"D#", L"E",  L"F",
-                                             L"F#", L"G",  L"G#", L"A",  L"A#", L"B"};
-    nKey = std::clamp<LONG>(nKey, 0, 127);
-    return names[nKey % 12] + std::to_wstring(nKey / 12);
-}
-} // namespace
 
 bool CVudivuVizezudPropPage::OnInitDialog() {
     RegisterDragDrop(this, this);
@@ -230,14 +221,7 @@ void CVudivuVizezudPropPage::RefreshPadInspector() {
     c->GetPadOutput(pad, &nOutput);
     c->GetPadMidiChannel(pad, &nChannel);
     c->GetPadRoot(pad, &nRoot);
-    auto text = [&](UINT id, const std::wstring& s) {
-        if (CWnd* e = m_controls.Get(id)) e->SetWindowText(s);
-    };
-    text(1141, std::to_wstring(range.nLowVelocity));
-    text(1142, std::to_wstring(range.nHighVelocity));
-    text(1140, NoteName(range.nRootKey));
-    text(1139, NoteName(range.nLowKey));
-    text(1138, NoteName(range.nHighKey));
+    ShowKeyRange(range);
     auto select = [&](UINT id, LONG nIndex) {
         if (auto* box = dynamic_cast<CComboBox*>(m_controls.Get(id)))
             box->SetCurSel(nIndex >= 0 && nIndex < box->GetCount() ? static_cast<int>(nIndex) : 0);
@@ -246,6 +230,18 @@ void CVudivuVizezudPropPage::RefreshPadInspector() {
     select(1170, nChannel + 1);
     select(1171, nRoot + 1);
     select(1174, m_state.m_nSnap);
+}
+
+// The five edits of a key range: velocities as numbers, keys as note names.
+void CVudivuVizezudPropPage::ShowKeyRange(const PadKeyRange& range) {
+    auto text = [&](UINT id, const std::wstring& s) {
+        if (CWnd* e = m_controls.Get(id)) e->SetWindowText(s);
+    };
+    text(1141, std::to_wstring(range.nLowVelocity));
+    text(1142, std::to_wstring(range.nHighVelocity));
+    text(1140, CNoteNames::NameWithOctave(range.nRootKey));
+    text(1139, CNoteNames::NameWithOctave(range.nLowKey));
+    text(1138, CNoteNames::NameWithOctave(range.nHighKey));
 }
 
 void CVudivuVizezudPropPage::SelectPad(int nPad) {

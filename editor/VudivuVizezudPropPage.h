@@ -83,6 +83,7 @@ public:
     CEditorState& State() { return m_state; }
     CWnd* Control(UINT nID) const { return m_controls.Get(nID); }
     CPadEditor& PadEditor() const { return *m_pPadEditor; }
+    CMiddleBand& Band() const { return *m_pBand; }
     // Re-reads everything from the engine and redraws every region.
     void RefreshAll();
     // Makes the pad current, redrawing what shows the old and the new one.
@@ -125,6 +126,7 @@ private:
     void ShowHelp();
     void ReadPadSettings();
     void RefreshPadInspector();
+    void ShowKeyRange(const PadKeyRange& range);
     void RefreshSliceInspector();
     void SetSlicePitch(LONG nSemitones);
     bool IsDragging() const;

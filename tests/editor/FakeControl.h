@@ -135,8 +135,21 @@ public:
         return Log("GetPadActive(" + Args({nPad}) + ")"), *p = FALSE, S_OK;
     }
     HRESULT GetFilePreviewActive(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT GetPadKeyRange(PadKeyRange*) override { return S_OK; }
-    HRESULT SetPadKeyRange(const PadKeyRange*) override { return S_OK; }
+    // Each pad's key range, pad p answering key 60 + p at first.
+    std::array<PadKeyRange, kPadCount> keyRanges = [] {
+        std::array<PadKeyRange, kPadCount> r{};
+        for (LONG p = 0; p < kPadCount; ++p) r[size_t(p)] = {p, 60 + p, 60 + p, 60 + p, 0, 127};
+        return r;
+    }();
+    HRESULT GetPadKeyRange(PadKeyRange* p) override {
+        if (p->nPad < 0 || p->nPad >= kPadCount) return E_INVALIDARG;
+        return *p = keyRanges[size_t(p->nPad)], S_OK;
+    }
+    HRESULT SetPadKeyRange(const PadKeyRange* p) override {
+        if (p->nPad < 0 || p->nPad >= kPadCount) return E_INVALIDARG;
+        Log("SetPadKeyRange(" + Args({p->nPad, p->nLowKey, p->nHighKey, p->nRootKey}) + ")");
+        return keyRanges[size_t(p->nPad)] = *p, S_OK;
+    }
     HRESULT GetClickAudition(BOOL* p) override {
         return Log("GetClickAudition()"), *p = bClickAudition, S_OK;
     }
