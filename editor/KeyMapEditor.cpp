@@ -52,6 +52,23 @@ double CKeyMapEditor::MaxScroll() {
 
 void CKeyMapEditor::SetScroll(double dScroll) { m_dScroll = std::clamp(dScroll, 0.0, MaxScroll()); }
 
+void CKeyMapEditor::ScrollToShow(const PadKeyRange& range) {
+    // Positions along the whole keyboard, independent of the scroll; a white
+    // key's width of room is left beside the range when the view moves.
+    const double margin = 2 * SlotWidth();
+    const double width = static_cast<double>(kKeyboard.Width());
+    const double left = KeyRect(range.nLowKey).left + m_dScroll - kKeyboard.left;
+    const double right = KeyRect(range.nHighKey).right + m_dScroll - kKeyboard.left;
+    if (right - left + 2 * margin > width) {
+        const RECT unity = KeyRect(range.nRootKey);
+        SetScroll((unity.left + unity.right) / 2.0 + m_dScroll - kKeyboard.left - width / 2);
+    } else if (left - margin < m_dScroll) {
+        SetScroll(left - margin);
+    } else if (right + margin > m_dScroll + width) {
+        SetScroll(right + margin - width);
+    }
+}
+
 double CKeyMapEditor::SlotAt(LONG x) const {
     return (static_cast<double>(x - kKeyboard.left) + m_dScroll) / SlotWidth();
 }

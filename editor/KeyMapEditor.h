@@ -48,6 +48,9 @@ public:
     // Clamped to 0 .. MaxScroll(), so the keys never leave the keyboard.
     void SetScroll(double dScroll);
     static double MaxScroll();
+    // Scrolls the least distance that shows range's low to high keys, or, when
+    // they are wider than the keyboard, centres its unity key.
+    void ScrollToShow(const PadKeyRange& range);
 
     // The editor's own palette.
     static constexpr int kColours = 7;

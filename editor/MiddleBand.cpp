@@ -39,6 +39,7 @@ bool CMiddleBand::OnLButtonDown(UINT, POINT pt) {
         return true;
     }
     PadKeyRange range{};
+    m_bChanged = false;
     if (view == BandView::KeyMap && ReadKeyRange(range)) m_keyMap.Press(pt, range);
     return true;
 }
@@ -63,6 +64,10 @@ bool CMiddleBand::OnMouseMove(UINT nFlags, POINT pt) {
     if (range.nLowKey == before.nLowKey && range.nHighKey == before.nHighKey &&
         range.nRootKey == before.nRootKey)
         return true;
+    // One undo step for the whole drag, taken before its first change.
+    if (!m_bChanged) m_state.Control()->Checkpoint();
+    m_bChanged = true;
+    m_state.m_bDirty = true;
     m_state.Control()->SetPadKeyRange(&range);
     m_state.Redraw(CKeyMapEditor::Area());
     if (m_state.m_onKeyRangeChanged) m_state.m_onKeyRangeChanged(range);
@@ -72,5 +77,14 @@ bool CMiddleBand::OnMouseMove(UINT nFlags, POINT pt) {
 bool CMiddleBand::OnLButtonUp(UINT, POINT) {
     const bool bDragging = m_keyMap.Dragging() != CKeyMapEditor::Drag::None;
     m_keyMap.Release();
+    // The rest of the page learns of the new range once, at the release.
+    if (m_bChanged) m_state.ProjectChanged();
+    m_bChanged = false;
     return bDragging;
+}
+
+void CMiddleBand::ShowCurrentPad() {
+    PadKeyRange range{};
+    if (ReadKeyRange(range)) m_keyMap.ScrollToShow(range);
+    Redraw();
 }

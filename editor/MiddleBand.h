@@ -16,10 +16,13 @@ public:
     bool OnLButtonUp(UINT nFlags, POINT pt) override;
 
     CKeyMapEditor& KeyMap() { return m_keyMap; }
+    // After the current pad changed: scrolls its range into view and redraws.
+    void ShowCurrentPad();
 
 private:
     // The current pad's key range; false when the engine has none to give.
     bool ReadKeyRange(PadKeyRange& range) const;
 
     CKeyMapEditor m_keyMap;
+    bool m_bChanged = false; // the drag in progress has written a new range
 };

@@ -253,5 +253,5 @@ void CVudivuVizezudPropPage::SelectPad(int nPad) {
     RefreshSliceInspector();
     m_pPadEditor->Redraw();
     m_pLoopBin->Redraw();
-    m_pBand->Redraw();
+    m_pBand->ShowCurrentPad();
 }

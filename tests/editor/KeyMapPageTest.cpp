@@ -130,3 +130,35 @@ TEST_F(KeyMapPageTest, TheKeyboardFollowsTheCurrentPadAndRefreshes) {
     EXPECT_EQ(Pixel(Mid(50), kWhiteY), CPageTools::Colour(6));
     EXPECT_EQ(Pixel(Mid(63), kBlackY), CKeyMapEditor::kPalette[3]);
 }
+
+TEST_F(KeyMapPageTest, ADragIsOneUndoStepThatMarksTheProjectChanged) {
+    ChooseKeyMap();
+    Screen().ButtonDown({Mid(60), kWhiteY});
+    Screen().MoveTo({Mid(62), kWhiteY});
+    Screen().MoveTo({Mid(64), kWhiteY});
+    EXPECT_EQ(control.Count("Checkpoint"), 1);
+    EXPECT_EQ(page->IsPageDirty(), S_OK); // closing now asks to save
+    Screen().ButtonUp({Mid(64), kWhiteY});
+    EXPECT_EQ(control.Count("SetPadKeyRange"), 2);
+    // A scroll drag changes nothing of the project.
+    Screen().ButtonDown({200, kWhiteY});
+    Screen().MoveTo({150, kWhiteY});
+    Screen().ButtonUp({150, kWhiteY});
+    EXPECT_EQ(control.Count("Checkpoint"), 1);
+}
+
+TEST_F(KeyMapPageTest, ChoosingAPadScrollsItsRangeIntoView) {
+    ChooseKeyMap();
+    control.keyRanges[5] = {5, 96, 100, 98, 0, 127}; // C8 to E8, right of the view
+    page->SelectPad(5);
+    const RECT area = CKeyMapEditor::kKeyboard;
+    EXPECT_GE(Keys().KeyRect(96).left, area.left);
+    EXPECT_LE(Keys().KeyRect(100).right, area.right);
+    control.keyRanges[6] = {6, 0, 127, 60, 0, 127}; // wider than the keyboard
+    page->SelectPad(6);
+    const RECT unity = Keys().KeyRect(60);
+    EXPECT_NEAR((unity.left + unity.right) / 2, (area.left + area.right) / 2, 2);
+    control.keyRanges[7] = {7, 0, 4, 2, 0, 127}; // the left end: no scroll below 0
+    page->SelectPad(7);
+    EXPECT_EQ(Keys().Scroll(), 0.0);
+}
