@@ -17,7 +17,7 @@ namespace {
 constexpr size_t kTailSlack = 16;
 constexpr int64_t kChunkFrames = 4096;
 // Room made at once for the frames a file declares; beyond it the buffer grows.
-constexpr int64_t kMaxReservedFrames = int64_t{1} << 22;
+constexpr int64_t kMaxReservedFrames = int64_t{1} << 20;
 constexpr float kMinus3dB = 0.70710678f;
 
 // The gains of input channel nChannel into the left and right output when a
