@@ -285,3 +285,19 @@ TEST_F(PadEditorDragTest, TheWheelScrollsRowsAndShiftScrollsTime) {
     Screen().Wheel(Win({300, 100}), 120, MK_SHIFT);
     EXPECT_EQ(Editor().Horizontal().Position(), 108);
 }
+
+TEST_F(PadEditorDragTest, TheKeyboardsGrainStepsScrollTheGrainIntoView) {
+    control.pads[0].push_back({40 * kBeat, 41 * kBeat});
+    Reload();
+    Down(On(0, 0));
+    Up(On(0, 0));
+    Screen().Press(VK_RIGHT);
+    ASSERT_EQ(State().m_grains[0], (EventSelectionInfo{0, 1}));
+    const LONG x = Editor().XOfTick(40 * kBeat);
+    EXPECT_GE(x, CPadEditor::kGrainLeft);
+    EXPECT_LT(Editor().XOfTick(41 * kBeat), kPadEditorRect.right + 1);
+    Screen().Press(VK_DOWN);
+    ASSERT_EQ(State().m_grains[0], (EventSelectionInfo{2, 0}));
+    EXPECT_GE(Editor().XOfTick(kBeat), CPadEditor::kGrainLeft);
+    EXPECT_EQ(Editor().Horizontal().Position(), 54);
+}
