@@ -25,9 +25,9 @@ double Span(const std::vector<double>& sum, size_t a, size_t b) {
 
 COnsetDetector::COnsetDetector(uint32_t nRate, float fSensitivity)
     : m_nRate(nRate), m_fSensitivity(std::clamp(fSensitivity, 0.0f, 1.0f)) {
-    // About 23 ms frames and 3 ms hops at any rate.
+    // About 12 ms frames and 1.5 ms hops at any rate.
     m_nSize = 256;
-    while (m_nSize < nRate / 43) m_nSize *= 2;
+    while (m_nSize < nRate / 86) m_nSize *= 2;
     m_nHop = m_nSize / 8;
 }
 
@@ -100,7 +100,7 @@ std::vector<Onset> COnsetDetector::Detect(const std::vector<float>& signal) cons
     const std::vector<double> energyHigh = Energy(signal, true);
     // A peak must top its neighbours and the local median by a margin that
     // shrinks as the sensitivity grows.
-    const float fDelta = 0.02f + 0.18f * (1.0f - m_fSensitivity);
+    const float fDelta = 0.02f + 0.1f * (1.0f - m_fSensitivity);
     std::vector<float> window;
     for (size_t k = 1; k < flux.size(); ++k) {
         const size_t a = k > kPeakRadius ? k - kPeakRadius : 0;
@@ -119,7 +119,9 @@ std::vector<Onset> COnsetDetector::Detect(const std::vector<float>& signal) cons
         // The hit entered the frame that ends at this hop, within its last
         // three quarters, or the hop before.
         const size_t nEnd = k * m_nHop;
-        const size_t nFrom = nEnd > m_nSize ? nEnd - m_nSize : 0;
+        size_t nFrom = nEnd > m_nSize * 3 / 4 ? nEnd - m_nSize * 3 / 4 : 0;
+        // Not back to the hit before: a second one close behind is its own.
+        if (!onsets.empty()) nFrom = std::max(nFrom, onsets.back().nFrame + m_nHop);
         const size_t nAt =
             Refine(energy, energyHigh, nFrom, std::min(nEnd + m_nHop, signal.size()));
         if (nAt == 0 || (!onsets.empty() && nAt <= onsets.back().nFrame)) continue;

@@ -5,6 +5,7 @@ namespace {
 constexpr double kSpread = 0.010; // seconds: how closely two hits must line up
 constexpr double kPriorCentre = 120.0;
 constexpr double kPriorOctaves = 1.0;
+constexpr double kFasterShare = 0.6;
 } // namespace
 
 double CTempoEstimator::Correlation(const std::vector<Onset>& onsets, double dLength, double dLag,
@@ -43,6 +44,16 @@ TempoGuess CTempoEstimator::Estimate(const std::vector<Onset>& onsets, size_t nF
             guess.nBeats = n;
             guess.dTempo = dTempo;
         }
+    }
+    // A level twice as fast whose hits are nearly as strong is the beat: a
+    // kick and snare alternating on each beat also repeat every two.
+    while (guess.nBeats != 0 && guess.nBeats * 2 <= nHigh && guess.nBeats * 2 <= kMaxBeats) {
+        const double dBeat = dLength / guess.nBeats;
+        if (Correlation(onsets, dLength, dBeat / 2.0, nRate) <
+            kFasterShare * Correlation(onsets, dLength, dBeat, nRate))
+            break;
+        guess.nBeats *= 2;
+        guess.dTempo *= 2.0;
     }
     return guess;
 }
