@@ -68,4 +68,80 @@ TEST_F(SliceCommandTest, SlicedLoopPlaysOnTheGridAtOtherTempos) {
         EXPECT_LE(LargestStep(y), 1.02f * nSourceStep) << dTempo << " BPM";
     }
 }
+
+TEST_F(SliceCommandTest, MistakesAreRefusedAndWriteNothing) {
+    WriteLoop("in.wav", 120.0);
+    ExpectOneLineError(Run("slice in.wav"), "missing -o OUT.wav");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --grid 1/5"), "--grid must be a note value");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --beats 0"),
+                       "--beats must be a whole number from 1 to 64, not '0'");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --beats 2.5"), "--beats must be a whole number");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --beats 8 --bpm 120"), "not both");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --grid 1/8 --onsets"), "not both");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --min-gap 20"), "go with --onsets");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --onsets --sensitivity 2"),
+                       "--sensitivity must be a number from 0 to 1");
+    ExpectOneLineError(Run("slice none.wav -o o.wav"), "none.wav: does not exist");
+    WriteFile("junk.wav", "not audio at all");
+    ExpectOneLineError(Run("slice junk.wav -o o.wav"), "junk.wav: cannot read the audio");
+    ExpectOneLineError(Run("slice in.wav -o ./in.wav --beats 8"),
+                       "./in.wav: is the input (in.wav)");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --beats 3 --grid 1/4T"),
+                       "the grid does not divide 3 beats evenly");
+    ExpectOneLineError(Run("slice in.wav -o o.wav --bpm 999"),
+                       "a loop of 67 beats is longer than the instrument takes (at most 64)");
+    ExpectOneLineError(Run("slice in.wav -o none/o.wav --beats 8"), "none/o.wav: folder none");
+    ExpectOneLineError(Run("project set p.pnd 1 --grid 1/8"),
+                       "slicing options are for 'project add'");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"in.wav", "junk.wav"}));
+}
+
+TEST_F(SliceCommandTest, DryRunAndInfoShowThePlan) {
+    WriteLoop("in.wav", 90.0);
+    Result r = Run("slice in.wav --onsets --dry-run");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr, "pandrel: assumed 90.0 BPM, 8 beats; give --bpm or --beats to override\n");
+    EXPECT_NE(r.strOut.find("Loop:        8 beats at 90.00 BPM (estimated)\n"), std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find("Onsets:      16 found\nSlices:      16 at frames 0 "),
+              std::string::npos);
+    EXPECT_NE(r.strOut.find("Written as:  16-bit PCM\n"), std::string::npos);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"in.wav"});
+
+    r = Run("info in.wav");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(r.strOut.find("'pandrel slice --onsets' would make:"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("8 beats at 90.00 BPM (estimated)"), std::string::npos);
+    // A loop already: nothing to suggest.
+    ASSERT_EQ(Run("slice in.wav -o loop.wav --grid 1/16 --bpm 90").nStatus, 0);
+    r = Run("info loop.wav");
+    EXPECT_NE(r.strOut.find("Segments:    32"), std::string::npos) << r.strOut;
+    EXPECT_EQ(r.strOut.find("would make"), std::string::npos);
+}
+
+TEST_F(SliceCommandTest, ProjectAddSlicesOnTheWayIn) {
+    WriteLoop("in.wav", 120.0);
+    ASSERT_EQ(Run("project new p.pnd").nStatus, 0);
+    Result r = Run("project add p.pnd in.wav --grid 1/16 --beats 8");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr, "");
+    r = Run("info p.pnd");
+    EXPECT_NE(r.strOut.find("  0  in.wav  32 slices"), std::string::npos) << r.strOut;
+    // The sliced copy is gone; the project holds its samples.
+    const size_t nAt = r.strOut.find("/tmp/pandrel-slice-");
+    ASSERT_NE(nAt, std::string::npos);
+    EXPECT_FALSE(Exists(".." + r.strOut.substr(nAt + 4, r.strOut.find('\n', nAt) - nAt - 4)));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"in.wav", "p.pnd"}));
+
+    // Forty seconds is past the plain-file limit, not the loop limit.
+    DrumLoopSpec spec;
+    spec.dTempo = 90.0;
+    spec.nBars = 15;
+    std::string strError;
+    ASSERT_TRUE(CDrumLoopSynth(spec).Write(m_dir + "/long.wav", &strError)) << strError;
+    EXPECT_NE(Run("project add p.pnd long.wav").nStatus, 0);
+    r = Run("project add p.pnd long.wav --bpm 90 --onsets");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_NE(Run("info p.pnd").strOut.find("  1  long.wav  "), std::string::npos);
+}
 } // namespace
