@@ -18,30 +18,6 @@ constexpr size_t kTailSlack = 16;
 constexpr int64_t kChunkFrames = 4096;
 // Room made at once for the frames a file declares; beyond it the buffer grows.
 constexpr int64_t kMaxReservedFrames = int64_t{1} << 20;
-constexpr float kMinus3dB = 0.70710678f;
-
-// The gains of input channel nChannel into the left and right output when a
-// file of nChannels (more than two) folds to stereo. Six and eight channels
-// are taken in the WAV order (L, R, C, LFE, then the surround pairs): L and R
-// stay, the centre goes to both sides at -3 dB, LFE is dropped and each
-// surround channel goes to its own side at -3 dB. For any other count the
-// odd-numbered channels (1, 3, ...) sum into the left and the even-numbered
-// into the right. Sums are float: nothing clips.
-std::array<float, 2> FoldGains(int nChannel, int nChannels) {
-    if (nChannels != 6 && nChannels != 8) {
-        return nChannel % 2 == 0 ? std::array<float, 2>{1.0f, 0.0f}
-                                 : std::array<float, 2>{0.0f, 1.0f};
-    }
-    switch (nChannel) {
-    case 0: return {1.0f, 0.0f};
-    case 1: return {0.0f, 1.0f};
-    case 2: return {kMinus3dB, kMinus3dB};
-    case 3: return {0.0f, 0.0f};
-    default:
-        return nChannel % 2 == 0 ? std::array<float, 2>{kMinus3dB, 0.0f}
-                                 : std::array<float, 2>{0.0f, kMinus3dB};
-    }
-}
 
 WORD SampleBytes(SoundSampleType type) { return type == SoundSampleType::Int16 ? 2 : 4; }
 
@@ -63,7 +39,7 @@ int64_t DecodeInto(CSoundFileDecoder& decoder, int64_t nMaxFrames, std::vector<u
                 std::fill(folded.begin(), folded.end(), 0.0f);
                 for (int64_t f = 0; f < n; ++f)
                     for (int c = 0; c < nIn; ++c) {
-                        const std::array<float, 2> g = FoldGains(c, nIn);
+                        const std::array<float, 2> g = SoundFoldGains(c, nIn);
                         const float v = chunk[static_cast<size_t>(f * nIn + c)];
                         folded[static_cast<size_t>(f * 2)] += g[0] * v;
                         folded[static_cast<size_t>(f * 2 + 1)] += g[1] * v;

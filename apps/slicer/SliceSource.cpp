@@ -1,4 +1,6 @@
 #include "apps/slicer/SliceSource.h"
+#include "platform/sound/SoundFileDecoder.h"
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -40,21 +42,20 @@ std::string SndFormatName(SNDFILE* pFile, int nFormat) {
     return s;
 }
 
-// More than two channels fold to stereo: even-numbered channels (first,
-// third, ...) to the left, odd-numbered ones to the right, each side the mean
-// of its channels, so that a full-scale sample stays in range.
-template <typename T, typename Convert>
-void Fold(const std::vector<T>& in, int nIn, size_t nFrames, std::vector<T>* pOut, Convert round) {
-    pOut->assign(nFrames * 2, T{});
-    const double nLeft = (nIn + 1) / 2, nRight = nIn / 2;
-    for (size_t f = 0; f < nFrames; ++f) {
-        double l = 0, r = 0;
-        for (int c = 0; c < nIn; ++c)
-            (c % 2 == 0 ? l : r) +=
-                static_cast<double>(in[f * static_cast<size_t>(nIn) + static_cast<size_t>(c)]);
-        (*pOut)[2 * f] = round(l / nLeft);
-        (*pOut)[2 * f + 1] = round(r / nRight);
+// More than two channels fold to stereo by the rule the instrument's own
+// loader applies to such files (float sums, nothing clips), so a file sliced
+// first sounds as the same file loaded directly.
+std::vector<float> FoldToStereo(const std::vector<float>& in, int nIn, size_t nFrames) {
+    std::vector<float> out(nFrames * 2, 0.0f);
+    for (int c = 0; c < nIn; ++c) {
+        const std::array<float, 2> g = SoundFoldGains(c, nIn);
+        for (size_t f = 0; f < nFrames; ++f) {
+            const float v = in[f * static_cast<size_t>(nIn) + static_cast<size_t>(c)];
+            out[2 * f] += g[0] * v;
+            out[2 * f + 1] += g[1] * v;
+        }
     }
+    return out;
 }
 } // namespace
 
@@ -81,7 +82,8 @@ bool CSliceSource::Read(const std::string& strPath, std::string* pstrError) {
     m_nSourceChannels = info.channels;
     m_nChannels = info.channels > 2 ? 2 : info.channels;
     m_nFrames = static_cast<size_t>(info.frames);
-    m_format = FormatFor(info.format);
+    // A fold sums channels, which only float holds exactly.
+    m_format = info.channels > 2 ? LoopSampleFormat::Float32 : FormatFor(info.format);
     m_strFormatName = SndFormatName(file.get(), info.format);
     const size_t nSamples = m_nFrames * static_cast<size_t>(info.channels);
     sf_count_t nRead = 0;
@@ -105,19 +107,7 @@ bool CSliceSource::Read(const std::string& strPath, std::string* pstrError) {
     m_nFrames = static_cast<size_t>(nRead);
     m_integers.resize(m_integers.empty() ? 0 : m_nFrames * static_cast<size_t>(info.channels));
     m_floats.resize(m_floats.empty() ? 0 : m_nFrames * static_cast<size_t>(info.channels));
-    if (info.channels > 2) {
-        if (!m_floats.empty()) {
-            std::vector<float> folded;
-            Fold(m_floats, info.channels, m_nFrames, &folded,
-                 [](double d) { return static_cast<float>(d); });
-            m_floats.swap(folded);
-        } else {
-            std::vector<int32_t> folded;
-            Fold(m_integers, info.channels, m_nFrames, &folded,
-                 [](double d) { return static_cast<int32_t>(std::lround(d)); });
-            m_integers.swap(folded);
-        }
-    }
+    if (info.channels > 2) m_floats = FoldToStereo(m_floats, info.channels, m_nFrames);
 
     m_nFileBeats = 0;
     m_dFileTempo = 0.0;

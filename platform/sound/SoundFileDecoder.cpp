@@ -94,3 +94,18 @@ int64_t CSoundFileDecoder::Read(float* pOut, int64_t nFrames) {
     const sf_count_t n = sf_readf_float(File(m_pFile), pOut, nFrames);
     return n > 0 ? n : 0;
 }
+
+std::array<float, 2> SoundFoldGains(int nChannel, int nChannels) {
+    constexpr float kMinus3dB = 0.70710678f;
+    const std::array<float, 2> left{1.0f, 0.0f}, right{0.0f, 1.0f};
+    if (nChannels != 6 && nChannels != 8) return nChannel % 2 == 0 ? left : right;
+    switch (nChannel) {
+    case 0: return left;
+    case 1: return right;
+    case 2: return {kMinus3dB, kMinus3dB};
+    case 3: return {0.0f, 0.0f};
+    default:
+        return nChannel % 2 == 0 ? std::array<float, 2>{kMinus3dB, 0.0f}
+                                 : std::array<float, 2>{0.0f, kMinus3dB};
+    }
+}

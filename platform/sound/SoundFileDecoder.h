@@ -3,6 +3,7 @@
 // loop information some formats carry. One decoder per file, one thread.
 #pragma once
 #include "platform/com/Types.h"
+#include <array>
 #include <cstdint>
 
 // The narrowest of three sample types that holds the file's samples exactly.
@@ -50,3 +51,12 @@ private:
     int m_nFormat = 0;
     SoundSampleType m_type = SoundSampleType::Float;
 };
+
+// The gains of input channel nChannel (0-based) into the left and right
+// output when a file of nChannels (more than two) folds to stereo. Six and
+// eight channels are taken in the WAV order (L, R, C, LFE, then the surround
+// pairs): L and R stay, the centre goes to both sides at -3 dB, LFE is
+// dropped and each surround channel goes to its own side at -3 dB. For any
+// other count the odd-numbered channels (1, 3, ...) sum into the left and the
+// even-numbered into the right. Sum in float: nothing clips.
+std::array<float, 2> SoundFoldGains(int nChannel, int nChannels);

@@ -105,8 +105,8 @@ TEST_F(SlicePlannerTest, SampleFormatsAreKeptExactly) {
 }
 
 TEST_F(SlicePlannerTest, MoreThanTwoChannelsFoldToStereo) {
-    // Four channels, one frame: (100, -7, 301, 8) gives left (100 + 301) / 2
-    // rounded, right (-7 + 8) / 2 rounded.
+    // Four channels, one frame: (100, -7, 301, 8) sums odd channels left and
+    // even ones right, in float as the instrument's loader folds them.
     const std::string fmt = Le16(1) + Le16(4) + Le32(8000) + Le32(64000) + Le16(8) + Le16(16);
     const std::string data = Le16(100) + Le16(static_cast<uint16_t>(-7)) + Le16(301) + Le16(8);
     const std::string body = "WAVE" + Chunk("fmt ", fmt) + Chunk("data", data);
@@ -114,7 +114,18 @@ TEST_F(SlicePlannerTest, MoreThanTwoChannelsFoldToStereo) {
     const CSliceSource source = Source("quad.wav");
     EXPECT_EQ(source.Channels(), 2);
     EXPECT_EQ(source.SourceChannels(), 4);
-    EXPECT_EQ(source.Integers(), (std::vector<int32_t>{201, 1}));
+    EXPECT_TRUE(source.Integers().empty());
+    EXPECT_EQ(source.Floats(), (std::vector<float>{401 / 32768.0f, 1 / 32768.0f}));
+    // Six channels in the WAV order: centre to both sides at -3 dB, LFE dropped.
+    const std::string fmt6 = Le16(1) + Le16(6) + Le32(8000) + Le32(96000) + Le16(12) + Le16(16);
+    std::string frame;
+    for (int v : {1000, 2000, 4000, 30000, 100, 200}) frame += Le16(static_cast<uint16_t>(v));
+    const std::string body6 = "WAVE" + Chunk("fmt ", fmt6) + Chunk("data", frame);
+    WriteFile("six.wav", "RIFF" + Le32(static_cast<uint32_t>(body6.size())) + body6);
+    const std::vector<float> six = Source("six.wav").Floats();
+    ASSERT_EQ(six.size(), 2u);
+    EXPECT_NEAR(six[0] * 32768.0f, 1000 + 0.70710678f * (4000 + 100), 0.01f);
+    EXPECT_NEAR(six[1] * 32768.0f, 2000 + 0.70710678f * (4000 + 200), 0.01f);
 }
 
 TEST_F(SlicePlannerTest, SlicesStartAtZeroCrossingsAndKeepTheirGap) {
