@@ -67,18 +67,22 @@ int CFileDialog::DoModal() {
                           : (wm.TopLevels().empty() ? nullptr : wm.TopLevels().front());
     if (!top || !wm.Backend() || !wm.Backend()->IsInteractive()) return IDCANCEL;
     auto filters = ParseFilter(m_strFilter);
+    std::wstring name = filters.empty() ? L"All Files (*.*)" : filters.front().first;
     std::wstring patterns = filters.empty() ? L"*" : filters.front().second;
+    // A given file names the folder; else the one a file was last chosen in.
     std::error_code ec;
-    fs::path start = m_strPath.empty() ? fs::current_path(ec) : fs::path(m_strPath).parent_path();
+    fs::path start = m_strPath.empty() ? LastFolder() : fs::path(m_strPath).parent_path();
+    if (start.empty() || !fs::is_directory(start, ec)) start = fs::current_path(ec);
     for (;;) {
-        CFileDialogWindow dlg(start, patterns, m_bOpen ? L"Open" : L"Save");
+        CFileDialogWindow dlg(start, name, patterns, m_bOpen ? L"Open" : L"Save");
         RECT area = top->GetClientRect();
-        int w = std::min<LONG>(420, area.Width()), h = std::min<LONG>(320, area.Height());
+        int w = std::min<LONG>(460, area.Width()), h = std::min<LONG>(340, area.Height());
         dlg.Create(top, RectXYWH((area.Width() - w) / 2, (area.Height() - h) / 3, w, h), 0);
         dlg.Build();
         int r = wm.RunModal(&dlg);
         fs::path chosen = dlg.Chosen();
         start = dlg.Directory();
+        if (dlg.Patterns() != patterns) name = patterns = dlg.Patterns();
         dlg.DestroyWindow();
         if (r != IDOK) return IDCANCEL;
         bool exists = fs::exists(chosen, ec);
@@ -89,6 +93,12 @@ int CFileDialog::DoModal() {
                 L"Save", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
             continue;
         m_strPath = chosen.wstring();
+        LastFolder() = chosen.parent_path();
         return IDOK;
     }
+}
+
+fs::path& CFileDialog::LastFolder() {
+    static fs::path last;
+    return last;
 }

@@ -1,8 +1,11 @@
 // The open and save file dialog: a filter string of the form
 // "Wave Files (*.wav)|*.wav||", one file chosen. Drawn by the layer over the
-// owner's window, or answered by the dialog script in tests. UI thread.
+// owner's window, or answered by the dialog script in tests. Without a file
+// name to start from it opens in the folder a file was last chosen in.
+// UI thread.
 #pragma once
 #include "platform/ui/UiTypes.h"
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +34,8 @@ public:
     static bool Matches(const std::wstring& name, const std::wstring& patterns);
 
 private:
+    static std::filesystem::path& LastFolder();
+
     BOOL m_bOpen;
     std::wstring m_strDefExt, m_strFilter, m_strPath;
     DWORD m_dwFlags;
