@@ -29,10 +29,9 @@ void CBitmapKnobCtrl::OnPaint(CDC& dc) {
         dc.DrawBitmap(*m_pStrip, 0, 0, m_nFrameWidth, m_nFrameHeight, Frame() * m_nFrameWidth, 0);
 }
 
-void CBitmapKnobCtrl::Report() {
+void CBitmapKnobCtrl::Report(int nCode) {
     if (CWnd* p = GetParent())
-        p->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, m_nValue),
-                       reinterpret_cast<LPARAM>(this));
+        p->SendMessage(WM_VSCROLL, MAKEWPARAM(nCode, m_nValue), reinterpret_cast<LPARAM>(this));
 }
 
 void CBitmapKnobCtrl::OnLButtonDown(UINT, POINT pt) {
@@ -60,12 +59,28 @@ void CBitmapKnobCtrl::OnLButtonUp(UINT, POINT) {
     m_bDragging = false;
     if (GetCapture() == this) ReleaseCapture();
     ::SetCursor(CCursor::Arrow());
+    Report(kEndTrack);
 }
 
 void CBitmapKnobCtrl::OnLButtonDblClk(UINT, POINT) {
     m_nValue = std::clamp(static_cast<int>(std::lround(m_fDefault * 100.0)), 0, 100);
     Invalidate();
     Report();
+    Report(kEndTrack);
+}
+
+// Each notch is a turn of its own; a knob at its end still answers the turn.
+BOOL CBitmapKnobCtrl::OnMouseWheel(UINT nFlags, short zDelta, POINT) {
+    const int step = (nFlags & MK_SHIFT) ? 1 : 5;
+    m_nWheelRest += zDelta * step;
+    const int turn = m_nWheelRest / WHEEL_DELTA;
+    m_nWheelRest -= turn * WHEEL_DELTA;
+    if (turn == 0) return TRUE;
+    m_nValue = std::clamp(m_nValue + turn, 0, 100);
+    Invalidate();
+    Report();
+    Report(kEndTrack);
+    return TRUE;
 }
 
 void CBitmapKnobCtrl::OnCaptureChanged(CWnd* pNew) {
