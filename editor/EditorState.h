@@ -53,6 +53,8 @@ public:
     bool m_bDirty = false; // changed here since the project was opened, saved or cleared
     CWnd* m_pWnd = nullptr;
     std::function<void(int)> m_onSelectPad; // the page's pad selection
+    // Whether the page's play toggle is on: a Loop Bin click then previews the file.
+    std::function<bool()> m_playOn;
     // The page's Pad Settings edits show a key range just written.
     std::function<void(const PadKeyRange&)> m_onKeyRangeChanged;
 };

@@ -3,6 +3,7 @@
 #include "editor/PageLayout.h"
 #include "platform/kernel/TextConvert.h"
 #include "platform/ui/DC.h"
+#include <algorithm>
 #include <string>
 
 CLoopBinList::CLoopBinList(CEditorState& state)
@@ -23,6 +24,10 @@ void CLoopBinList::Refresh() {
     Redraw();
 }
 
+std::wstring CLoopBinList::LineText(const std::wstring& name) {
+    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::wstring();
+}
+
 void CLoopBinList::Paint(CDC& dc, const RECT&) {
     CPageTools& tools = m_state.m_tools;
     dc.FillRect(kLoopBinRect, tools.Brush(1));
@@ -31,17 +36,16 @@ void CLoopBinList::Paint(CDC& dc, const RECT&) {
         dc.IntersectClipRect(kLoopBinRect);
         dc.SelectObject(tools.Font14());
         dc.SetBkMode(OPAQUE);
-        LONG nFiles = 0;
+        LONG nFiles = 0, nWidest = 0;
         c->GetFileCount(&nFiles);
         for (LONG i = 0; i < nFiles; ++i) {
-            const LONG y = kLoopBinRect.top - m_vertical.Position() + kLineHeight * i;
-            if (y >= kLoopBinRect.bottom) break;
-            if (y + kLineHeight <= kLoopBinRect.top) continue;
             char name[kTextBufferLength] = {};
             c->GetFileName(i, FALSE, name);
-            std::wstring text = WideFromUtf8(name);
-            // The name without its extension (the last four characters).
-            text.resize(text.size() >= 4 ? text.size() - 4 : 0);
+            const std::wstring text = LineText(WideFromUtf8(name));
+            // The horizontal bar spans the widest name.
+            nWidest = std::max(nWidest, dc.GetTextExtent(text).cx + 8);
+            const LONG y = kLoopBinRect.top - m_vertical.Position() + kLineHeight * i;
+            if (y >= kLoopBinRect.bottom || y + kLineHeight <= kLoopBinRect.top) continue;
             const bool selected = i == m_state.m_nSelectedFile;
             if (selected)
                 dc.FillSolidRect({kLoopBinRect.left, y, kLoopBinRect.right, y + kLineHeight},
@@ -51,6 +55,7 @@ void CLoopBinList::Paint(CDC& dc, const RECT&) {
             dc.TextOut(kLoopBinRect.left - m_horizontal.Position() + 4, y, text);
         }
         dc.RestoreDC(-1);
+        m_horizontal.Set(nWidest, -1, -1);
     }
     m_vertical.Paint(dc, tools);
     m_horizontal.Paint(dc, tools);
@@ -65,11 +70,15 @@ bool CLoopBinList::OnLButtonDown(UINT, POINT pt) {
     LONG nFiles = 0;
     c->GetFileCount(&nFiles);
     const LONG i = (pt.y - kLoopBinRect.top + m_vertical.Position()) / kLineHeight;
-    if (i < nFiles) {
-        m_state.m_nSelectedFile = i;
-        m_state.m_slices.Clear();
-        Redraw();
-        m_state.Redraw(kBandRect);
+    if (i >= nFiles) return true;
+    m_state.m_nSelectedFile = i;
+    m_state.m_slices.Clear();
+    m_state.m_binDrag = {BinDrag::Kind::File, i};
+    Redraw();
+    m_state.Redraw(kBandRect);
+    if (m_state.m_playOn && m_state.m_playOn()) {
+        c->StopFilePreview(-1);
+        c->StartFilePreview(i, -1);
     }
     return true;
 }

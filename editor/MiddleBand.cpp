@@ -7,7 +7,7 @@
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
 
-CMiddleBand::CMiddleBand(CEditorState& state) : CPageRegion(state, kBandRect) {}
+CMiddleBand::CMiddleBand(CEditorState& state) : CPageRegion(state, kBandRect), m_slices(state) {}
 
 bool CMiddleBand::ReadKeyRange(PadKeyRange& range) const {
     // What a pad without a key-map entry shows: the whole keyboard around C5.
@@ -20,13 +20,16 @@ void CMiddleBand::Paint(CDC& dc, const RECT&) {
     const bool bKeyMap = m_state.m_view == BandView::KeyMap;
     if (const CBitmap* b = CSkin::Get(bKeyMap ? IDB_BAND_KEYMAP : IDB_BAND_SLICES))
         dc.DrawBitmap(*b, m_rc.left, m_rc.top, b->Width(), b->Height(), 0, 0);
-    if (!bKeyMap) return;
+    if (!bKeyMap) {
+        m_slices.Paint(dc);
+        return;
+    }
     PadKeyRange range{};
     ReadKeyRange(range);
     m_keyMap.Paint(dc, range, m_state.m_tools.Font12());
 }
 
-bool CMiddleBand::OnLButtonDown(UINT, POINT pt) {
+bool CMiddleBand::OnLButtonDown(UINT nFlags, POINT pt) {
     BandView view = m_state.m_view;
     if (kKeyMapTabRect.Contains(pt))
         view = BandView::KeyMap;
@@ -36,6 +39,10 @@ bool CMiddleBand::OnLButtonDown(UINT, POINT pt) {
         m_keyMap.Release();
         m_state.m_view = view;
         Redraw();
+        return true;
+    }
+    if (view == BandView::Slices) {
+        m_slices.Press(nFlags, pt);
         return true;
     }
     PadKeyRange range{};
@@ -75,6 +82,9 @@ bool CMiddleBand::OnMouseMove(UINT nFlags, POINT pt) {
 }
 
 bool CMiddleBand::OnLButtonUp(UINT, POINT) {
+    // A slice drag puts back the selection its hovers replaced before the
+    // page hands the drop to the Pad Editor.
+    m_slices.EndDrag();
     const bool bDragging = m_keyMap.Dragging() != CKeyMapEditor::Drag::None;
     m_keyMap.Release();
     // The rest of the page learns of the new range once, at the release.

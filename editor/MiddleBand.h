@@ -5,6 +5,7 @@
 #pragma once
 #include "editor/KeyMapEditor.h"
 #include "editor/PageRegion.h"
+#include "editor/SliceView.h"
 
 class CMiddleBand : public CPageRegion {
 public:
@@ -16,6 +17,7 @@ public:
     bool OnLButtonUp(UINT nFlags, POINT pt) override;
 
     CKeyMapEditor& KeyMap() { return m_keyMap; }
+    CSliceView& Slices() { return m_slices; }
     // After the current pad changed: scrolls its range into view and redraws.
     void ShowCurrentPad();
 
@@ -24,5 +26,6 @@ private:
     bool ReadKeyRange(PadKeyRange& range) const;
 
     CKeyMapEditor m_keyMap;
+    CSliceView m_slices;
     bool m_bChanged = false; // the drag in progress has written a new range
 };

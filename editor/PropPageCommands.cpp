@@ -1,5 +1,6 @@
 // The page's commands: the top bar (open, save and clear the project, play,
-// stop, the audition switch), help, and files dropped from the desktop.
+// stop, the audition switch), help, and the keys of the Loop Bin and the pads
+// that lead to the file dialog.
 #include "editor/PadEditor.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "platform/kernel/TextConvert.h"
@@ -34,6 +35,11 @@ BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
         return TRUE;
     }
     if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+    if (id >= IDC_PAD_OPEN && id < IDC_PAD_OPEN + kPadCount) {
+        SelectPad(static_cast<int>(id - IDC_PAD_OPEN));
+        OpenPadAudioFile();
+        return TRUE;
+    }
     switch (id) {
     case IDC_ZOOM_TIME_IN: m_pPadEditor->ZoomTime(true); return TRUE;
     case IDC_ZOOM_TIME_OUT: m_pPadEditor->ZoomTime(false); return TRUE;
@@ -45,6 +51,8 @@ BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
     case IDC_PLAY: OnPlay(); return TRUE;
     case IDC_STOP: OnStop(); return TRUE;
     case IDC_AUDITION: OnAudition(); return TRUE;
+    case IDC_LOAD_FILES: OnFileDialog(FileMode::BinWave); return TRUE;
+    case IDC_DELETE_FILE: OnDeleteFile(); return TRUE;
     default: return FALSE;
     }
 }
@@ -93,38 +101,6 @@ void CVudivuVizezudPropPage::OnAudition() {
         c->SetClickAudition(t->m_nState != 0 ? TRUE : FALSE);
 }
 
-// The project file dialog. A load that corrected the output format (S_FALSE)
-// has loaded the project: only a failing result is an error.
-bool CVudivuVizezudPropPage::OnProjectFile(bool bSave) {
-    bool bDone = false;
-    const UINT id = bSave ? IDC_SAVE_PROJECT : IDC_OPEN_PROJECT;
-    IVudivuVizezud* c = m_state.Control();
-    // The dialog takes the pointer from the pressed toggle, so its release
-    // cannot flip the toggle back after it popped out.
-    if (GetCapture() != nullptr) ReleaseCapture();
-    if (c != nullptr) {
-        CFileDialog dlg(bSave ? FALSE : TRUE, nullptr, nullptr,
-                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, L"Pnd Files (*.pnd)|*.pnd||", this);
-        if (dlg.DoModal() == IDOK) {
-            m_state.ClearSelections();
-            m_state.m_nSelectedFile = -1;
-            char name[kTextBufferLength], path[kTextBufferLength];
-            WideToMultiByte(dlg.GetFileName().c_str(), name);
-            WideToMultiByte(dlg.GetPathName().c_str(), path);
-            const HRESULT hr = bSave ? c->SaveProject(name, path) : c->LoadProject(name, path);
-            if (FAILED(hr))
-                Ask(this, bSave ? IDS_SAVE_ERROR : IDS_PROJECT_LOAD_ERROR,
-                    MB_OK | MB_ICONEXCLAMATION);
-            else
-                m_state.m_bDirty = false, bDone = true;
-        }
-        if (CWnd* play = m_controls.Get(IDC_PLAY)) play->SetFocus();
-        c->RequestRefresh(1);
-    }
-    m_controls.SetToggle(id, FALSE);
-    return bDone;
-}
-
 // A window of the page's own (a standalone host) asks before changes are lost;
 // cancelling the save dialog keeps the page open.
 void CVudivuVizezudPropPage::OnClose() {
@@ -144,23 +120,5 @@ HRESULT CVudivuVizezudPropPage::DragEnter(const CDropData& data, DWORD, POINT, D
 HRESULT CVudivuVizezudPropPage::DragOver(DWORD, POINT, DWORD* pdwEffect) {
     if (pdwEffect == nullptr) return E_POINTER;
     *pdwEffect = m_bDropAccepted ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-    return S_OK;
-}
-
-// Painting waits while the files load; the region under the point takes them.
-// The source hears of a copy only when a region took the files, so a drop
-// that nothing loads is not reported as done.
-HRESULT CVudivuVizezudPropPage::Drop(const CDropData& data, DWORD, POINT pt, DWORD* pdwEffect) {
-    if (pdwEffect == nullptr) return E_POINTER;
-    m_bDropAccepted = false;
-    *pdwEffect = DROPEFFECT_NONE;
-    if (!data.HasFormat(CF_HDROP)) return S_OK;
-    ++m_nPaintSuspended;
-    CPageRegion* r = RegionAt(ScreenToClient(pt));
-    if (r != nullptr && r->OnDropFiles(data.files, ScreenToClient(pt)))
-        *pdwEffect = DROPEFFECT_COPY;
-    --m_nPaintSuspended;
-    if (IVudivuVizezud* c = m_state.Control()) c->RequestRefresh(1);
-    Invalidate();
     return S_OK;
 }

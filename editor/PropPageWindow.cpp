@@ -91,6 +91,7 @@ void CVudivuVizezudPropPage::OnLButtonUp(UINT nFlags, POINT pt) {
 
 void CVudivuVizezudPropPage::EndBinDrag() {
     m_state.m_binDrag = {};
+    m_pBand->Slices().EndDrag();
     SetCursor(CCursor::Arrow());
     m_pPadEditor->BinDragEnded();
 }
@@ -130,6 +131,8 @@ void CVudivuVizezudPropPage::OnMouseMove(UINT nFlags, POINT pt) {
     if (m_state.m_binDrag.kind != BinDrag::Kind::None) {
         SetCursor(CCursors::Load(L"DRAGCOPY"));
         m_pPadEditor->BinDragMove(pt);
+        if (m_state.m_binDrag.kind == BinDrag::Kind::Slices)
+            m_pBand->Slices().DragOver(CSliceView::GrainAt(*m_pPadEditor, pt));
     }
 }
 

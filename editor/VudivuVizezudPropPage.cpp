@@ -45,6 +45,10 @@ CVudivuVizezudPropPage::CVudivuVizezudPropPage() {
     m_state.m_pWnd = this;
     m_state.m_onSelectPad = [this](int nPad) { SelectPad(nPad); };
     m_state.m_onKeyRangeChanged = [this](const PadKeyRange& r) { ShowKeyRange(r); };
+    m_state.m_playOn = [this] {
+        const CBitmapToggleCtrl* play = m_controls.Toggle(IDC_PLAY);
+        return play != nullptr && play->m_nState != 0;
+    };
     m_pLoopBin = std::make_unique<CLoopBinList>(m_state);
     m_pPadGrid = std::make_unique<CPadGrid>(m_state);
     m_pBand = std::make_unique<CMiddleBand>(m_state);

@@ -88,6 +88,9 @@ public:
     void RefreshAll();
     // Makes the pad current, redrawing what shows the old and the new one.
     void SelectPad(int nPad);
+    // Open Audio File for the current pad (its open toggle, the pad menu):
+    // the file dialog, then the file loaded onto the pad. True when loaded.
+    bool OpenPadAudioFile();
 
 protected:
     void OnPaint(CDC& dc) override;
@@ -116,7 +119,12 @@ private:
     void OnPlay();
     void OnStop();
     void OnAudition();
+    // What the file dialog is for: audio files into the Loop Bin or onto the
+    // current pad, or a project to open or save.
+    enum class FileMode { BinWave, PadWave, OpenProject, SaveProject };
+    bool OnFileDialog(FileMode mode);
     bool OnProjectFile(bool bSave);
+    void OnDeleteFile();
     void StepGrain(int nStep);
     void StepPad(int nStep);
     void SelectGrain(int nPad, LONG nGrain);

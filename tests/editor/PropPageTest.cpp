@@ -182,8 +182,9 @@ TEST_F(PropPageTest, SnapshotShowsTheSkinWhereNothingCovers) {
     EXPECT_EQ(page->SavePicture(nullptr), E_POINTER);
 }
 
-// No region loads dropped files yet: the drop source must not be told the
-// files were copied (the page's own answer, as a host's drag source sees it).
+// A drop whose files all fail to load must not be reported to the drop source
+// as copied (the page's own answer, as a host's drag source sees it), and a
+// failed load onto a pad is undone.
 TEST_F(PropPageTest, ADropThatNothingTakesIsNotReportedAsCopied) {
     const CDropData files{{CF_HDROP}, {L"/tmp/a.wav", L"/tmp/b.wav"}};
     for (POINT pt : {POINT{300, 100}, POINT{40, 120}, POINT{300, 450}}) {
@@ -195,6 +196,7 @@ TEST_F(PropPageTest, ADropThatNothingTakesIsNotReportedAsCopied) {
         EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << pt.x << "," << pt.y;
     }
     Wm().Pump();
-    EXPECT_EQ(control.Count("LoadFile"), 0);
-    EXPECT_EQ(control.nProjectChanges, 0);
+    // The pad grid and the Pad Editor tried the first file only, and undid it.
+    EXPECT_EQ(control.Count("Checkpoint()"), 2);
+    EXPECT_EQ(control.Count("Undo()"), 2);
 }
