@@ -16,3 +16,10 @@ void CEditorState::ProjectChanged() {
     m_bDirty = true;
     if (IVudivuVizezud* c = Control()) c->RequestRefresh(1);
 }
+
+void CEditorState::SettingChanging(UINT nGesture) {
+    if (nGesture == 0 || nGesture != m_nGesture)
+        if (IVudivuVizezud* c = Control()) c->Checkpoint();
+    m_nGesture = nGesture;
+    m_bDirty = true;
+}

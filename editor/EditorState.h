@@ -35,6 +35,11 @@ public:
     // After a change of the project made here: asks the engine for a full
     // refresh and marks the project as changed since it was opened or saved.
     void ProjectChanged();
+    // Before a pad or grain setting is changed here: an undo step for each
+    // change, or one for a whole knob gesture (nGesture: the knob's id) until
+    // EndGesture; marks the project changed without a full refresh.
+    void SettingChanging(UINT nGesture = 0);
+    void EndGesture() { m_nGesture = 0; }
     // Empties the grain and the slice selection.
     void ClearSelections() {
         m_grains.Clear();
@@ -51,6 +56,7 @@ public:
     BinDrag m_binDrag;        // a Loop Bin file or slice drag in progress
     CPageTools m_tools;
     bool m_bDirty = false; // changed here since the project was opened, saved or cleared
+    UINT m_nGesture = 0;   // the knob whose gesture took the last undo step, or 0
     CWnd* m_pWnd = nullptr;
     std::function<void(int)> m_onSelectPad; // the page's pad selection
     // Whether the page's play toggle is on: a Loop Bin click then previews the file.

@@ -4,6 +4,8 @@
 #include "interfaces/PandrelConstants.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/DC.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Wnd.h"
 #include "resources/ResourceIds.h"
 #include "resources/Skin.h"
 #include <algorithm>
@@ -80,5 +82,27 @@ bool CPadGrid::OnLButtonUp(UINT, POINT) {
     if (m_nSounding < 0) return false;
     if (IVudivuVizezud* c = m_state.Control()) c->StopAudition(m_nSounding);
     m_nSounding = -1;
+    return true;
+}
+
+// The pad becomes current first, so the command applies to it; the check
+// marks show whether it loops and whether it is synced.
+bool CPadGrid::OnRButtonDown(UINT, POINT pt) {
+    const int pad = PadAt(pt);
+    m_state.SelectPad(pad);
+    IVudivuVizezud* c = m_state.Control();
+    CWnd* owner = m_state.m_pWnd;
+    if (c == nullptr || owner == nullptr) return true;
+    BOOL bLooping = FALSE, bSynced = FALSE;
+    c->GetPadLooping(pad, &bLooping);
+    c->GetPadSynced(pad, &bSynced);
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, ID_PAD_OPEN_FILE, L"Open Audio File");
+    menu.AppendMenu(MF_STRING | (bLooping ? MF_CHECKED : 0), ID_PAD_LOOPING, L"Looping");
+    menu.AppendMenu(MF_STRING | (bSynced ? MF_CHECKED : 0), ID_PAD_SYNCED, L"Synced Playback");
+    menu.AppendMenu(MF_STRING, ID_PAD_CLEAR, L"Clear Pad");
+    const POINT at = owner->ClientToScreen(pt);
+    menu.TrackPopupMenu(0, at.x, at.y, owner);
     return true;
 }

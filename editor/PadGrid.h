@@ -1,10 +1,17 @@
 // The 4 x 4 pad grid: each pad's image, lit while the pad sounds, and the
 // frame of the current pad. A press selects the pad of that quarter; on a pad
-// image it sounds the pad until the release. UI thread.
+// image it sounds the pad until the release. The right button opens the pad
+// menu, whose command goes to the page. UI thread.
 #pragma once
 #include "editor/PageRegion.h"
 #include "interfaces/PandrelConstants.h"
 #include <array>
+
+// The pad menu's commands.
+constexpr UINT ID_PAD_OPEN_FILE = 32770;
+constexpr UINT ID_PAD_LOOPING = 32771;
+constexpr UINT ID_PAD_SYNCED = 32772;
+constexpr UINT ID_PAD_CLEAR = 32773;
 
 class CPadGrid : public CPageRegion {
 public:
@@ -15,6 +22,7 @@ public:
     bool OnLButtonDown(UINT nFlags, POINT pt) override;
     bool OnLButtonDblClk(UINT nFlags, POINT pt) override { return OnLButtonDown(nFlags, pt); }
     bool OnLButtonUp(UINT nFlags, POINT pt) override;
+    bool OnRButtonDown(UINT nFlags, POINT pt) override;
 
     // The pad whose quarter holds pt (pt inside the grid).
     static int PadAt(POINT pt);

@@ -2,6 +2,9 @@
 // stop, the audition switch), help, and the keys of the Loop Bin and the pads
 // that lead to the file dialog.
 #include "editor/PadEditor.h"
+#include "editor/PadGrid.h"
+#include "editor/PadSettings.h"
+#include "editor/SliceSettings.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "platform/kernel/TextConvert.h"
 #include "platform/ui/ComboBox.h"
@@ -34,6 +37,7 @@ BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
             m_state.m_nSnap = std::clamp(box->GetCurSel(), 0, CPadEditor::kSnapCount - 1);
         return TRUE;
     }
+    if (OnPadCommand(id, HIWORD(wParam))) return TRUE;
     if (HIWORD(wParam) != BN_CLICKED) return FALSE;
     if (id >= IDC_PAD_OPEN && id < IDC_PAD_OPEN + kPadCount) {
         SelectPad(static_cast<int>(id - IDC_PAD_OPEN));
@@ -55,6 +59,46 @@ BOOL CVudivuVizezudPropPage::OnCommand(WPARAM wParam, LPARAM) {
     case IDC_DELETE_FILE: OnDeleteFile(); return TRUE;
     default: return FALSE;
     }
+}
+
+// The pad cells' toggles, the pad menu, and the commits of the Pad and Slice
+// Settings' edits (on losing the focus) and combos (also on closing the list).
+bool CVudivuVizezudPropPage::OnPadCommand(UINT nID, int nCode) {
+    const int pad = m_state.m_nCurrentPad;
+    switch (nCode) {
+    case BN_CLICKED:
+        switch (nID) {
+        case ID_PAD_OPEN_FILE: OpenPadAudioFile(); return true;
+        case ID_PAD_LOOPING: m_pPadSettings->ToggleLooping(pad); return true;
+        case ID_PAD_SYNCED: m_pPadSettings->ToggleSynced(pad); return true;
+        case ID_PAD_CLEAR: m_pPadSettings->ClearPad(pad); return true;
+        default: return m_pPadSettings->OnToggle(nID, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
+        }
+    case EN_KILLFOCUS: return m_pPadSettings->CommitEdit(nID) || m_pSliceSettings->CommitEdit(nID);
+    case CBN_KILLFOCUS:
+    case CBN_CLOSEUP: return m_pPadSettings->CommitCombo(nID);
+    default: return false;
+    }
+}
+
+// Return in an edit or a combo box commits it as losing the focus does.
+LRESULT CVudivuVizezudPropPage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    static const UINT kEditReturn = RegisterWindowMessage(L"vudivuvizezud_edit_return_key");
+    static const UINT kComboReturn = RegisterWindowMessage(L"vudivuvizezud_combo_return_key");
+    const auto id = static_cast<UINT>(wParam);
+    if (msg != kEditReturn && msg != kComboReturn) return CWnd::WindowProc(msg, wParam, lParam);
+    OnPadCommand(id, msg == kEditReturn ? EN_KILLFOCUS : CBN_KILLFOCUS);
+    return 0;
+}
+
+// A knob reports each turn; the end of a drag or of a wheel notch closes its undo step.
+void CVudivuVizezudPropPage::OnVScroll(UINT nCode, UINT nPos, CWnd* pCtrl) {
+    if (pCtrl == nullptr) return;
+    if (nCode == CBitmapKnobCtrl::kEndTrack) return m_state.EndGesture();
+    if (nCode != SB_THUMBTRACK) return;
+    const UINT id = pCtrl->GetDlgCtrlID();
+    if (!m_pPadSettings->OnKnob(id, static_cast<int>(nPos)))
+        m_pSliceSettings->OnKnob(id, static_cast<int>(nPos));
 }
 
 // The timer stays off while the question is up, so no refresh runs under it.

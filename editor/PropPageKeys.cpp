@@ -3,7 +3,7 @@
 // the selected grain, which the navigation keeps up to date.
 #include "editor/PadEditor.h"
 #include "editor/PageHelp.h"
-#include "editor/ValueText.h"
+#include "editor/SliceSettings.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "interfaces/PandrelConstants.h"
 #include "platform/ui/Edit.h"
@@ -120,43 +120,12 @@ void CVudivuVizezudPropPage::NudgePitch(int nDelta) {
     }
 }
 
-// The Slice Inspector's pitch path: clamped to -24..24, shown on the knob and
+// The Slice Settings' pitch path: clamped to -24..24, shown on the knob and
 // in its edit, written to the grain only while exactly one is selected.
 void CVudivuVizezudPropPage::SetSlicePitch(LONG nSemitones) {
-    nSemitones = std::clamp<LONG>(nSemitones, -24, 24);
-    if (CBitmapKnobCtrl* k = m_controls.Knob(IDC_PITCH_KNOB))
-        k->SetPosition(static_cast<float>(nSemitones + 24) / 48.0f);
-    if (CWnd* e = m_controls.Get(IDC_PITCH_EDIT)) e->SetWindowText(std::to_wstring(nSemitones));
-    if (m_state.m_grains.Count() == 1 && m_state.Control() != nullptr) {
-        m_state.Control()->SetGrainPitch(m_state.m_grains[0].nRow, m_state.m_grains[0].nIndex,
-                                         nSemitones);
-        m_state.m_bDirty = true;
-    }
+    m_pSliceSettings->SetPitch(nSemitones);
 }
 
-// The first selected grain's pitch, gain and pan on the knobs; in the edits
-// only when exactly one grain is selected.
-void CVudivuVizezudPropPage::RefreshSliceInspector() {
-    LONG nPitch = 0;
-    float fGain = 1.0f, fPan = 0.5f;
-    IVudivuVizezud* c = m_state.Control();
-    if (c != nullptr && !m_state.m_grains.IsEmpty()) {
-        const EventSelectionInfo& g = m_state.m_grains[0];
-        c->GetGrainPitch(g.nRow, g.nIndex, &nPitch);
-        c->GetGrainGain(g.nRow, g.nIndex, &fGain);
-        c->GetGrainPan(g.nRow, g.nIndex, &fPan);
-    }
-    if (CBitmapKnobCtrl* k = m_controls.Knob(IDC_PITCH_KNOB))
-        k->SetPosition(static_cast<float>(std::clamp<LONG>(nPitch, -24, 24) + 24) / 48.0f);
-    if (CBitmapKnobCtrl* k = m_controls.Knob(IDC_GAIN_KNOB)) k->SetPosition(fGain * 0.5f);
-    if (CBitmapKnobCtrl* k = m_controls.Knob(IDC_PAN_KNOB)) k->SetPosition(fPan);
-    const bool one = m_state.m_grains.Count() == 1;
-    if (CWnd* e = m_controls.Get(IDC_PITCH_EDIT))
-        e->SetWindowText(one ? std::to_wstring(nPitch) : L"0");
-    if (CWnd* e = m_controls.Get(IDC_GAIN_EDIT))
-        e->SetWindowText(one ? CValueText::Gain(fGain) : L"0");
-    if (CWnd* e = m_controls.Get(IDC_PAN_EDIT))
-        e->SetWindowText(one ? CValueText::Pan(fPan) : L"0");
-}
+void CVudivuVizezudPropPage::RefreshSliceInspector() { m_pSliceSettings->Refresh(); }
 
 void CVudivuVizezudPropPage::ShowHelp() { CPageHelp::Show(this); }

@@ -5,7 +5,9 @@
 #include "editor/MiddleBand.h"
 #include "editor/PadEditor.h"
 #include "editor/PadGrid.h"
+#include "editor/PadSettings.h"
 #include "editor/PageHelp.h"
+#include "editor/SliceSettings.h"
 #include "platform/com/TaskMem.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/OffscreenBackend.h"
@@ -53,6 +55,8 @@ CVudivuVizezudPropPage::CVudivuVizezudPropPage() {
     m_pPadGrid = std::make_unique<CPadGrid>(m_state);
     m_pBand = std::make_unique<CMiddleBand>(m_state);
     m_pPadEditor = std::make_unique<CPadEditor>(m_state);
+    m_pPadSettings = std::make_unique<CPadSettings>(m_state, m_controls);
+    m_pSliceSettings = std::make_unique<CSliceSettings>(m_state, m_controls);
     m_regions = {m_pBand.get(), m_pPadGrid.get(), m_pLoopBin.get(), m_pPadEditor.get()};
 }
 

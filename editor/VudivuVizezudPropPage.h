@@ -21,7 +21,9 @@ class CLoopBinList;
 class CMiddleBand;
 class CPadEditor;
 class CPadGrid;
+class CPadSettings;
 class CPageRegion;
+class CSliceSettings;
 
 class CVudivuVizezudPropPage : public CWnd,
                                public CBaseObject,
@@ -104,6 +106,8 @@ protected:
     void OnKeyDown(UINT nChar, UINT nRep, UINT nFlags) override;
     void OnTimer(UINT_PTR nID) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnVScroll(UINT nCode, UINT nPos, CWnd* pCtrl) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnClose() override;
     void OnDestroy() override;
 
@@ -124,6 +128,7 @@ private:
     enum class FileMode { BinWave, PadWave, OpenProject, SaveProject };
     bool OnFileDialog(FileMode mode);
     bool OnProjectFile(bool bSave);
+    bool OnPadCommand(UINT nID, int nCode);
     void OnDeleteFile();
     void StepGrain(int nStep);
     void StepPad(int nStep);
@@ -149,6 +154,8 @@ private:
     std::unique_ptr<CPadGrid> m_pPadGrid;
     std::unique_ptr<CMiddleBand> m_pBand;
     std::unique_ptr<CPadEditor> m_pPadEditor;
+    std::unique_ptr<CPadSettings> m_pPadSettings;
+    std::unique_ptr<CSliceSettings> m_pSliceSettings;
     std::vector<CPageRegion*> m_regions; // in paint order
     CPageRegion* m_pPressed = nullptr;   // the region a press went to, until the release
     int m_nPaintSuspended = 0;           // raised while a drop is handled

@@ -6,8 +6,10 @@
 #include "interfaces/PandrelConstants.h"
 #include "platform/com/TaskMem.h"
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class FakeControl : public IVudivuVizezud {
@@ -18,6 +20,14 @@ public:
         float fGain = 1.0f, fPan = 0.5f;
     };
     std::array<std::vector<Grain>, kPadCount> pads;
+    // Each pad's switches, mix and routing as the setters leave them.
+    struct PadSettings {
+        BOOL bMute = FALSE, bSolo = FALSE, bSynced = FALSE, bLooping = FALSE;
+        BOOL bTails = FALSE, bLatch = FALSE, bMarkers = FALSE;
+        float fVolume = 1.0f, fPan = 0.5f;
+        LONG nOutput = 0, nChannel = -1, nRoot = -1;
+    };
+    std::array<PadSettings, kPadCount> settings;
     std::vector<std::string> files;
     std::vector<std::string> calls; // "Name(arg,arg)" in call order
     LONG nRefresh = 0;
@@ -108,10 +118,14 @@ public:
             std::strncpy(psz, files[static_cast<size_t>(n)].c_str(), 259);
         return S_OK;
     }
-    HRESULT GetPadLooping(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadLooping(LONG, BOOL) override { return S_OK; }
-    HRESULT GetPadSynced(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadSynced(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadLooping(LONG n, BOOL* p) override { return Get(n, &PadSettings::bLooping, p); }
+    HRESULT SetPadLooping(LONG n, BOOL b) override {
+        return Set("SetPadLooping", n, &PadSettings::bLooping, b);
+    }
+    HRESULT GetPadSynced(LONG n, BOOL* p) override { return Get(n, &PadSettings::bSynced, p); }
+    HRESULT SetPadSynced(LONG n, BOOL b) override {
+        return Set("SetPadSynced", n, &PadSettings::bSynced, b);
+    }
     HRESULT GetPadLatchMode(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
     HRESULT SetPadLatchMode(LONG, BOOL) override { return S_OK; }
     HRESULT GetPadGrains(LONG nPad, GrainSummary** pp, LONG* pn) override {
@@ -127,8 +141,10 @@ public:
         return S_OK;
     }
     HRESULT GetFileSlices(LONG, GrainSummary**, LONG* pn) override { return *pn = 0, S_FALSE; }
-    HRESULT GetPadMute(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadMute(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadMute(LONG n, BOOL* p) override { return Get(n, &PadSettings::bMute, p); }
+    HRESULT SetPadMute(LONG n, BOOL b) override {
+        return Set("SetPadMute", n, &PadSettings::bMute, b);
+    }
     HRESULT GetPadLength(LONG, LONG, LONGLONG* p) override { return *p = 4 * kTicksPerBeat, S_OK; }
     HRESULT SetPadLength(LONG, LONG, LONGLONG) override { return S_OK; }
     HRESULT GetPadActive(LONG nPad, BOOL* p) override {
@@ -164,12 +180,18 @@ public:
     HRESULT RequestRefresh(LONG n) override {
         return Log("RequestRefresh(" + Args({n}) + ")"), nRefresh = n, S_OK;
     }
-    HRESULT GetPadVolume(LONG, float* p) override { return *p = 1.0f, S_OK; }
-    HRESULT SetPadVolume(LONG, float) override { return S_OK; }
-    HRESULT GetPadPan(LONG, float* p) override { return *p = 0.5f, S_OK; }
-    HRESULT SetPadPan(LONG, float) override { return S_OK; }
-    HRESULT GetPadTails(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadTails(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadVolume(LONG n, float* p) override { return Get(n, &PadSettings::fVolume, p); }
+    HRESULT SetPadVolume(LONG n, float f) override {
+        return Set("SetPadVolume", n, &PadSettings::fVolume, f);
+    }
+    HRESULT GetPadPan(LONG n, float* p) override { return Get(n, &PadSettings::fPan, p); }
+    HRESULT SetPadPan(LONG n, float f) override {
+        return Set("SetPadPan", n, &PadSettings::fPan, f);
+    }
+    HRESULT GetPadTails(LONG n, BOOL* p) override { return Get(n, &PadSettings::bTails, p); }
+    HRESULT SetPadTails(LONG n, BOOL b) override {
+        return Set("SetPadTails", n, &PadSettings::bTails, b);
+    }
     HRESULT GetGrainPitch(LONG nPad, LONG nGrain, LONG* p) override {
         if (!Has(nPad, nGrain)) return E_INVALIDARG;
         return *p = At(nPad, nGrain).nPitch, S_OK;
@@ -184,31 +206,68 @@ public:
         return *pn = static_cast<LONG>(pads[static_cast<size_t>(nPad)].size()), S_OK;
     }
     HRESULT GetPadContentEnd(LONG, LONGLONG* p) override { return *p = 0, S_OK; }
-    HRESULT GetPadPitchMarkers(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadPitchMarkers(LONG, BOOL) override { return S_OK; }
+    HRESULT GetPadPitchMarkers(LONG n, BOOL* p) override {
+        return Get(n, &PadSettings::bMarkers, p);
+    }
+    HRESULT SetPadPitchMarkers(LONG n, BOOL b) override {
+        return Set("SetPadPitchMarkers", n, &PadSettings::bMarkers, b);
+    }
     HRESULT GetGrainGain(LONG nPad, LONG nGrain, float* p) override {
         if (!Has(nPad, nGrain)) return E_INVALIDARG;
         return *p = At(nPad, nGrain).fGain, S_OK;
     }
-    HRESULT SetGrainGain(LONG, LONG, float) override { return S_OK; }
+    HRESULT SetGrainGain(LONG nPad, LONG nGrain, float f) override {
+        Log("SetGrainGain(" + Args({nPad, nGrain}) + ")");
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return At(nPad, nGrain).fGain = f, S_OK;
+    }
     HRESULT GetGrainPan(LONG nPad, LONG nGrain, float* p) override {
         if (!Has(nPad, nGrain)) return E_INVALIDARG;
         return *p = At(nPad, nGrain).fPan, S_OK;
     }
-    HRESULT SetGrainPan(LONG, LONG, float) override { return S_OK; }
-    HRESULT GetPadOutput(LONG, LONG* p) override { return *p = 0, S_OK; }
-    HRESULT SetPadOutput(LONG, LONG) override { return S_OK; }
-    HRESULT GetPadSolo(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadSolo(LONG, BOOL) override { return S_OK; }
-    HRESULT GetPadRoot(LONG, LONG* p) override { return *p = -1, S_OK; }
-    HRESULT SetPadRoot(LONG, LONG) override { return S_OK; }
-    HRESULT GetPadMidiChannel(LONG, LONG* p) override { return *p = -1, S_OK; }
-    HRESULT SetPadMidiChannel(LONG, LONG) override { return S_OK; }
-    HRESULT GetPadLatch(LONG, BOOL* p) override { return *p = FALSE, S_OK; }
-    HRESULT SetPadLatch(LONG, BOOL) override { return S_OK; }
+    HRESULT SetGrainPan(LONG nPad, LONG nGrain, float f) override {
+        Log("SetGrainPan(" + Args({nPad, nGrain}) + ")");
+        if (!Has(nPad, nGrain)) return E_INVALIDARG;
+        return At(nPad, nGrain).fPan = f, S_OK;
+    }
+    HRESULT GetPadOutput(LONG n, LONG* p) override { return Get(n, &PadSettings::nOutput, p); }
+    HRESULT SetPadOutput(LONG n, LONG v) override {
+        return Set("SetPadOutput", n, &PadSettings::nOutput, v);
+    }
+    HRESULT GetPadSolo(LONG n, BOOL* p) override { return Get(n, &PadSettings::bSolo, p); }
+    HRESULT SetPadSolo(LONG n, BOOL b) override {
+        return Set("SetPadSolo", n, &PadSettings::bSolo, b);
+    }
+    HRESULT GetPadRoot(LONG n, LONG* p) override { return Get(n, &PadSettings::nRoot, p); }
+    HRESULT SetPadRoot(LONG n, LONG v) override {
+        return Set("SetPadRoot", n, &PadSettings::nRoot, v);
+    }
+    HRESULT GetPadMidiChannel(LONG n, LONG* p) override {
+        return Get(n, &PadSettings::nChannel, p);
+    }
+    HRESULT SetPadMidiChannel(LONG n, LONG v) override {
+        return Set("SetPadMidiChannel", n, &PadSettings::nChannel, v);
+    }
+    HRESULT GetPadLatch(LONG n, BOOL* p) override { return Get(n, &PadSettings::bLatch, p); }
+    HRESULT SetPadLatch(LONG n, BOOL b) override {
+        return Set("SetPadLatch", n, &PadSettings::bLatch, b);
+    }
 
 private:
     void Log(std::string s) { calls.push_back(std::move(s)); }
+    template <class T> HRESULT Get(LONG nPad, T PadSettings::*m, T* p) const {
+        if (nPad < 0 || nPad >= kPadCount) return E_INVALIDARG;
+        return *p = settings[static_cast<size_t>(nPad)].*m, S_OK;
+    }
+    // Logged as "Name(pad,value)", a float value in hundredths.
+    template <class T> HRESULT Set(const char* name, LONG nPad, T PadSettings::*m, T v) {
+        Log(std::string(name) + "(" +
+            Args({nPad, static_cast<LONG>(std::lround(std::is_same_v<T, float> ? double(v) * 100.0
+                                                                               : double(v)))}) +
+            ")");
+        if (nPad < 0 || nPad >= kPadCount) return E_INVALIDARG;
+        return settings[static_cast<size_t>(nPad)].*m = v, S_OK;
+    }
     static std::string Args(std::initializer_list<LONG> a) {
         std::string s;
         for (LONG v : a) s += (s.empty() ? "" : ",") + std::to_string(v);
