@@ -121,7 +121,16 @@ void CX11Backend::HandleClientMessage(XEvent& ev, Native& n) {
 
 void CX11Backend::HandleSelection(XEvent& ev, Native& n) {
     Dnd& x = *m_pDnd;
-    if (ev.xselection.property != x.aProp || !x.source) return;
+    if (!x.source || ev.xselection.selection != x.aSelection) return;
+    if (ev.xselection.property != x.aProp) {
+        // The source would not give the list: the drop ends unaccepted, so
+        // it does not wait for an answer that never comes.
+        if (x.bEntered) Wm().DragLeave();
+        SendDndFinished(n, false);
+        x.source = 0;
+        x.bEntered = false;
+        return;
+    }
     Atom actual;
     int format;
     unsigned long count = 0, after = 0;
