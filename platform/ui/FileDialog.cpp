@@ -76,7 +76,7 @@ int CFileDialog::DoModal() {
     for (;;) {
         CFileDialogWindow dlg(start, name, patterns, m_bOpen ? L"Open" : L"Save");
         RECT area = top->GetClientRect();
-        int w = std::min<LONG>(460, area.Width()), h = std::min<LONG>(340, area.Height());
+        int w = std::min<LONG>(420, area.Width()), h = std::min<LONG>(320, area.Height());
         dlg.Create(top, RectXYWH((area.Width() - w) / 2, (area.Height() - h) / 3, w, h), 0);
         dlg.Build();
         int r = wm.RunModal(&dlg);
