@@ -25,7 +25,8 @@ bool Narrow(const std::wstring& path, char (&name)[kTextBufferLength],
 }
 } // namespace
 
-void CBinLoader::Tell(UINT nText) const {
+void CBinLoader::Tell(UINT nText) {
+    if (m_bDefer) return m_messages.push_back(nText);
     MessageBox(m_pOwner, CStringTable::Load(nText), CStringTable::Load(IDS_CAPTION),
                MB_OK | MB_ICONEXCLAMATION);
 }

@@ -14,6 +14,11 @@ class CBinLoader {
 public:
     CBinLoader(CEditorState& state, CWnd* pOwner) : m_state(state), m_pOwner(pOwner) {}
 
+    // Keeps the messages for Messages() instead of showing them: a desktop
+    // drop is answered to its source before any message waits for the user.
+    void Defer() { m_bDefer = true; }
+    const std::vector<UINT>& Messages() const { return m_messages; }
+
     // One file into the Loop Bin; true when it loaded.
     bool ToBin(const std::wstring& path);
     // One file onto the pad as one undo step; a failed load is undone. True
@@ -27,8 +32,10 @@ private:
     static bool IsLoaded(HRESULT hr, LONG nIndex, LONG nStatus);
     // Whether the load succeeded; selects what it loaded, shows the message.
     bool Settle(HRESULT hr, LONG nIndex, LONG nStatus);
-    void Tell(UINT nText) const;
+    void Tell(UINT nText);
 
     CEditorState& m_state;
     CWnd* m_pOwner;
+    bool m_bDefer = false;
+    std::vector<UINT> m_messages; // deferred, in order
 };

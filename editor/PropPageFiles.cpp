@@ -115,10 +115,22 @@ HRESULT CVudivuVizezudPropPage::Drop(const CDropData& data, DWORD, POINT pt, DWO
     ++m_nPaintSuspended;
     if (pad >= 0) SelectPad(pad);
     m_state.ClearSelections();
-    if (CBinLoader(m_state, this).Load(data.files, pad) > 0) *pdwEffect = DROPEFFECT_COPY;
+    CBinLoader loader(m_state, this);
+    loader.Defer();
+    if (loader.Load(data.files, pad) > 0) *pdwEffect = DROPEFFECT_COPY;
     if (pad >= 0) ReadPadSettings();
     --m_nPaintSuspended;
     c->RequestRefresh(1);
     Invalidate();
+    // The messages wait until the source has heard the answer and let go.
+    m_dropMessages = loader.Messages();
+    if (!m_dropMessages.empty()) SetTimer(kDropMessageTimer, 100);
     return S_OK;
+}
+
+void CVudivuVizezudPropPage::ShowDropMessages() {
+    KillTimer(kDropMessageTimer);
+    const std::vector<UINT> messages = std::move(m_dropMessages);
+    m_dropMessages.clear();
+    for (UINT nText : messages) Ask(this, nText, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -151,6 +151,7 @@ BOOL CVudivuVizezudPropPage::OnMouseHWheel(UINT nFlags, short zDelta, POINT pt) 
 // Every 200 ms: the pad images follow the engine; everything is read again
 // only when the engine asks for it with 1.
 void CVudivuVizezudPropPage::OnTimer(UINT_PTR nID) {
+    if (nID == kDropMessageTimer) return ShowDropMessages();
     if (nID != kRefreshTimer || m_state.Control() == nullptr) return;
     LONG nRequest = 0;
     m_state.Control()->TakeRefreshRequest(&nRequest);

@@ -35,6 +35,7 @@ class CVudivuVizezudPropPage : public CWnd,
 public:
     static constexpr UINT_PTR kRefreshTimer = 1;
     static constexpr UINT kRefreshMs = 200;
+    static constexpr UINT_PTR kDropMessageTimer = 2; // shows a drop's messages after it
 
     // The page class's creation function; the page cannot be aggregated.
     static INonDelegatingUnknown* CreateInstance(IUnknown* pUnkOuter, HRESULT* phr);
@@ -130,6 +131,7 @@ private:
     bool OnProjectFile(bool bSave);
     bool OnPadCommand(UINT nID, int nCode);
     void OnDeleteFile();
+    void ShowDropMessages();
     void StepGrain(int nStep);
     void StepPad(int nStep);
     void SelectGrain(int nPad, LONG nGrain);
@@ -159,6 +161,7 @@ private:
     std::vector<CPageRegion*> m_regions; // in paint order
     CPageRegion* m_pPressed = nullptr;   // the region a press went to, until the release
     int m_nPaintSuspended = 0;           // raised while a drop is handled
+    std::vector<UINT> m_dropMessages;    // what the last drop has to tell
     double m_dHostScale = 0.0;           // the host's factor, 0 for none
     bool m_bOffscreen = false;
     bool m_bOwnBackend = false;

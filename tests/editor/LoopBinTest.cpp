@@ -161,6 +161,12 @@ protected:
             if (c.rfind("Load", 0) == 0 || c == "Checkpoint()" || c == "Undo()") out.push_back(c);
         return out;
     }
+    // Drops show their messages once the source has its answer.
+    DWORD Drop(const std::vector<std::wstring>& files, POINT pt) {
+        const DWORD effect = Screen().DropFiles(files, pt);
+        Screen().Advance(100);
+        return effect;
+    }
     bool Asked(UINT id) const {
         for (const std::wstring& a : Wm().Script().Asked())
             if (a == Text(id)) return true;
@@ -249,8 +255,11 @@ TEST_F(LoopBinTest, DropsStopAtTheFirstFileThatFails) {
     Calls();
     // Three files on the list, the second failing: the first loads and is
     // selected, the message for the second shows, the third is not tried.
+    // The message waits until the drop has been answered.
     EXPECT_EQ(Screen().DropFiles({L"/l/A.wav", L"/l/bad.wav", L"/l/C.wav"}, Line(2)),
               DROPEFFECT_COPY);
+    EXPECT_FALSE(Asked(IDS_LOAD_ERROR));
+    Screen().Advance(100);
     EXPECT_EQ(Loads(), (std::vector<std::string>{"LoadFileToBin(A.wav,/l/A.wav,-1)",
                                                  "LoadFileToBin(bad.wav,/l/bad.wav,-1)"}));
     EXPECT_TRUE(Asked(IDS_LOAD_ERROR));
@@ -258,7 +267,7 @@ TEST_F(LoopBinTest, DropsStopAtTheFirstFileThatFails) {
     EXPECT_TRUE(bin.Called("RequestRefresh(1)"));
     // A full bin names itself; nothing loaded is no copy for the source.
     Wm().Script().Clear();
-    EXPECT_EQ(Screen().DropFiles({L"/l/full.wav", L"/l/D.wav"}, Line(0)), DROPEFFECT_NONE);
+    EXPECT_EQ(Drop({L"/l/full.wav", L"/l/D.wav"}, Line(0)), DROPEFFECT_NONE);
     EXPECT_TRUE(Asked(IDS_BIN_FULL));
     EXPECT_EQ(Loads(), std::vector<std::string>{"LoadFileToBin(full.wav,/l/full.wav,-1)"});
 
@@ -266,17 +275,17 @@ TEST_F(LoopBinTest, DropsStopAtTheFirstFileThatFails) {
     // the failing one is undone.
     Wm().Script().Clear();
     const POINT pad7 = {138 + 89 * 3 + 20, 43 + 57 * 1 - 20};
-    Screen().DropFiles({L"/l/E.wav", L"/l/bad.wav", L"/l/F.wav"}, pad7);
+    Drop({L"/l/E.wav", L"/l/bad.wav", L"/l/F.wav"}, pad7);
     EXPECT_EQ(State().m_nCurrentPad, 7);
     EXPECT_EQ(Loads(),
               (std::vector<std::string>{"Checkpoint()", "LoadFileToPad(7,E.wav)", "Checkpoint()",
                                         "LoadFileToPad(7,bad.wav)", "Undo()"}));
     EXPECT_TRUE(Asked(IDS_LOAD_ERROR));
     // On a Pad Editor row; elsewhere nothing is taken.
-    Screen().DropFiles({L"/l/G.wav"}, {300, Editor().RowTop(9) + 4});
+    Drop({L"/l/G.wav"}, {300, Editor().RowTop(9) + 4});
     EXPECT_EQ(State().m_nCurrentPad, 9);
     EXPECT_EQ(Loads(), (std::vector<std::string>{"Checkpoint()", "LoadFileToPad(9,G.wav)"}));
-    EXPECT_EQ(Screen().DropFiles({L"/l/H.wav"}, {590, 5}), DROPEFFECT_NONE);
+    EXPECT_EQ(Drop({L"/l/H.wav"}, {590, 5}), DROPEFFECT_NONE);
     EXPECT_EQ(Loads(), std::vector<std::string>{});
 }
 
@@ -287,14 +296,14 @@ TEST_F(LoopBinTest, DropsStopAtTheFirstFileThatFails) {
 TEST_F(LoopBinTest, AFormatCorrectionKeepsTheLoadAndOverlongPathsAreRefused) {
     SetFiles({});
     Calls();
-    Screen().DropFiles({L"/l/float.wav", L"/l/B.wav"}, {300, Editor().RowTop(2) + 4});
+    Drop({L"/l/float.wav", L"/l/B.wav"}, {300, Editor().RowTop(2) + 4});
     EXPECT_EQ(Loads(), (std::vector<std::string>{"Checkpoint()", "LoadFileToPad(2,float.wav)",
                                                  "Checkpoint()", "LoadFileToPad(2,B.wav)"}));
     EXPECT_TRUE(Asked(IDS_PATCH_AUDIO));
     EXPECT_EQ(State().m_nSelectedFile, 1);
     Wm().Script().Clear();
     const std::wstring longPath = L"/l/" + std::wstring(300, L'x') + L".wav";
-    Screen().DropFiles({longPath}, Line(0));
+    Drop({longPath}, Line(0));
     EXPECT_EQ(Loads(), std::vector<std::string>{});
     EXPECT_TRUE(Asked(IDS_LOAD_ERROR));
 }

@@ -343,8 +343,9 @@ TEST_F(Lv2Ui, DropThroughTheHostsProxyIsAnsweredForTheHostsWindow) {
     const XEvent finished = answers("XdndFinished", 3000);
     ASSERT_EQ(finished.type, ClientMessage) << "the drop is never finished";
     EXPECT_EQ(static_cast<Window>(finished.xclient.data.l[0]), m_parent);
-    // No region of the page loads dropped files yet, so the source hears
-    // that nothing was copied rather than a success.
+    // The file does not exist, so nothing loads and the source hears that
+    // nothing was copied rather than a success; the page's message follows
+    // the answer.
     EXPECT_FALSE(finished.xclient.data.l[1] & 1) << "a drop nothing took was reported as done";
     m_pUi->cleanup(ui);
     XDestroyWindow(m_pX, source);
