@@ -17,6 +17,21 @@ void CEditorState::ProjectChanged() {
     if (IVudivuVizezud* c = Control()) c->RequestRefresh(1);
 }
 
+bool CEditorState::AssignFileToPad(int nPad, LONG nFile) {
+    IVudivuVizezud* c = Control();
+    if (c == nullptr) return false;
+    c->Checkpoint();
+    if (FAILED(c->AssignFileToPad(nPad, nFile))) {
+        c->Undo();
+        return false;
+    }
+    // The pad's grains were replaced: selected indexes no longer name them.
+    m_grains.Clear();
+    SelectPad(nPad);
+    ProjectChanged();
+    return true;
+}
+
 void CEditorState::SettingChanging(UINT nGesture) {
     if (nGesture == 0 || nGesture != m_nGesture)
         if (IVudivuVizezud* c = Control()) c->Checkpoint();

@@ -35,6 +35,9 @@ public:
     // After a change of the project made here: asks the engine for a full
     // refresh and marks the project as changed since it was opened or saved.
     void ProjectChanged();
+    // Lays Loop Bin file nFile on the pad as one undo step (undone when it
+    // fails); on success the pad becomes current. False when nothing changed.
+    bool AssignFileToPad(int nPad, LONG nFile);
     // Before a pad or grain setting is changed here: an undo step for each
     // change, or one for a whole knob gesture (nGesture: the knob's id) until
     // EndGesture; marks the project changed without a full refresh.

@@ -288,14 +288,7 @@ bool CPadEditor::BinDrop(POINT pt) {
     const int row = RowAt(pt);
     if (c == nullptr || row < 0 || drag.kind == BinDrag::Kind::None) return false;
     if (drag.kind == BinDrag::Kind::File) {
-        c->Checkpoint();
-        if (FAILED(c->AssignFileToPad(row, drag.nFile))) {
-            c->Undo();
-            return true;
-        }
-        m_state.m_grains.Clear();
-        m_state.SelectPad(row);
-        m_state.ProjectChanged();
+        m_state.AssignFileToPad(row, drag.nFile);
         return true;
     }
     const int hit = pt.x >= kGrainLeft ? m_plot.HitGrain(row, pt.x, TickAt(pt.x)) : -1;

@@ -84,7 +84,10 @@ void CVudivuVizezudPropPage::OnLButtonUp(UINT nFlags, POINT pt) {
     if (r != nullptr) r->OnLButtonUp(nFlags, pt);
     // A Loop Bin file or slice drag ends at every release, dropped or not.
     if (m_state.m_binDrag.kind != BinDrag::Kind::None) {
-        if (m_pPadEditor->HitTest(pt)) m_pPadEditor->BinDrop(pt);
+        if (m_pPadEditor->HitTest(pt))
+            m_pPadEditor->BinDrop(pt);
+        else if (m_state.m_binDrag.kind == BinDrag::Kind::File && m_pPadGrid->HitTest(pt))
+            m_state.AssignFileToPad(CPadGrid::PadAt(pt), m_state.m_binDrag.nFile);
         EndBinDrag();
     }
 }

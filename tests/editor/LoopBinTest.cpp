@@ -5,6 +5,7 @@
 #include "editor/BitmapToggleCtrl.h"
 #include "editor/LoopBinList.h"
 #include "editor/MiddleBand.h"
+#include "editor/PadGrid.h"
 #include "editor/PageTools.h"
 #include "editor/SliceView.h"
 #include "platform/ui/Bitmap.h"
@@ -219,6 +220,13 @@ TEST_F(LoopBinTest, AClickSelectsAFilePreviewsItWhilePlayIsOnAndDragsItToARow) {
 
     Drag(Line(1), {300, Editor().RowTop(4) + 4});
     EXPECT_EQ(Calls(), (std::vector<std::string>{"Checkpoint()", "AssignFileToPad(4,1)"}));
+
+    // Onto a pad cell of the grid: the pad takes the file and becomes current.
+    const RECT cell = CPadGrid::FrameRect(6);
+    Drag(Line(0), {(cell.left + cell.right) / 2, cell.bottom - 6});
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"Checkpoint()", "AssignFileToPad(6,0)"}));
+    EXPECT_EQ(State().m_nCurrentPad, 6);
+    EXPECT_EQ(State().m_binDrag.kind, BinDrag::Kind::None);
 }
 
 TEST_F(LoopBinTest, DeletingAsksAndSelectsTheEntryBefore) {
