@@ -44,7 +44,10 @@ void CBitmapToggleCtrl::OnLButtonUp(UINT, POINT pt) {
     OnMouseMove(0, pt);
     m_bTrackingToggle = false;
     if (GetCapture() == this) ReleaseCapture();
-    if (!m_bNotifyOnPress) Notify(BN_CLICKED);
+    // A parent told at the press has acted on the new state; released outside,
+    // the toggle is back in its earlier state, and the parent is told again so
+    // that what it changed agrees with what the toggle shows.
+    if (!m_bNotifyOnPress || m_nState == m_nStateAtPress) Notify(BN_CLICKED);
 }
 
 void CBitmapToggleCtrl::OnCaptureChanged(CWnd* pNew) {

@@ -71,11 +71,18 @@ TEST_F(Controls, TogglePressedAndReleasedOutsideEndsInItsEarlierState) {
     Screen().MoveTo({12, 12}); // back inside, pressed again
     EXPECT_EQ(t.m_nState, 1);
     Screen().MoveTo({60, 60});
+    EXPECT_EQ(Commands(1024), 1);
     Screen().ButtonUp({60, 60});
     EXPECT_EQ(t.m_nState, 0);
-    EXPECT_EQ(Commands(1024), 1);
+    // Told once more, so the parent can undo what it did at the press.
+    EXPECT_EQ(Commands(1024), 2);
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
     EXPECT_TRUE(Shows(t, *CSkin::Get(IDB_MUTE_OFF)));
+    // Released inside, the press stands and nothing more is told.
+    Screen().ButtonDown({15, 15});
+    Screen().ButtonUp({15, 15});
+    EXPECT_EQ(t.m_nState, 1);
+    EXPECT_EQ(Commands(1024), 3);
 }
 
 TEST_F(Controls, ToggleLosingThePointerToADialogKeepsItsState) {

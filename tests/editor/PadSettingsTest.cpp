@@ -75,6 +75,14 @@ TEST_F(PadSettingsTest, MuteAndSoloWriteTheirOwnPadAndPadSixteensMuteIsTen40) {
     EXPECT_FALSE(Pad(14).bMute || Pad(0).bSolo);
     ClickControl(1040);
     EXPECT_FALSE(Pad(15).bMute);
+    // Pressed, then released outside: the toggle shows its earlier state and
+    // the engine holds it too.
+    Screen().ButtonDown(Centre(IDC_PAD_SOLO + 7));
+    EXPECT_TRUE(Pad(7).bSolo);
+    Screen().MoveTo({300, 300});
+    Screen().ButtonUp({300, 300});
+    EXPECT_FALSE(Pad(7).bSolo);
+    EXPECT_EQ(Toggle(IDC_PAD_SOLO + 7), 0);
 }
 
 TEST_F(PadSettingsTest, VolumeAndPanKnobsMapTheirRangeAndShowDecibelsAndSides) {
