@@ -30,7 +30,7 @@ import JalvUiCheck as ui  # noqa: E402  the screen's pixels, the page's window
 SCREEN = (1600, 1000)
 PLUGIN_AT = (700, 380)  # where the plug-in's window is put, clear of the mixer strip
 TRACK = "Pandrel"
-TRIES = 3
+TRIES = 5
 
 # Ardour's settings for a first start without questions: the user has been
 # here before, and the engine starts by itself on JACK (the server named by
@@ -214,6 +214,8 @@ def open_session(session, env, scratch, attempt):
     halted = lambda: "JACK HALTED" in said()
     up = ec.wait_until(40, lambda: ardour.poll() is not None or halted() or (
         windows(env, "^%s - Ardour$" % name) and ports()))
+    # The connection is lost, when it is, within moments of the window showing.
+    time.sleep(2)
     if up and ardour.poll() is None and not halted():
         return log, ardour, jack
     if not halted():
