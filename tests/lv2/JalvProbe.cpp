@@ -8,6 +8,10 @@
 //   lv2_jalv_probe listen CLIENT SECONDS
 //                                records CLIENT's mix for SECONDS and checks that
 //                                it sounds somewhere (a pad pressed meanwhile)
+//   lv2_jalv_probe peaks CLIENT SECONDS [KEY@SECONDS ...]
+//                                says "armed", strikes the keys (each held 100 ms)
+//                                at their times and prints the mix's peak of each
+//                                50 ms window of SECONDS as one line of numbers
 // Each prints what it finds; a failure is one line and exit status 1.
 #include "lv2/JackProbe.h"
 #include "lv2/Lv2TestHost.h"
@@ -106,10 +110,47 @@ int Listen(const std::string& strClient, double dSeconds) {
     return fPeak > 0.05f ? 0 : Fail("the mix stays silent");
 }
 
+int Peaks(const std::string& strClient, double dSeconds, char** ppszNotes, int nNotes) {
+    CJackProbe probe;
+    std::string strError;
+    if (!probe.Open("pandrel-peaks", &strError) ||
+        !probe.Connect(strClient + ":events", strClient + ":mix_l", strClient + ":mix_r", 10.0,
+                       &strError))
+        return Fail(strError);
+    const uint32_t nRate = probe.Rate();
+    std::vector<CJackProbe::Note> notes;
+    for (int i = 0; i < nNotes; ++i) {
+        const std::string arg = ppszNotes[i];
+        const size_t at = arg.find('@');
+        if (at == std::string::npos) return Fail("a note is KEY@SECONDS: " + arg);
+        const auto nKey = static_cast<uint8_t>(std::atoi(arg.substr(0, at).c_str()) & 0x7f);
+        const auto nFrame = static_cast<uint32_t>(std::atof(arg.substr(at + 1).c_str()) * nRate);
+        notes.push_back({nFrame, 0x90, nKey, 110});
+        notes.push_back({nFrame + nRate / 10, 0x80, nKey, 0});
+    }
+    std::sort(notes.begin(), notes.end(), [](const CJackProbe::Note& a, const CJackProbe::Note& b) {
+        return a.nFrame < b.nFrame;
+    });
+    std::printf("armed\n");
+    std::fflush(stdout);
+    const auto nFrames = static_cast<uint32_t>(dSeconds * nRate);
+    if (!probe.Play(notes, nFrames, dSeconds + 10.0, &strError)) return Fail(strError);
+    const auto& l = probe.Left();
+    const auto& r = probe.Right();
+    const size_t nWindow = nRate / 20;
+    for (size_t w = 0; w < l.size(); w += nWindow)
+        std::printf("%s%.4f", w == 0 ? "" : " ", static_cast<double>(Peak(l, r, w, w + nWindow)));
+    std::printf("\n");
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "state") == 0) return SaveState(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "play") == 0) return Play(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "listen") == 0)
         return Listen(argv[2], std::atof(argv[3]));
-    return Fail("usage: lv2_jalv_probe state DIR | play CLIENT | listen CLIENT SECONDS");
+    if (argc >= 4 && std::strcmp(argv[1], "peaks") == 0)
+        return Peaks(argv[2], std::atof(argv[3]), argv + 4, argc - 4);
+    return Fail("usage: lv2_jalv_probe state DIR | play CLIENT | listen CLIENT SECONDS | "
+                "peaks CLIENT SECONDS [KEY@SECONDS ...]");
 }
