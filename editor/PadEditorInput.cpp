@@ -223,18 +223,17 @@ bool CPadEditor::CancelDrag() {
     return true;
 }
 
-bool CPadEditor::OnLButtonDblClk(UINT, POINT pt) {
-    if (m_horizontal.Press(pt) || m_vertical.Press(pt)) return true;
+// Over a row's label every grain of the pad becomes the selection; anywhere
+// else the second click is a press, so a grain clicked and dragged at once moves.
+bool CPadEditor::OnLButtonDblClk(UINT nFlags, POINT pt) {
     const int row = RowAt(pt);
-    if (row < 0) return kPadEditorRect.Contains(pt);
-    // Over the label: every grain of the pad becomes the selection.
-    if (pt.x < kGrainLeft) {
-        LONG n = 0;
-        if (IVudivuVizezud* c = m_state.Control(); c != nullptr)
-            c->GetPadGrainCount(kKindPad, row, &n);
-        m_state.m_grains.Clear();
-        for (LONG i = 0; i < n; ++i) m_state.m_grains.Add(row, i);
-    }
+    if (row < 0 || pt.x >= kGrainLeft || m_horizontal.Track().Contains(pt) ||
+        m_vertical.Track().Contains(pt))
+        return OnLButtonDown(nFlags, pt);
+    LONG n = 0;
+    if (IVudivuVizezud* c = m_state.Control(); c != nullptr) c->GetPadGrainCount(kKindPad, row, &n);
+    m_state.m_grains.Clear();
+    for (LONG i = 0; i < n; ++i) m_state.m_grains.Add(row, i);
     m_state.SelectPad(row);
     Redraw();
     return true;

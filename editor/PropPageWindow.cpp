@@ -114,9 +114,12 @@ bool CVudivuVizezudPropPage::CancelDrag() {
     return bCancelled;
 }
 
+// A second press the region gives no meaning of its own is a press, so a
+// file or slice clicked and then dragged at once still drags.
 void CVudivuVizezudPropPage::OnLButtonDblClk(UINT nFlags, POINT pt) {
     CPageRegion* r = RegionAt(pt);
-    if (r != nullptr && r->OnLButtonDblClk(nFlags, pt)) {
+    if (r == nullptr) return;
+    if (r->OnLButtonDblClk(nFlags, pt) || r->OnLButtonDown(nFlags, pt)) {
         m_pPressed = r;
         SetCapture();
     }

@@ -1,0 +1,86 @@
+// Faults found by working the page as a producer does: a file, a slice or a
+// grain pressed again right after its first click still drags.
+#include "PadEditorFixture.h"
+#include "editor/PageLayout.h"
+#include "resources/ResourceIds.h"
+
+namespace {
+constexpr LONGLONG kBeat = kTicksPerBeat;
+constexpr LONG kSliceWidth = 30;
+
+// File 0's slices drawn 30 pixels wide, so the slice view can be clicked.
+class WideSlices : public PadControl {
+public:
+    HRESULT GetFileSlices(LONG nFile, GrainSummary** pp, LONG* pn) override {
+        const HRESULT hr = PadControl::GetFileSlices(nFile, pp, pn);
+        for (LONG i = 0; i < *pn; ++i) (*pp)[i].nPeakCount = kSliceWidth;
+        return hr;
+    }
+};
+} // namespace
+
+class WalkThroughTest : public PadEditorTest {
+protected:
+    void SetUp() override {
+        PadEditorTest::SetUp();
+        slices.files = {"Beat.wav", "Funk.wav"};
+        HRESULT hr = S_OK;
+        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
+        ASSERT_NE(p, nullptr);
+        p->NonDelegatingAddRef();
+        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
+        IUnknown* objects[] = {&slices};
+        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+        const RECTL rc{0, 0, 600, 553};
+        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
+        Wm().Pump();
+    }
+    // A click, then a press 100 ms later at the same place dragged to `to`:
+    // the window manager reports the second press as a double-click.
+    void ClickThenDrag(POINT from, POINT to) {
+        Screen().ButtonDown(from, 1, 0);
+        Screen().ButtonUp(from, 1, 0);
+        Screen().Advance(100);
+        Screen().ButtonDown(from, 1, 0);
+        Screen().MoveTo({(from.x + to.x) / 2, (from.y + to.y) / 2}, 0);
+        Screen().MoveTo(to, 0);
+        Screen().ButtonUp(to, 1, 0);
+        Screen().Advance(600);
+        Wm().Pump();
+    }
+    bool Called(const std::string& call) const { return slices.Called(call); }
+    static POINT Line(int i) { return {40, kLoopBinRect.top + 15 * i + 7}; }
+    static POINT Slice(int i) { return {45 + kSliceWidth * i + 10, 300}; }
+
+    WideSlices slices;
+};
+
+TEST_F(WalkThroughTest, AFileSliceOrGrainPressedAgainAtOnceStillDrags) {
+    // A Loop Bin file onto row 3, and onto pad 6's cell in the grid.
+    ClickThenDrag(Line(0), {300, Editor().RowTop(2) + 4});
+    EXPECT_TRUE(Called("AssignFileToPad(2,0)"));
+    EXPECT_EQ(State().m_binDrag.kind, BinDrag::Kind::None);
+    ClickThenDrag(Line(0), {250, 85});
+    EXPECT_TRUE(Called("AssignFileToPad(5,0)"));
+    // A slice onto an empty place of row 8.
+    State().m_nSelectedFile = 0;
+    page->RefreshAll();
+    Wm().Pump();
+    ClickThenDrag(Slice(2), {Editor().XOfTick(2 * kBeat) + 1, Editor().RowTop(7) + 4});
+    EXPECT_EQ(slices.Count("AddGrain(0,2,7,"), 1);
+    // A grain onto row 10, after the first click selected it.
+    slices.pads[4].push_back({kBeat, 2 * kBeat});
+    page->RefreshAll();
+    Wm().Pump();
+    const POINT grain{Editor().XOfTick(kBeat) + 3, Editor().RowTop(4) + 4};
+    ClickThenDrag(grain, {grain.x, Editor().RowTop(9) + 4});
+    EXPECT_EQ(slices.Count("MoveGrain(4,0,9,"), 1);
+    // The label's double-click keeps its meaning: every grain of the pad.
+    slices.pads[11] = {{0, kBeat}, {kBeat, 2 * kBeat}};
+    page->RefreshAll();
+    Wm().Pump();
+    const POINT label{120, Editor().RowTop(11) + 4};
+    ClickThenDrag(label, label);
+    EXPECT_EQ(State().m_grains.Count(), 2);
+    EXPECT_EQ(State().m_nCurrentPad, 11);
+}
