@@ -45,8 +45,11 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
                         bProject ? L"Pnd Files (*.pnd)|*.pnd||" : L"Wave Files (*.wav)|*.wav||",
                         this);
         if (dlg.DoModal() == IDOK) {
-            m_state.ClearSelections();
-            m_state.m_nSelectedFile = -1;
+            // A save changes nothing the page shows: what is selected stays.
+            if (mode != FileMode::SaveProject) {
+                m_state.ClearSelections();
+                m_state.m_nSelectedFile = -1;
+            }
             CBinLoader loader(m_state, this);
             if (mode == FileMode::BinWave) {
                 bDone = loader.ToBin(dlg.GetPathName());

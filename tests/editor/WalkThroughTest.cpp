@@ -1,5 +1,6 @@
 // Faults found by working the page as a producer does: a file, a slice or a
-// grain pressed again right after its first click still drags.
+// grain pressed again right after its first click still drags, and saving
+// the project keeps what is selected.
 #include "PadEditorFixture.h"
 #include "editor/PageLayout.h"
 #include "resources/ResourceIds.h"
@@ -83,4 +84,36 @@ TEST_F(WalkThroughTest, AFileSliceOrGrainPressedAgainAtOnceStillDrags) {
     ClickThenDrag(label, label);
     EXPECT_EQ(State().m_grains.Count(), 2);
     EXPECT_EQ(State().m_nCurrentPad, 11);
+}
+
+TEST_F(WalkThroughTest, SavingKeepsTheSelectedFileSlicesAndGrainsOpeningClearsThem) {
+    slices.pads[1].push_back({0, kBeat});
+    State().m_nSelectedFile = 1;
+    State().m_slices.Add(1, 3);
+    State().m_grains.Add(1, 0);
+    Wm().Script().Push(IDOK, L"/tmp/walk.pnd");
+    const RECT save = page->Control(IDC_SAVE_PROJECT)->GetRectInParent();
+    Screen().Click({(save.left + save.right) / 2, (save.top + save.bottom) / 2});
+    Wm().Pump();
+    ASSERT_TRUE(Called("SaveProject(/tmp/walk.pnd)"));
+    EXPECT_EQ(State().m_nSelectedFile, 1);
+    EXPECT_TRUE(State().m_slices.Contains(1, 3));
+    EXPECT_TRUE(State().m_grains.Contains(1, 0));
+    EXPECT_FALSE(State().m_bDirty);
+    // A cancelled save changes nothing either; an opened project (even one
+    // that fails to load) starts with nothing selected.
+    Screen().Advance(600);
+    Wm().Script().Push(IDCANCEL);
+    Screen().Click({(save.left + save.right) / 2, (save.top + save.bottom) / 2});
+    Wm().Pump();
+    EXPECT_EQ(State().m_nSelectedFile, 1);
+    Screen().Advance(600);
+    Wm().Script().Push(IDOK, L"/tmp/other.pnd");
+    const RECT open = page->Control(IDC_OPEN_PROJECT)->GetRectInParent();
+    Screen().Click({(open.left + open.right) / 2, (open.top + open.bottom) / 2});
+    Wm().Pump();
+    EXPECT_TRUE(Called("LoadProject(/tmp/other.pnd)"));
+    EXPECT_EQ(State().m_nSelectedFile, -1);
+    EXPECT_TRUE(State().m_slices.IsEmpty());
+    EXPECT_TRUE(State().m_grains.IsEmpty());
 }
