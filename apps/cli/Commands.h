@@ -2,6 +2,7 @@
 // with its parsed arguments, answering the exit status or throwing CCliError.
 #pragma once
 #include "apps/cli/CommandArgs.h"
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,24 +32,15 @@ struct SliceSettings;
 bool HasSliceOptions(const CCommandArgs& args);
 // The options as settings; a usage error throws CCliError.
 SliceSettings SliceSettingsFrom(const CCommandArgs& args, const char* pszCommand);
-// A sliced copy of a file in a folder of its own, made with the command's
-// slicing options and removed with the object (or by a signal).
-class CSlicedFile {
-public:
-    CSlicedFile(const std::string& strPath, const CCommandArgs& args, const char* pszCommand);
-    ~CSlicedFile();
-    CSlicedFile(const CSlicedFile&) = delete;
-    CSlicedFile& operator=(const CSlicedFile&) = delete;
-    const std::string& Path() const { return m_strPath; }
-
-private:
-    std::string m_strDir;
-    std::string m_strPath;
-    int m_nSlot = -1;
-};
+// The file sliced with the command's slicing options, as the bytes of a WAV
+// loop; a mistake or a file that cannot be sliced throws CCliError.
+std::vector<uint8_t> SlicedLoop(const std::string& strPath, const CCommandArgs& args,
+                                const char* pszCommand);
 // What 'pandrel slice --onsets' would make of a file, as text; empty when the
 // file cannot be read or sliced.
 std::string SlicerSummary(const std::string& strPath);
+// The same as a JSON object; "null" when the file cannot be read or sliced.
+std::string SlicerJson(const std::string& strPath);
 
 // Writes text to stdout; a failed write (a full disk, a closed pipe) throws.
 void WriteStdout(const std::string& strText);

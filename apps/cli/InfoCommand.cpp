@@ -1,7 +1,9 @@
-// `pandrel info`: what the wave reader finds in a WAV file, or what a project
-// holds once the instrument has loaded it.
+// `pandrel info`: what the wave reader finds in a WAV file, what the loader
+// decodes of any other audio file, and for a plain file how the slicer would
+// cut it; or what a project holds once the instrument has loaded it.
 #include "apps/cli/CliError.h"
 #include "apps/cli/Commands.h"
+#include "apps/cli/DecodedInfo.h"
 #include "apps/cli/HostSession.h"
 #include "apps/cli/ProjectInfo.h"
 #include "apps/cli/WaveInfo.h"
@@ -36,23 +38,33 @@ int Run(const CCommandArgs& args) {
         WriteStdout(args.Has("--json") ? info.Json() : info.Text());
         return 0;
     }
-    CWaveInfo info;
     // A plain file (no loop metadata) is also shown as the slicer would cut it.
-    CAcidWave wave;
-    const bool bPlain =
-        !args.Has("--json") && (wave.Open(strPath.c_str()) != S_OK || !wave.HasAcid());
-    wave.Close();
+    const bool bJson = args.Has("--json");
+    CWaveInfo wave;
     try {
-        info.Read(strPath);
+        wave.Read(strPath);
     } catch (const CCliError&) {
-        // What the wave reader refuses, the slicer may still read.
-        const std::string strSlicer = bPlain ? SlicerSummary(strPath) : "";
+        // What the wave reader refuses, the loader may decode, and the
+        // slicer may still read.
+        CDecodedInfo decoded;
+        if (decoded.Read(strPath)) {
+            const bool bPlain = !decoded.HasLoop();
+            if (bJson)
+                WriteStdout(decoded.Json(bPlain ? SlicerJson(strPath) : "null"));
+            else
+                WriteStdout(decoded.Text() + (bPlain ? SlicerSummary(strPath) : ""));
+            return 0;
+        }
+        const std::string strSlicer = bJson ? "" : SlicerSummary(strPath);
         if (strSlicer.empty()) throw;
         WriteStdout(strSlicer.substr(1));
         return 0;
     }
-    WriteStdout(args.Has("--json") ? info.Json()
-                                   : info.Text() + (bPlain ? SlicerSummary(strPath) : ""));
+    const bool bPlain = !wave.HasAcid();
+    if (bJson)
+        WriteStdout(wave.Json(bPlain ? SlicerJson(strPath) : "null"));
+    else
+        WriteStdout(wave.Text() + (bPlain ? SlicerSummary(strPath) : ""));
     return 0;
 }
 } // namespace
@@ -60,12 +72,16 @@ int Run(const CCommandArgs& args) {
 const CommandEntry& InfoCommand() {
     static const CommandEntry entry{
         "info",
-        "show what a WAV file (or a project) holds",
-        "usage: pandrel info FILE.wav|FILE.pnd [--json]\n\n"
+        "show what an audio file (or a project) holds",
+        "usage: pandrel info FILE|FILE.pnd [--json]\n\n"
         "For a WAV file, shows what the wave reader finds: sample format, length, ACID\n"
         "loop flags, root key, beats, tempo, slice unit, the segment list, INFO tags.\n"
-        "For a plain file (no loop metadata, WAV or any format the slicer reads), also\n"
-        "shows what 'pandrel slice --onsets' would make of it: beats, tempo, slices.\n"
+        "For another audio file (AIFF, FLAC, OGG, MP3, a WAV of more than two\n"
+        "channels), shows what the loader decodes: format, channels and the fold to\n"
+        "stereo, length, loop or one-shot, beats, tempo, segments, and the limit that\n"
+        "refuses it, if any. For a plain file (no loop metadata), also shows what\n"
+        "'pandrel slice --onsets' would make of it: beats, tempo, slices (in JSON,\n"
+        "the \"slicer\" field; null for a loop or a file the slicer cannot read).\n"
         "For a project, shows its Loop Bin, its pads with their grains, and the key map.\n\n"
         "  --json           print the same as one JSON object\n"
         "  --module FILE    the instrument library, for projects (default: next to this program)\n",

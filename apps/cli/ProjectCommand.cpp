@@ -6,6 +6,7 @@
 #include "apps/cli/FileProblem.h"
 #include "apps/cli/HostSession.h"
 #include "apps/cli/NoteName.h"
+#include "apps/cli/SlicedFile.h"
 #include "apps/cli/WaveInfo.h"
 #include "interfaces/IVudivuVizezud.h"
 #include "interfaces/PandrelConstants.h"
@@ -16,9 +17,12 @@
 #include <cstdlib>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 
 namespace {
+constexpr int kTextLength = 260; // the interface's text buffers
+
 // A whole number from nMin to nMax, or a usage error naming strWhat.
 LONG Integer(const std::string& strCommand, const std::string& strWhat, const std::string& strText,
              LONG nMin, LONG nMax) {
@@ -166,16 +170,35 @@ void New(const CCommandArgs& args, const std::string& strPath, const Positional&
     WriteStdout("wrote " + strPath + "\n");
 }
 
+// The paths the Loop Bin names, as the instrument records them.
+std::set<std::string> BinPaths(CProjectEdit& edit) {
+    std::set<std::string> paths;
+    LONG nFiles = 0;
+    edit.Check(edit->GetFileCount(&nFiles), "cannot count the Loop Bin");
+    for (LONG e = 0; e < nFiles; ++e) {
+        char szPath[kTextLength] = {};
+        edit.Check(edit->GetFileName(e, TRUE, szPath), "cannot read a file path");
+        szPath[kTextLength - 1] = '\0';
+        paths.insert(szPath);
+    }
+    return paths;
+}
+
 void Add(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
     CProjectEdit edit(args, strPath, true);
     char szFull[PATH_MAX];
     std::string strLoop = realpath(pos[2].c_str(), szFull) != nullptr ? szFull : pos[2];
     const std::string strName = args.Value("--name", strLoop.substr(strLoop.find_last_of('/') + 1));
-    // The project embeds the samples: a sliced copy made for the load is
-    // removed afterwards, and the entry keeps the file's own name.
+    // A sliced copy is kept beside the project, so the entry's path names a
+    // file that holds its samples; it keeps the file's own name.
     std::unique_ptr<CSlicedFile> pSliced;
     if (HasSliceOptions(args)) {
-        pSliced = std::make_unique<CSlicedFile>(pos[2], args, "project");
+        const size_t nSlash = strPath.find_last_of('/');
+        const std::string strFolder = nSlash == std::string::npos ? "."
+                                      : nSlash == 0               ? "/"
+                                                                  : strPath.substr(0, nSlash);
+        pSliced = std::make_unique<CSlicedFile>(pos[2], SlicedLoop(pos[2], args, "project"),
+                                                strFolder, BinPaths(edit));
         strLoop = pSliced->Path();
     }
     LONG nEntry = -1, nStatus = 0, nBefore = 0, nAfter = 0;
@@ -193,12 +216,18 @@ void Add(const CCommandArgs& args, const std::string& strPath, const Positional&
     edit.Check(edit->GetFileCount(&nAfter), "cannot count the Loop Bin");
     // A file the Loop Bin holds already (by its full path) is not loaded again.
     if (nAfter == nBefore) {
-        WriteStdout(pos[2] + " is already in the Loop Bin of " + strPath + " as file " +
+        WriteStdout((pSliced ? pos[2] + " sliced as " + strLoop : pos[2]) +
+                    " is already in the Loop Bin of " + strPath + " as file " +
                     std::to_string(nEntry) + "; nothing changed\n");
         return;
     }
     edit.Save();
-    WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) + "\n");
+    if (pSliced) pSliced->Keep();
+    WriteStdout("added " + pos[2] + " to " + strPath + " as file " + std::to_string(nEntry) +
+                (!pSliced           ? std::string()
+                 : pSliced->IsNew() ? ", sliced into " + pSliced->Path()
+                                    : ", sliced as " + pSliced->Path() + " (already there)") +
+                "\n");
 }
 
 void Assign(const CCommandArgs& args, const std::string& strPath, const Positional& pos) {
@@ -319,8 +348,9 @@ const CommandEntry& ProjectCommand() {
         "remove a pad's grain (numbered from 0 in the order 'pandrel info' lists\n"
         "them). The project is saved whole after each change.\n\n"
         "With slicing options (--beats, --bpm, --grid, --onsets, --sensitivity,\n"
-        "--min-gap; see 'pandrel slice --help') the file is sliced on the way in;\n"
-        "the project keeps the sliced samples, and no sliced file is left behind.\n\n"
+        "--min-gap; see 'pandrel slice --help') the file is sliced on the way in: the\n"
+        "sliced copy is kept beside the project as NAME.sliced.wav (NAME.sliced-2.wav\n"
+        "and on when that name holds other samples), and the Loop Bin entry names it.\n\n"
         "pad options:\n"
         "  --synced on|off    follow the song's tempo, or count in samples\n"
         "  --looping on|off   loop, or play once\n"

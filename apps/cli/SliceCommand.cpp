@@ -5,12 +5,9 @@
 #include "apps/cli/Commands.h"
 #include "apps/cli/FileIdentity.h"
 #include "apps/cli/FileProblem.h"
-#include "apps/hostkit/TempFiles.h"
 #include "apps/slicer/SlicePlanner.h"
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 std::string Fixed(double d, int nDecimals) {
@@ -74,6 +71,15 @@ std::string PlanText(const std::string& strPath, const CSliceSource& source, con
     s += "Written as:  " + std::string(FormatName(source.Format())) +
          (source.SourceChannels() > 2 ? ", folded to stereo" : "") + "\n";
     return s;
+}
+
+// What --onsets alone makes of a file; false when it cannot be read or sliced.
+bool OnsetPlan(const std::string& strPath, CSliceSource* pSource, SlicePlan* pPlan) {
+    std::string strError;
+    SliceSettings settings;
+    settings.mode = SliceSettings::Mode::Onsets;
+    return pSource->Read(strPath, &strError) &&
+           CSlicePlanner().Plan(*pSource, settings, pPlan, &strError);
 }
 
 int Run(const CCommandArgs& args) {
@@ -145,42 +151,38 @@ SliceSettings SliceSettingsFrom(const CCommandArgs& args, const char* pszCommand
     return settings;
 }
 
-CSlicedFile::CSlicedFile(const std::string& strPath, const CCommandArgs& args,
-                         const char* pszCommand) {
+std::vector<uint8_t> SlicedLoop(const std::string& strPath, const CCommandArgs& args,
+                                const char* pszCommand) {
     const SliceSettings settings = SliceSettingsFrom(args, pszCommand);
     const CSliceSource source = ReadSource(strPath);
     const SlicePlan plan = MakePlan(strPath, source, settings, true);
-    char szDir[] = "/tmp/pandrel-slice-XXXXXX";
-    if (mkdtemp(szDir) == nullptr)
-        throw CCliError(szDir, "cannot make a folder for the sliced file: " + SystemCause(errno));
-    m_strDir = szDir;
-    std::string strName = strPath.substr(strPath.find_last_of('/') + 1);
-    strName = strName.substr(0, strName.find_last_of('.')) + ".wav";
-    m_strPath = m_strDir + "/" + strName;
+    std::vector<uint8_t> bytes;
     std::string strError;
-    if (!CLoopWavWriter::Write(m_strPath, source, plan.meta, &strError)) {
-        rmdir(m_strDir.c_str());
-        throw CCliError(m_strPath, strError);
-    }
-    m_nSlot = CTempFiles::Add(m_strPath.c_str());
-}
-
-CSlicedFile::~CSlicedFile() {
-    std::remove(m_strPath.c_str());
-    CTempFiles::Remove(m_nSlot);
-    rmdir(m_strDir.c_str());
+    if (!CLoopWavWriter::Encode(source, plan.meta, &bytes, &strError))
+        throw CCliError(strPath, strError);
+    return bytes;
 }
 
 std::string SlicerSummary(const std::string& strPath) {
     CSliceSource source;
-    std::string strError;
-    SliceSettings settings;
-    settings.mode = SliceSettings::Mode::Onsets;
     SlicePlan plan;
-    if (!source.Read(strPath, &strError) ||
-        !CSlicePlanner().Plan(source, settings, &plan, &strError))
-        return {};
+    if (!OnsetPlan(strPath, &source, &plan)) return {};
     return "\n'pandrel slice --onsets' would make:\n" + PlanText(strPath, source, plan, true);
+}
+
+std::string SlicerJson(const std::string& strPath) {
+    CSliceSource source;
+    SlicePlan plan;
+    if (!OnsetPlan(strPath, &source, &plan)) return "null";
+    std::string s = "{\"beats\": " + std::to_string(plan.meta.nBeats) +
+                    ", \"tempo\": " + Fixed(plan.meta.fTempo, 3) +
+                    ", \"tempoEstimated\": " + (plan.bTempoEstimated ? "true" : "false") +
+                    ", \"beatsFromFile\": " + (plan.bBeatsFromFile ? "true" : "false") +
+                    ", \"onsets\": " + std::to_string(plan.nOnsets) + ", \"slices\": [";
+    for (size_t i = 0; i < plan.meta.starts.size(); ++i)
+        s += (i ? ", " : "") + std::to_string(plan.meta.starts[i]);
+    return s + "], \"writtenAs\": \"" + FormatName(source.Format()) +
+           "\", \"foldedToStereo\": " + (source.SourceChannels() > 2 ? "true" : "false") + "}";
 }
 
 const CommandEntry& SliceCommand() {

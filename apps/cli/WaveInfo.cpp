@@ -85,9 +85,9 @@ bool DecodedFormat(const WAVEFORMATEX& f) {
     return f.wFormatTag == WAVE_FORMAT_IEEE_FLOAT && (nBits == 32 || nBits == 64);
 }
 
-// The limits of the instrument's loader: a file with loop metadata plays as a
-// sliced loop, any other as one grain.
-std::string LengthProblem(const CAcidWaveSource& file) {
+} // namespace
+
+std::string LoaderLimitProblem(const CAcidWaveSource& file) {
     const LoopSource& s = file.Source();
     const double dSeconds = static_cast<double>(s.nFrames) / s.wfx.nSamplesPerSec;
     // The decoder stops reading just past the longest loop.
@@ -107,7 +107,6 @@ std::string LengthProblem(const CAcidWaveSource& file) {
     }
     return {};
 }
-} // namespace
 
 std::string WaveErrorCause(const std::string& strPath, MMRESULT nError) {
     // The reader only knows that opening failed; the system says why.
@@ -135,7 +134,7 @@ std::string LoopProblem(const std::string& strPath) {
     // audio files: the limits apply to what it reads.
     CAcidWaveSource file;
     if (SUCCEEDED(file.Load(strPath.c_str())) && DecodedFormat(file.Source().wfx))
-        return LengthProblem(file);
+        return LoaderLimitProblem(file);
     CAcidWave wave;
     if (wave.Open(strPath.c_str()) != S_OK) return WaveErrorCause(strPath, wave.GetError());
     const WAVEFORMATEX& f = wave.GetFormat();
@@ -223,7 +222,7 @@ std::string CWaveInfo::Text() const {
     return s;
 }
 
-std::string CWaveInfo::Json() const {
+std::string CWaveInfo::Json(const std::string& strSlicer) const {
     const WAVEFORMATEX& f = m_wave.GetFormat();
     std::string s = "{\n";
     s += "  \"file\": " + JsonString(m_strPath) + ",\n";
@@ -271,5 +270,7 @@ std::string CWaveInfo::Json() const {
              "}";
         bFirst = false;
     }
-    return s + "]\n}\n";
+    s += "]";
+    if (!strSlicer.empty()) s += ",\n  \"slicer\": " + strSlicer;
+    return s + "\n}\n";
 }

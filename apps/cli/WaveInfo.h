@@ -10,8 +10,12 @@ public:
     // and the cause when the reader refuses it.
     void Read(const std::string& strPath);
 
+    // The file has an `acid` chunk (a loop or a one-shot).
+    bool HasAcid() const { return m_wave.HasAcid() != 0; }
+
     std::string Text() const;
-    std::string Json() const;
+    // strSlicer: a JSON value for the "slicer" field; empty leaves it out.
+    std::string Json(const std::string& strSlicer = {}) const;
 
 private:
     std::string FormatName() const;
@@ -23,6 +27,11 @@ private:
     int m_nRootNote = -1; // the loop metadata's MIDI key; -1 without it
 };
 
+class CAcidWaveSource;
+// Why the loader's limits refuse a file it has read: a file with loop metadata
+// plays as a sliced loop (at most 64 beats and 128 s), any other as one grain
+// (at most 30 s). Empty when they do not.
+std::string LoaderLimitProblem(const CAcidWaveSource& file);
 // The reader's error code as a cause a user understands.
 std::string WaveErrorCause(const std::string& strPath, MMRESULT nError);
 // Why the instrument would refuse the file as a loop: the file system's

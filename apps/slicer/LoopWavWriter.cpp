@@ -1,6 +1,7 @@
 #include "apps/slicer/LoopWavWriter.h"
 #include "apps/hostkit/AtomicFile.h"
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr size_t kStrcHeader = 28;
@@ -55,8 +56,8 @@ std::vector<uint8_t> CLoopWavWriter::StrcChunk(const LoopMetadata& meta) {
     return v;
 }
 
-bool CLoopWavWriter::Write(const std::string& strPath, const CSliceSource& source,
-                           const LoopMetadata& meta, std::string* pstrError) {
+bool CLoopWavWriter::Encode(const CSliceSource& source, const LoopMetadata& meta,
+                            std::vector<uint8_t>* pBytes, std::string* pstrError) {
     const bool bFloat = source.Format() == LoopSampleFormat::Float32;
     const uint32_t nBytes = source.Format() == LoopSampleFormat::Pcm16   ? 2
                             : source.Format() == LoopSampleFormat::Pcm24 ? 3
@@ -94,22 +95,29 @@ bool CLoopWavWriter::Write(const std::string& strPath, const CSliceSource& sourc
     }
     Put32(head, 4, static_cast<uint32_t>(nRiff));
 
-    std::vector<uint8_t> data;
+    std::vector<uint8_t>& file = *pBytes;
+    file = std::move(head);
+    file.reserve(file.size() + static_cast<size_t>(nDataBytes) + tail.size());
     if (bFloat) {
         const auto* p = reinterpret_cast<const uint8_t*>(source.Floats().data());
-        data.assign(p, p + nDataBytes);
+        file.insert(file.end(), p, p + nDataBytes);
     } else {
-        data.reserve(static_cast<size_t>(nDataBytes));
         for (int32_t s : source.Integers()) {
             const auto u = static_cast<uint32_t>(s);
             for (uint32_t b = 0; b < nBytes; ++b)
-                data.push_back(static_cast<uint8_t>(u >> (8 * b)));
+                file.push_back(static_cast<uint8_t>(u >> (8 * b)));
         }
     }
+    file.insert(file.end(), tail.begin(), tail.end());
+    return true;
+}
+
+bool CLoopWavWriter::Write(const std::string& strPath, const CSliceSource& source,
+                           const LoopMetadata& meta, std::string* pstrError) {
+    std::vector<uint8_t> bytes;
+    if (!Encode(source, meta, &bytes, pstrError)) return false;
     CAtomicFile file;
-    if (!file.Open(strPath) || !file.Write(head.data(), head.size()) ||
-        !file.Write(data.data(), data.size()) || !file.Write(tail.data(), tail.size()) ||
-        !file.Commit()) {
+    if (!file.Open(strPath) || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
         *pstrError = file.Error();
         return false;
     }

@@ -21,7 +21,10 @@ class CLoopWavWriter {
 public:
     static std::vector<uint8_t> AcidChunk(const LoopMetadata& meta);
     static std::vector<uint8_t> StrcChunk(const LoopMetadata& meta);
-    // False with the cause in *pstrError.
+    // The whole file in memory. False with the cause in *pstrError.
+    static bool Encode(const CSliceSource& source, const LoopMetadata& meta,
+                       std::vector<uint8_t>* pBytes, std::string* pstrError);
+    // Encode, then the file. False with the cause in *pstrError.
     static bool Write(const std::string& strPath, const CSliceSource& source,
                       const LoopMetadata& meta, std::string* pstrError);
 };

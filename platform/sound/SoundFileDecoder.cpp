@@ -77,6 +77,19 @@ bool CSoundFileDecoder::GetLoopInfo(SoundLoopInfo* pInfo) const {
     return true;
 }
 
+std::string CSoundFileDecoder::FormatName() const {
+    if (m_pFile == nullptr) return {};
+    SF_FORMAT_INFO major{}, minor{};
+    major.format = m_nFormat & SF_FORMAT_TYPEMASK;
+    minor.format = m_nFormat & SF_FORMAT_SUBMASK;
+    std::string s;
+    if (sf_command(File(m_pFile), SFC_GET_FORMAT_INFO, &major, sizeof(major)) == 0 && major.name)
+        s = major.name;
+    if (sf_command(File(m_pFile), SFC_GET_FORMAT_INFO, &minor, sizeof(minor)) == 0 && minor.name)
+        s += std::string(s.empty() ? "" : " / ") + minor.name;
+    return s;
+}
+
 int64_t CSoundFileDecoder::Read(int16_t* pOut, int64_t nFrames) {
     if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
     const sf_count_t n = sf_readf_short(File(m_pFile), pOut, nFrames);

@@ -5,6 +5,7 @@
 #include "platform/com/Types.h"
 #include <array>
 #include <cstdint>
+#include <string>
 
 // The narrowest of three sample types that holds the file's samples exactly.
 enum class SoundSampleType { Int16, Int32, Float };
@@ -33,6 +34,9 @@ public:
     // The frame count the file declares; for some compressed formats an estimate.
     int64_t DeclaredFrames() const { return m_nFrames; }
     SoundSampleType NativeType() const { return m_type; }
+    // The container and encoding as libsndfile names them, such as "FLAC
+    // (Free Lossless Audio Codec) / Signed 16 bit PCM"; empty when closed.
+    std::string FormatName() const;
     // The file's loop information, when its format carries some.
     bool GetLoopInfo(SoundLoopInfo* pInfo) const;
 

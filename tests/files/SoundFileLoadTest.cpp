@@ -299,3 +299,35 @@ TEST_F(SoundFileLoad, DamagedWavesAndOtherFilesStayRefused) {
     EXPECT_EQ(Load("/nonexistent/x.flac"), E_INVALIDARG);
     EXPECT_EQ(engine.BinCount(), 0);
 }
+
+// An MP3 whose encoder wrote the header with its delay and padding (sox does
+// for variable bit rates) loads at the source's exact length, each click on
+// its frame: the decoder's lead-in is trimmed.
+TEST_F(SoundFileLoad, Mp3WithItsEncoderHeaderLoadsAtItsOwnLength) {
+    if (!HaveSox()) GTEST_SKIP() << "sox is not installed (scripts/setup installs it)";
+    Bytes data;
+    const uint32_t clicks[] = {0, 22050, 44100, 66150};
+    for (uint32_t f = 0; f < 88200; ++f) {
+        int16_t v = 0;
+        for (uint32_t c : clicks)
+            if (f >= c && f < c + 40) v = f < c + 20 ? 20000 : -20000;
+        Put16(data, static_cast<uint16_t>(v));
+    }
+    Fmt mono;
+    mono.channels = 1;
+    TempFile src(RiffBuilder().Chunk("fmt ", FmtBody(mono)).Chunk("data", data).Form(),
+                 "clicks.wav");
+    TempFile mp3(Bytes{}, "clicks.mp3");
+    ASSERT_TRUE(Shell("sox " + src.path() + " -C -4.2 " + mp3.path()));
+    CAcidWaveSource source;
+    ASSERT_EQ(source.Load(mp3.c_str()), S_OK);
+    const LoopSource& s = source.Source();
+    ASSERT_EQ(s.nFrames, 88200u);
+    ASSERT_EQ(s.wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    const auto* p = reinterpret_cast<const float*>(s.pData);
+    for (uint32_t c : clicks) {
+        uint32_t f = c > 100 ? c - 100 : 0;
+        while (f < s.nFrames && p[f] < 0.3f) ++f;
+        EXPECT_NEAR(f, c, 3.0) << c;
+    }
+}

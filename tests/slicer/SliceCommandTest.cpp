@@ -4,6 +4,7 @@
 #include "apps/slicer/SliceSource.h"
 #include "cli/CliFixture.h"
 #include "files/AcidWave.h"
+#include "platform/com/HResult.h"
 #include "slicer/DrumLoopSynth.h"
 
 namespace {
@@ -125,13 +126,19 @@ TEST_F(SliceCommandTest, ProjectAddSlicesOnTheWayIn) {
     Result r = Run("project add p.pnd in.wav --grid 1/16 --beats 8");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_EQ(r.strErr, "");
+    EXPECT_EQ(r.strOut,
+              "added in.wav to p.pnd as file 0, sliced into " + m_dir + "/in.sliced.wav\n");
     r = Run("info p.pnd");
-    EXPECT_NE(r.strOut.find("  0  in.wav  32 slices"), std::string::npos) << r.strOut;
-    // The sliced copy is gone; the project holds its samples.
-    const size_t nAt = r.strOut.find("/tmp/pandrel-slice-");
-    ASSERT_NE(nAt, std::string::npos);
-    EXPECT_FALSE(Exists(".." + r.strOut.substr(nAt + 4, r.strOut.find('\n', nAt) - nAt - 4)));
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"in.wav", "p.pnd"}));
+    // The entry keeps the file's name and names the sliced copy beside the
+    // project, which holds its samples.
+    EXPECT_NE(r.strOut.find("  0  in.wav  32 slices  " + m_dir + "/in.sliced.wav\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"in.sliced.wav", "in.wav", "p.pnd"}));
+    CAcidWave copy;
+    ASSERT_EQ(copy.Open((m_dir + "/in.sliced.wav").c_str()), S_OK);
+    EXPECT_EQ(copy.GetSegmentCount(), 32);
+    copy.Close();
 
     // Forty seconds is past the plain-file limit, not the loop limit.
     DrumLoopSpec spec;
@@ -143,5 +150,64 @@ TEST_F(SliceCommandTest, ProjectAddSlicesOnTheWayIn) {
     r = Run("project add p.pnd long.wav --bpm 90 --onsets");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_NE(Run("info p.pnd").strOut.find("  1  long.wav  "), std::string::npos);
+}
+
+// The sliced copy is never lost or overwritten: the same slicing again finds
+// its copy in the Loop Bin, another slicing takes the next free name, and a
+// copy deleted by hand is not made again under a name the Loop Bin holds.
+TEST_F(SliceCommandTest, ProjectAddKeepsEachSlicedCopyUnderItsOwnName) {
+    WriteLoop("in.wav", 120.0);
+    ASSERT_EQ(mkdir((m_dir + "/sub").c_str(), 0755), 0);
+    ASSERT_EQ(Run("project new sub/p.pnd").nStatus, 0);
+    const std::string strSub = m_dir + "/sub/";
+    ASSERT_EQ(Run("project add sub/p.pnd in.wav --grid 1/8 --beats 8").nStatus, 0);
+    Result r = Run("project add sub/p.pnd in.wav --grid 1/8 --beats 8");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "in.wav sliced as " + strSub +
+                            "in.sliced.wav is already in the Loop Bin of sub/p.pnd as file 0; "
+                            "nothing changed\n");
+    r = Run("project add sub/p.pnd in.wav --grid 1/4 --beats 8");
+    EXPECT_EQ(r.strOut,
+              "added in.wav to sub/p.pnd as file 1, sliced into " + strSub + "in.sliced-2.wav\n");
+    ASSERT_EQ(std::remove((strSub + "in.sliced.wav").c_str()), 0);
+    r = Run("project add sub/p.pnd in.wav --grid 1/16 --beats 8");
+    EXPECT_NE(r.strOut.find("as file 2, sliced into " + strSub + "in.sliced-3.wav"),
+              std::string::npos)
+        << r.strOut;
+    r = Run("info sub/p.pnd");
+    EXPECT_NE(r.strOut.find("  1  in.wav  8 slices  " + strSub + "in.sliced-2.wav\n"),
+              std::string::npos)
+        << r.strOut;
+    EXPECT_NE(r.strOut.find("  2  in.wav  32 slices  " + strSub + "in.sliced-3.wav\n"),
+              std::string::npos);
+    // A file of another kind under the name is left alone too.
+    WriteFile("sub/in.sliced-4.wav", "someone else's");
+    ASSERT_EQ(Run("project add sub/p.pnd in.wav --grid 1/2 --beats 8").nStatus, 0);
+    EXPECT_EQ(Slurp(strSub + "in.sliced-4.wav"), "someone else's");
+    EXPECT_TRUE(Exists("sub/in.sliced-5.wav"));
+}
+
+// A load that fails after slicing leaves no copy behind, and a folder that
+// cannot take the copy is named.
+TEST_F(SliceCommandTest, ProjectAddThatFailsLeavesNoSlicedCopy) {
+    WriteLoop("in.wav", 120.0);
+    ASSERT_EQ(Run("project new p.pnd").nStatus, 0);
+    for (int i = 0; i < 16; ++i) {
+        WriteLoop("f" + std::to_string(i) + ".wav", 120.0);
+        ASSERT_EQ(Run("project add p.pnd f" + std::to_string(i) + ".wav").nStatus, 0) << i;
+    }
+    ExpectOneLineError(Run("project add p.pnd in.wav --grid 1/8 --beats 8"),
+                       "the Loop Bin is full");
+    EXPECT_FALSE(Exists("in.sliced.wav"));
+
+    const std::string strAs = Unprivileged();
+    ASSERT_EQ(mkdir((m_dir + "/ro").c_str(), 0777), 0);
+    chmod((m_dir + "/ro").c_str(), 0777);
+    ASSERT_EQ(Run("project new ro/p.pnd", strAs).nStatus, 0);
+    chmod((m_dir + "/ro").c_str(), 0555);
+    ExpectOneLineError(Run("project add ro/p.pnd in.wav --grid 1/8 --beats 8", strAs),
+                       "cannot keep the sliced copy");
+    chmod((m_dir + "/ro").c_str(), 0755);
+    EXPECT_FALSE(Exists("ro/in.sliced.wav"));
 }
 } // namespace
