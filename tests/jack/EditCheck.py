@@ -67,9 +67,12 @@ def end_all():
 def start_display():
     """A private Xvfb on a display number the server picks itself (-displayfd),
     so tests that run at the same time never share or kill each other's
-    display; returns its name."""
+    display; returns its name. -noreset: by default the server resets when
+    its last client leaves, and a client connecting meanwhile (jalv while the
+    checks' xdotool calls come and go) is refused."""
     r, w = os.pipe()
-    p = start(["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+    p = start(["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               "-noreset"],
               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(w,))
     os.close(w)
     os.set_blocking(r, False)
