@@ -168,14 +168,17 @@ void CPadEditor::PaintRow(CDC& dc, int nRow) {
     const bool lit = nRow == (m_nHoverRow >= 0 ? m_nHoverRow : m_state.m_nCurrentPad);
     if (lit)
         dc.FillRect({kPadEditorRect.left, top, kGrainLeft - 3, top + m_nRowHeight}, tools.Brush(4));
-    dc.SelectObject(m_nRowHeight >= 13 ? tools.Font14() : tools.Font12());
+    // Tall rows take the larger font only where "Pad 16" fits the label, so
+    // no label loses its last digit and reads as another pad's.
+    const RECT label{kPadEditorRect.left + 2, top, kPadEditorRect.left + kLabelWidth,
+                     top + m_nRowHeight};
+    dc.SelectObject(tools.Font14());
+    if (m_nRowHeight < 13 || dc.GetTextExtent(L"Pad 16").cx > label.Width())
+        dc.SelectObject(tools.Font12());
     dc.SetBkMode(OPAQUE);
     dc.SetTextColor(CPageTools::Colour(lit ? 0 : 3));
     dc.SetBkColor(CPageTools::Colour(lit ? 4 : 1));
-    dc.DrawText(
-        L"Pad " + std::to_wstring(nRow + 1),
-        {kPadEditorRect.left + 2, top, kPadEditorRect.left + kLabelWidth, top + m_nRowHeight},
-        DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    dc.DrawText(L"Pad " + std::to_wstring(nRow + 1), label, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     dc.SelectObject(tools.Pen(5));
     dc.MoveTo(kPadEditorRect.left, top);
     dc.LineTo(kPadEditorRect.right, top);

@@ -3,6 +3,8 @@
 // the project keeps what is selected.
 #include "PadEditorFixture.h"
 #include "editor/PageLayout.h"
+#include "editor/PageTools.h"
+#include "platform/ui/Bitmap.h"
 #include "resources/ResourceIds.h"
 
 namespace {
@@ -116,4 +118,28 @@ TEST_F(WalkThroughTest, SavingKeepsTheSelectedFileSlicesAndGrainsOpeningClearsTh
     EXPECT_EQ(State().m_nSelectedFile, -1);
     EXPECT_TRUE(State().m_slices.IsEmpty());
     EXPECT_TRUE(State().m_grains.IsEmpty());
+}
+
+// At the tallest rows "Pad 10" shows both digits: its text ends further right
+// than "Pad 9" and before the label's edge, where a clipped text would end.
+TEST_F(WalkThroughTest, TallRowsKeepEveryLabelWhole) {
+    for (int i = 0; i < 5; ++i) Editor().ZoomRows(true);
+    ASSERT_EQ(Editor().RowHeight(), CPadEditor::kMaxRowHeight);
+    slices.pads[9].push_back({0, kBeat});
+    page->RefreshAll();
+    ASSERT_TRUE(Editor().ScrollIntoView(9, 0));
+    Wm().Pump();
+    const CBitmap* b = Wm().BackBuffer(page);
+    auto textEnd = [&](int nPad) {
+        LONG right = -1;
+        const LONG top = Editor().RowTop(nPad);
+        for (LONG y = top + 1; y < top + Editor().RowHeight(); ++y)
+            for (LONG x = kPadEditorRect.left; x < CPadEditor::kGrainLeft - 3; ++x)
+                if (b->GetDevicePixel(x, y) != CPageTools::Colour(1)) right = std::max(right, x);
+        return right;
+    };
+    const LONG nine = textEnd(8), ten = textEnd(9);
+    ASSERT_GT(nine, kPadEditorRect.left);
+    EXPECT_GT(ten, nine);
+    EXPECT_LT(ten, CPadEditor::kGrainLeft - 2);
 }
