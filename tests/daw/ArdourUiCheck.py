@@ -73,7 +73,7 @@ def start_display():
     713) on a display number the server picks itself; returns its name."""
     r, w = os.pipe()
     p = ec.start(["Xvfb", "-displayfd", str(w), "-screen", "0", "%dx%dx24" % SCREEN,
-                  "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                  "-nolisten", "tcp", "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                  pass_fds=(w,))
     os.close(w)
     number = b""
