@@ -1,21 +1,12 @@
 #include "apps/cli/DecodedInfo.h"
+#include "apps/cli/FormatText.h"
 #include "apps/cli/TextEscape.h"
 #include "apps/cli/WaveInfo.h"
 #include "platform/sound/SoundFileDecoder.h"
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 namespace {
-std::string Format(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* pszFormat, ...) {
-    char buf[512];
-    va_list ap;
-    va_start(ap, pszFormat);
-    std::vsnprintf(buf, sizeof(buf), pszFormat, ap);
-    va_end(ap);
-    return buf;
-}
 
 const char* JsonBool(bool b) { return b ? "true" : "false"; }
 } // namespace
@@ -50,27 +41,28 @@ std::string CDecodedInfo::Text() const {
     const LoopSource& src = m_file.Source();
     std::string s;
     s += "File:        " + PrintableText(m_strPath) + "\n";
-    s += Format("Format:      %s, %d channel%s, %u Hz\n", PrintableText(m_strFormat).c_str(),
-                m_nFileChannels, m_nFileChannels == 1 ? "" : "s",
-                static_cast<unsigned>(src.wfx.nSamplesPerSec));
-    s += Format("Loaded as:   %s, %s\n", SampleName().c_str(),
-                m_nFileChannels > 2      ? "folded to stereo"
-                : src.wfx.nChannels == 1 ? "mono"
-                                         : "stereo");
-    s += Format("Length:      %u frames, %.3f s\n", static_cast<unsigned>(src.nFrames), Seconds());
+    s += FormatText("Format:      %s, %d channel%s, %u Hz\n", PrintableText(m_strFormat).c_str(),
+                    m_nFileChannels, m_nFileChannels == 1 ? "" : "s",
+                    static_cast<unsigned>(src.wfx.nSamplesPerSec));
+    s += FormatText("Loaded as:   %s, %s\n", SampleName().c_str(),
+                    m_nFileChannels > 2      ? "folded to stereo"
+                    : src.wfx.nChannels == 1 ? "mono"
+                                             : "stereo");
+    s += FormatText("Length:      %u frames, %.3f s\n", static_cast<unsigned>(src.nFrames),
+                    Seconds());
     if (!src.bAcid) {
         s += "Loop:        none (plays as one grain)\n";
     } else {
-        s += Format("Loop:        %s, from the file's loop information\n",
-                    src.bLooping ? "loop" : "one-shot");
-        s += Format("Beats:       %u\n", static_cast<unsigned>(src.nBeats));
-        if (m_dTempo > 0) s += Format("Tempo:       %.3f BPM\n", m_dTempo);
+        s += FormatText("Loop:        %s, from the file's loop information\n",
+                        src.bLooping ? "loop" : "one-shot");
+        s += FormatText("Beats:       %u\n", static_cast<unsigned>(src.nBeats));
+        if (m_dTempo > 0) s += FormatText("Tempo:       %.3f BPM\n", m_dTempo);
     }
-    s += Format("Segments:    %d\n", src.nSegments);
+    s += FormatText("Segments:    %d\n", src.nSegments);
     for (int i = 0; i < src.nSegments; ++i)
-        s += Format("  %4d  start %10u  length %10u\n", i,
-                    static_cast<unsigned>(src.pSegments[i].nStart),
-                    static_cast<unsigned>(src.pSegments[i].nLength));
+        s += FormatText("  %4d  start %10u  length %10u\n", i,
+                        static_cast<unsigned>(src.pSegments[i].nStart),
+                        static_cast<unsigned>(src.pSegments[i].nLength));
     if (!m_strProblem.empty()) s += "Refused:     " + m_strProblem + "\n";
     return s;
 }
@@ -79,25 +71,25 @@ std::string CDecodedInfo::Json(const std::string& strSlicer) const {
     const LoopSource& src = m_file.Source();
     std::string s = "{\n";
     s += "  \"file\": " + JsonString(m_strPath) + ",\n";
-    s += Format("  \"format\": {\"name\": %s, \"decoded\": true, \"channels\": %d, "
-                "\"sampleRate\": %u, \"loadedAs\": \"%s\", \"loadedChannels\": %u, "
-                "\"foldedToStereo\": %s},\n",
-                JsonString(m_strFormat).c_str(), m_nFileChannels,
-                static_cast<unsigned>(src.wfx.nSamplesPerSec), SampleName().c_str(),
-                static_cast<unsigned>(src.wfx.nChannels), JsonBool(m_nFileChannels > 2));
-    s += Format("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %lld},\n",
-                static_cast<unsigned>(src.nFrames), Seconds(),
-                static_cast<long long>(std::llround(Seconds() * 1000.0)));
+    s += FormatText("  \"format\": {\"name\": %s, \"decoded\": true, \"channels\": %d, "
+                    "\"sampleRate\": %u, \"loadedAs\": \"%s\", \"loadedChannels\": %u, "
+                    "\"foldedToStereo\": %s},\n",
+                    JsonString(m_strFormat).c_str(), m_nFileChannels,
+                    static_cast<unsigned>(src.wfx.nSamplesPerSec), SampleName().c_str(),
+                    static_cast<unsigned>(src.wfx.nChannels), JsonBool(m_nFileChannels > 2));
+    s += FormatText("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %lld},\n",
+                    static_cast<unsigned>(src.nFrames), Seconds(),
+                    static_cast<long long>(std::llround(Seconds() * 1000.0)));
     if (src.bAcid)
-        s += Format("  \"loop\": {\"looping\": %s, \"beats\": %u, \"tempo\": %.6g},\n",
-                    JsonBool(src.bLooping), static_cast<unsigned>(src.nBeats), m_dTempo);
+        s += FormatText("  \"loop\": {\"looping\": %s, \"beats\": %u, \"tempo\": %.6g},\n",
+                        JsonBool(src.bLooping), static_cast<unsigned>(src.nBeats), m_dTempo);
     else
         s += "  \"loop\": null,\n";
     s += "  \"segments\": [";
     for (int i = 0; i < src.nSegments; ++i)
-        s += Format("%s{\"start\": %u, \"length\": %u}", i ? ", " : "",
-                    static_cast<unsigned>(src.pSegments[i].nStart),
-                    static_cast<unsigned>(src.pSegments[i].nLength));
+        s += FormatText("%s{\"start\": %u, \"length\": %u}", i ? ", " : "",
+                        static_cast<unsigned>(src.pSegments[i].nStart),
+                        static_cast<unsigned>(src.pSegments[i].nLength));
     s += "],\n  \"refused\": " + (m_strProblem.empty() ? "null" : JsonString(m_strProblem));
     if (!strSlicer.empty()) s += ",\n  \"slicer\": " + strSlicer;
     return s + "\n}\n";

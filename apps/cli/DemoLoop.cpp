@@ -1,4 +1,5 @@
 #include "apps/cli/DemoLoop.h"
+#include "apps/hostkit/LittleEndian.h"
 #include "apps/hostkit/WavWriter.h"
 #include <algorithm>
 #include <cmath>
@@ -8,14 +9,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kSteps = CDemoLoop::kBeats * 4; // sixteenth notes
 
-void Put16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    v[at] = static_cast<uint8_t>(x);
-    v[at + 1] = static_cast<uint8_t>(x >> 8);
-}
-void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    Put16(v, at, x & 0xFFFF);
-    Put16(v, at + 2, x >> 16);
-}
 } // namespace
 
 CDemoLoop::CDemoLoop() : m_samples(static_cast<size_t>(kFrames) * kChannels, 0.0f) {
@@ -88,15 +81,15 @@ void CDemoLoop::Normalize() {
 
 std::vector<uint8_t> CDemoLoop::AcidChunk() const {
     std::vector<uint8_t> v(24, 0);
-    Put32(v, 0, 0x2 | 0x4); // looping (one-shot bit clear), root note valid, stretch
-    Put16(v, 4, kRootNote);
-    Put32(v, 12, kBeats);
-    Put16(v, 16, 4); // meter 4/4
-    Put16(v, 18, 4);
+    PutLe32(v, 0, 0x2 | 0x4); // looping (one-shot bit clear), root note valid, stretch
+    PutLe16(v, 4, kRootNote);
+    PutLe32(v, 12, kBeats);
+    PutLe16(v, 16, 4); // meter 4/4
+    PutLe16(v, 18, 4);
     const float fTempo = static_cast<float>(kTempo);
     uint32_t nBits = 0;
     std::memcpy(&nBits, &fTempo, 4);
-    Put32(v, 20, nBits);
+    PutLe32(v, 20, nBits);
     return v;
 }
 
@@ -104,13 +97,13 @@ std::vector<uint8_t> CDemoLoop::StrcChunk() const {
     constexpr size_t kHeader = 28;
     constexpr size_t kMarker = 32;
     std::vector<uint8_t> v(kHeader + kMarker * kSlices, 0);
-    Put32(v, 4, kSlices);
-    Put32(v, 24, 3); // slice unit: eighth notes
+    PutLe32(v, 4, kSlices);
+    PutLe32(v, 24, 3); // slice unit: eighth notes
     for (int i = 0; i < kSlices; ++i) {
         const size_t at = kHeader + kMarker * static_cast<size_t>(i);
-        Put32(v, at, 0); // marker type
-        Put32(v, at + 8, SliceStart(i));
-        Put32(v, at + 16, SliceStart(i)); // nonzero for every marker past the first
+        PutLe32(v, at, 0); // marker type
+        PutLe32(v, at + 8, SliceStart(i));
+        PutLe32(v, at + 16, SliceStart(i)); // nonzero for every marker past the first
     }
     return v;
 }

@@ -1,27 +1,18 @@
 #include "apps/cli/WaveInfo.h"
 #include "apps/cli/CliError.h"
 #include "apps/cli/FileProblem.h"
+#include "apps/cli/FormatText.h"
 #include "apps/cli/NoteName.h"
 #include "apps/cli/TextEscape.h"
 #include "files/AcidWaveSource.h"
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace {
-std::string Format(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* pszFormat, ...) {
-    char buf[512];
-    va_list ap;
-    va_start(ap, pszFormat);
-    std::vsnprintf(buf, sizeof(buf), pszFormat, ap);
-    va_end(ap);
-    return buf;
-}
 
 std::string FourCC(FOURCC id) {
     std::string s;
@@ -74,7 +65,7 @@ std::string EncodingName(unsigned nTag, unsigned nBits) {
     case 7: return "u-law";
     case 0x11: return "IMA ADPCM";
     case 0x55: return "MP3";
-    default: return Format("encoding 0x%04X", nTag);
+    default: return FormatText("encoding 0x%04X", nTag);
     }
 }
 
@@ -94,11 +85,11 @@ std::string LoaderLimitProblem(const CAcidWaveSource& file) {
     const std::string strLength =
         file.IsDecoded() && dSeconds > CAcidWaveSource::kLongestDecodeSeconds
             ? std::string("more than 128 s")
-            : Format("%.1f s", dSeconds);
+            : FormatText("%.1f s", dSeconds);
     if (s.bAcid && s.bLooping && s.nSegments > 0) {
         if (s.nBeats > 64)
-            return Format("a loop of %u beats; loops may hold at most 64 beats",
-                          static_cast<unsigned>(s.nBeats));
+            return FormatText("a loop of %u beats; loops may hold at most 64 beats",
+                              static_cast<unsigned>(s.nBeats));
         if (dSeconds > 128.0)
             return "a loop of " + strLength + "; loops with loop metadata may last at most 128 s";
     } else if (dSeconds > 30.0) {
@@ -168,8 +159,9 @@ std::string CWaveInfo::FormatName() const {
     if (f.wFormatTag == 1) return "PCM";
     if (f.wFormatTag == 3) return "IEEE float";
     const std::string strName = EncodingName(f.wFormatTag, f.wBitsPerSample);
-    if (strName.compare(0, 9, "encoding ") == 0) return Format("format tag 0x%04X", f.wFormatTag);
-    return strName + Format(" (format tag 0x%04X)", f.wFormatTag);
+    if (strName.compare(0, 9, "encoding ") == 0)
+        return FormatText("format tag 0x%04X", f.wFormatTag);
+    return strName + FormatText(" (format tag 0x%04X)", f.wFormatTag);
 }
 
 std::string CWaveInfo::SliceUnitName() const {
@@ -181,34 +173,34 @@ std::string CWaveInfo::Text() const {
     const WAVEFORMATEX& f = m_wave.GetFormat();
     std::string s;
     s += "File:        " + PrintableText(m_strPath) + "\n";
-    s += Format("Format:      %s, %u-bit, %u channel%s, %u Hz (block align %u, %u bytes/s)\n",
-                FormatName().c_str(), f.wBitsPerSample, f.nChannels, f.nChannels == 1 ? "" : "s",
-                static_cast<unsigned>(f.nSamplesPerSec), f.nBlockAlign,
-                static_cast<unsigned>(f.nAvgBytesPerSec));
-    s += Format("Length:      %u frames, %.3f s, %u data bytes\n",
-                static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
-                static_cast<unsigned>(m_wave.GetDataBytes()));
+    s += FormatText("Format:      %s, %u-bit, %u channel%s, %u Hz (block align %u, %u bytes/s)\n",
+                    FormatName().c_str(), f.wBitsPerSample, f.nChannels,
+                    f.nChannels == 1 ? "" : "s", static_cast<unsigned>(f.nSamplesPerSec),
+                    f.nBlockAlign, static_cast<unsigned>(f.nAvgBytesPerSec));
+    s += FormatText("Length:      %u frames, %.3f s, %u data bytes\n",
+                    static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
+                    static_cast<unsigned>(m_wave.GetDataBytes()));
     if (!m_wave.HasAcid()) {
         s += "ACID:        none (plays as one grain)\n";
     } else {
-        s += Format("ACID:        %s; root note valid: %s; stretch: %s; disk-based: %s\n",
-                    m_wave.IsLooping() ? "loop" : "one-shot", YesNo(m_wave.IsRootNoteValid()),
-                    YesNo(m_wave.IsStretch()), YesNo(m_wave.IsDiskBased()));
+        s += FormatText("ACID:        %s; root note valid: %s; stretch: %s; disk-based: %s\n",
+                        m_wave.IsLooping() ? "loop" : "one-shot", YesNo(m_wave.IsRootNoteValid()),
+                        YesNo(m_wave.IsStretch()), YesNo(m_wave.IsDiskBased()));
         s += "Root note:   " + NoteLabel(m_nRootNote) + "\n";
-        s += Format("Beats:       %u\n", static_cast<unsigned>(m_wave.GetBeats()));
-        s += Format("Tempo:       %.3f BPM\n", m_wave.GetTempo());
-        s += Format("Slice unit:  %s (%u)%s\n", SliceUnitName().c_str(),
-                    static_cast<unsigned>(m_wave.GetSliceUnit()),
-                    m_wave.HasStrc() ? "" : ", no strc chunk");
+        s += FormatText("Beats:       %u\n", static_cast<unsigned>(m_wave.GetBeats()));
+        s += FormatText("Tempo:       %.3f BPM\n", m_wave.GetTempo());
+        s += FormatText("Slice unit:  %s (%u)%s\n", SliceUnitName().c_str(),
+                        static_cast<unsigned>(m_wave.GetSliceUnit()),
+                        m_wave.HasStrc() ? "" : ", no strc chunk");
         if (m_wave.HasStrc())
-            s +=
-                Format("Markers:     %u in strc\n", static_cast<unsigned>(m_wave.GetMarkerCount()));
+            s += FormatText("Markers:     %u in strc\n",
+                            static_cast<unsigned>(m_wave.GetMarkerCount()));
     }
-    s += Format("Segments:    %d\n", m_wave.GetSegmentCount());
+    s += FormatText("Segments:    %d\n", m_wave.GetSegmentCount());
     for (int i = 0; i < m_wave.GetSegmentCount(); ++i) {
         const AcidSegment seg = m_wave.GetSegment(i);
-        s += Format("  %4d  start %10u  length %10u\n", i, static_cast<unsigned>(seg.nStart),
-                    static_cast<unsigned>(seg.nLength));
+        s += FormatText("  %4d  start %10u  length %10u\n", i, static_cast<unsigned>(seg.nStart),
+                        static_cast<unsigned>(seg.nLength));
     }
     std::string strTags;
     for (int i = 0; i < CAcidWave::kInfoEntries; ++i) {
@@ -226,18 +218,18 @@ std::string CWaveInfo::Json(const std::string& strSlicer) const {
     const WAVEFORMATEX& f = m_wave.GetFormat();
     std::string s = "{\n";
     s += "  \"file\": " + JsonString(m_strPath) + ",\n";
-    s += Format(
+    s += FormatText(
         "  \"format\": {\"tag\": %u, \"name\": \"%s\", \"channels\": %u, \"sampleRate\": %u, "
         "\"bitsPerSample\": %u, \"blockAlign\": %u, \"bytesPerSecond\": %u},\n",
         f.wFormatTag, FormatName().c_str(), f.nChannels, static_cast<unsigned>(f.nSamplesPerSec),
         f.wBitsPerSample, f.nBlockAlign, static_cast<unsigned>(f.nAvgBytesPerSec));
-    s += Format("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %lld, "
-                "\"dataBytes\": %u},\n",
-                static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
-                static_cast<long long>(std::llround(Seconds() * 1000.0)),
-                static_cast<unsigned>(m_wave.GetDataBytes()));
+    s += FormatText("  \"length\": {\"frames\": %u, \"seconds\": %.6f, \"milliseconds\": %lld, "
+                    "\"dataBytes\": %u},\n",
+                    static_cast<unsigned>(m_wave.GetFrames()), Seconds(),
+                    static_cast<long long>(std::llround(Seconds() * 1000.0)),
+                    static_cast<unsigned>(m_wave.GetDataBytes()));
     if (m_wave.HasAcid()) {
-        s += Format(
+        s += FormatText(
             "  \"acid\": {\"looping\": %s, \"rootNoteValid\": %s, \"stretch\": %s, \"diskBased\": "
             "%s, "
             "\"keyIndex\": %d, \"rootNote\": %d, \"rootNoteName\": %s, \"beats\": %u, \"tempo\": "
@@ -256,8 +248,8 @@ std::string CWaveInfo::Json(const std::string& strSlicer) const {
     s += "  \"segments\": [";
     for (int i = 0; i < m_wave.GetSegmentCount(); ++i) {
         const AcidSegment seg = m_wave.GetSegment(i);
-        s += Format("%s{\"start\": %u, \"length\": %u}", i ? ", " : "",
-                    static_cast<unsigned>(seg.nStart), static_cast<unsigned>(seg.nLength));
+        s += FormatText("%s{\"start\": %u, \"length\": %u}", i ? ", " : "",
+                        static_cast<unsigned>(seg.nStart), static_cast<unsigned>(seg.nLength));
     }
     s += "],\n  \"info\": [";
     bool bFirst = true;

@@ -1,5 +1,6 @@
 #include "apps/slicer/LoopWavWriter.h"
 #include "apps/hostkit/AtomicFile.h"
+#include "apps/hostkit/LittleEndian.h"
 #include <cstring>
 #include <utility>
 
@@ -10,19 +11,11 @@ constexpr uint32_t kAcidLoopFlags = 0x4; // stretch; the one-shot bit clear
 constexpr uint32_t kAcidRootValid = 0x2;
 constexpr int16_t kDefaultRoot = 60;
 
-void Put16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    v[at] = static_cast<uint8_t>(x);
-    v[at + 1] = static_cast<uint8_t>(x >> 8);
-}
-void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    Put16(v, at, x & 0xFFFF);
-    Put16(v, at + 2, x >> 16);
-}
 void Append(std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>& body) {
     v.insert(v.end(), id, id + 4);
     const size_t at = v.size();
     v.resize(at + 4);
-    Put32(v, at, static_cast<uint32_t>(body.size()));
+    PutLe32(v, at, static_cast<uint32_t>(body.size()));
     v.insert(v.end(), body.begin(), body.end());
     if (body.size() % 2) v.push_back(0);
 }
@@ -31,14 +24,14 @@ void Append(std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>&
 std::vector<uint8_t> CLoopWavWriter::AcidChunk(const LoopMetadata& meta) {
     std::vector<uint8_t> v(24, 0);
     const bool bRoot = meta.nRootNote >= 0 && meta.nRootNote < 128;
-    Put32(v, 0, kAcidLoopFlags | (bRoot ? kAcidRootValid : 0));
-    Put16(v, 4, static_cast<uint32_t>(bRoot ? meta.nRootNote : kDefaultRoot));
-    Put32(v, 12, meta.nBeats);
-    Put16(v, 16, 4); // meter 4/4
-    Put16(v, 18, 4);
+    PutLe32(v, 0, kAcidLoopFlags | (bRoot ? kAcidRootValid : 0));
+    PutLe16(v, 4, static_cast<uint32_t>(bRoot ? meta.nRootNote : kDefaultRoot));
+    PutLe32(v, 12, meta.nBeats);
+    PutLe16(v, 16, 4); // meter 4/4
+    PutLe16(v, 18, 4);
     uint32_t nBits = 0;
     std::memcpy(&nBits, &meta.fTempo, 4);
-    Put32(v, 20, nBits);
+    PutLe32(v, 20, nBits);
     return v;
 }
 
@@ -46,12 +39,12 @@ std::vector<uint8_t> CLoopWavWriter::AcidChunk(const LoopMetadata& meta) {
 // one (its word at offset 16 is 0) and start the first slice there anyway.
 std::vector<uint8_t> CLoopWavWriter::StrcChunk(const LoopMetadata& meta) {
     std::vector<uint8_t> v(kStrcHeader + kMarker * meta.starts.size(), 0);
-    Put32(v, 4, static_cast<uint32_t>(meta.starts.size()));
-    Put32(v, 24, meta.nSliceUnit);
+    PutLe32(v, 4, static_cast<uint32_t>(meta.starts.size()));
+    PutLe32(v, 24, meta.nSliceUnit);
     for (size_t i = 0; i < meta.starts.size(); ++i) {
         const size_t at = kStrcHeader + kMarker * i;
-        Put32(v, at + 8, meta.starts[i]);
-        Put32(v, at + 16, meta.starts[i]);
+        PutLe32(v, at + 8, meta.starts[i]);
+        PutLe32(v, at + 16, meta.starts[i]);
     }
     return v;
 }
@@ -67,23 +60,23 @@ bool CLoopWavWriter::Encode(const CSliceSource& source, const LoopMetadata& meta
     const uint64_t nDataBytes = static_cast<uint64_t>(source.Frames()) * nAlign;
 
     std::vector<uint8_t> fmt(bFloat ? 18 : 16, 0);
-    Put16(fmt, 0, bFloat ? 3 : 1);
-    Put16(fmt, 2, nChannels);
-    Put32(fmt, 4, source.Rate());
-    Put32(fmt, 8, source.Rate() * nAlign);
-    Put16(fmt, 12, nAlign);
-    Put16(fmt, 14, nBytes * 8);
+    PutLe16(fmt, 0, bFloat ? 3 : 1);
+    PutLe16(fmt, 2, nChannels);
+    PutLe32(fmt, 4, source.Rate());
+    PutLe32(fmt, 8, source.Rate() * nAlign);
+    PutLe16(fmt, 12, nAlign);
+    PutLe16(fmt, 14, nBytes * 8);
 
     // Everything but the samples, which are written between its two parts.
     std::vector<uint8_t> head = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     Append(head, "fmt ", fmt);
     if (bFloat) {
         std::vector<uint8_t> fact(4, 0);
-        Put32(fact, 0, static_cast<uint32_t>(source.Frames()));
+        PutLe32(fact, 0, static_cast<uint32_t>(source.Frames()));
         Append(head, "fact", fact);
     }
     head.insert(head.end(), {'d', 'a', 't', 'a', 0, 0, 0, 0});
-    Put32(head, head.size() - 4, static_cast<uint32_t>(nDataBytes));
+    PutLe32(head, head.size() - 4, static_cast<uint32_t>(nDataBytes));
     std::vector<uint8_t> tail;
     if (nDataBytes % 2) tail.push_back(0);
     Append(tail, "acid", AcidChunk(meta));
@@ -93,7 +86,7 @@ bool CLoopWavWriter::Encode(const CSliceSource& source, const LoopMetadata& meta
         *pstrError = "the loop would pass the WAV format's 4 GiB limit";
         return false;
     }
-    Put32(head, 4, static_cast<uint32_t>(nRiff));
+    PutLe32(head, 4, static_cast<uint32_t>(nRiff));
 
     std::vector<uint8_t>& file = *pBytes;
     file = std::move(head);
