@@ -16,22 +16,22 @@ flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
 build_acidwave() {
   "$CXX" "${flags[@]}" -o "$out/acidwave_fuzz" fuzz/AcidWaveFuzz.cpp \
     files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp \
-    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/mmio/*.cpp \
-    platform/kernel/TextConvert.cpp platform/com/HResult.cpp -lsndfile
+    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/sound/MpegDecoder.cpp platform/mmio/*.cpp \
+    platform/kernel/TextConvert.cpp platform/com/HResult.cpp -lsndfile -lmpg123
 }
 
 build_binload() {
   "$CXX" "${flags[@]}" -o "$out/binload_fuzz" fuzz/BinLoadFuzz.cpp files/BinLoader.cpp \
     files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp \
-    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/mmio/*.cpp \
-    platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp -lsndfile
+    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/sound/MpegDecoder.cpp platform/mmio/*.cpp \
+    platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp -lsndfile -lmpg123
 }
 
 build_soundfile() {
   "$CXX" "${flags[@]}" -Itests -o "$out/soundfile_fuzz" fuzz/SoundFileFuzz.cpp files/BinLoader.cpp \
     files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp \
-    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/mmio/*.cpp \
-    platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp -lsndfile
+    files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/sound/MpegDecoder.cpp platform/mmio/*.cpp \
+    platform/kernel/TextConvert.cpp platform/com/HResult.cpp engine/*.cpp -lsndfile -lmpg123
 }
 
 # The project form, the control interface and persistence (project, control,
@@ -40,7 +40,7 @@ com_sources=(platform/com/Guid.cpp platform/com/HResult.cpp platform/com/TaskMem
   platform/com/FileStream.cpp platform/com/PersistStream.cpp platform/com/TypeLib.cpp)
 control_sources=(files/Project*.cpp files/Control*.cpp files/StreamIOProc.cpp files/BinLoader.cpp
   files/AcidWave.cpp files/AcidWaveLoop.cpp files/AcidWaveTables.cpp files/AcidWaveSource.cpp
-  files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp engine/*.cpp platform/mmio/*.cpp platform/kernel/TextConvert.cpp "${com_sources[@]}")
+  files/AcidWaveDecode.cpp platform/sound/SoundFileDecoder.cpp platform/sound/MpegDecoder.cpp engine/*.cpp platform/mmio/*.cpp platform/kernel/TextConvert.cpp "${com_sources[@]}")
 # Compiled once per build, two at a time, into objects both project targets link.
 control_objects() {
   rm -rf "$out/obj-control"
@@ -55,11 +55,11 @@ control_objects() {
 }
 build_projectfile() {
   control_objects
-  "$CXX" "${flags[@]}" -Itests -o "$out/projectfile_fuzz" fuzz/ProjectFileFuzz.cpp "$out"/obj-control/*.o -lsndfile
+  "$CXX" "${flags[@]}" -Itests -o "$out/projectfile_fuzz" fuzz/ProjectFileFuzz.cpp "$out"/obj-control/*.o -lsndfile -lmpg123
 }
 build_projectstream() {
   control_objects
-  "$CXX" "${flags[@]}" -Itests -o "$out/projectstream_fuzz" fuzz/ProjectStreamFuzz.cpp "$out"/obj-control/*.o -lsndfile
+  "$CXX" "${flags[@]}" -Itests -o "$out/projectstream_fuzz" fuzz/ProjectStreamFuzz.cpp "$out"/obj-control/*.o -lsndfile -lmpg123
 }
 build_versiontext() {
   "$CXX" "${flags[@]}" -o "$out/versiontext_fuzz" fuzz/VersionTextFuzz.cpp "${com_sources[@]}"

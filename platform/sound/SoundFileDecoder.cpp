@@ -1,6 +1,11 @@
 #include "platform/sound/SoundFileDecoder.h"
 #include "platform/com/HResult.h"
+#include "platform/sound/MpegDecoder.h"
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <sndfile.h>
+#include <vector>
 
 namespace {
 SNDFILE* File(void* p) { return static_cast<SNDFILE*>(p); }
@@ -36,13 +41,36 @@ SoundSampleType TypeOf(int nFormat) {
     default: return SoundSampleType::Float; // float, double and the lossy codecs
     }
 }
+
+// Decoded MPEG float as full-scale integers of type T, clipped.
+template <typename T> int64_t ReadMpegAs(CMpegDecoder& mpeg, T* pOut, int64_t nFrames) {
+    constexpr int64_t kChunkFrames = 4096;
+    const auto nChannels = static_cast<size_t>(mpeg.Channels());
+    constexpr double dScale = static_cast<double>(std::numeric_limits<T>::max());
+    std::vector<float> chunk(static_cast<size_t>(std::min(nFrames, kChunkFrames)) * nChannels);
+    int64_t nDone = 0;
+    while (nDone < nFrames) {
+        const int64_t n = mpeg.Read(chunk.data(), std::min(nFrames - nDone, kChunkFrames));
+        if (n <= 0) break;
+        T* pTo = pOut + static_cast<size_t>(nDone) * nChannels;
+        for (size_t i = 0; i < static_cast<size_t>(n) * nChannels; ++i) {
+            const double d =
+                std::clamp(static_cast<double>(chunk[i]) * dScale, -dScale - 1.0, dScale);
+            pTo[i] = static_cast<T>(std::lrint(d));
+        }
+        nDone += n;
+    }
+    return nDone;
+}
 } // namespace
 
+CSoundFileDecoder::CSoundFileDecoder() = default;
 CSoundFileDecoder::~CSoundFileDecoder() { Close(); }
 
 void CSoundFileDecoder::Close() {
     if (m_pFile != nullptr) sf_close(File(m_pFile));
     m_pFile = nullptr;
+    m_pMpeg.reset();
     m_nChannels = m_nRate = m_nFormat = 0;
     m_nFrames = 0;
 }
@@ -63,6 +91,18 @@ HRESULT CSoundFileDecoder::Open(const char* pszPath) {
     m_nFrames = info.frames;
     m_nFormat = info.format;
     m_type = TypeOf(info.format);
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
+        // libsndfile ends the stream at its estimate; libmpg123 reads it all.
+        // Should libmpg123 refuse what libsndfile took, libsndfile decodes.
+        auto pMpeg = std::make_unique<CMpegDecoder>();
+        if (SUCCEEDED(pMpeg->Open(pszPath))) {
+            m_nChannels = pMpeg->Channels();
+            m_nRate = pMpeg->SampleRate();
+            m_nFrames = pMpeg->Frames();
+            m_type = SoundSampleType::Float;
+            m_pMpeg = std::move(pMpeg);
+        }
+    }
     return S_OK;
 }
 
@@ -92,18 +132,21 @@ std::string CSoundFileDecoder::FormatName() const {
 
 int64_t CSoundFileDecoder::Read(int16_t* pOut, int64_t nFrames) {
     if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    if (m_pMpeg) return ReadMpegAs(*m_pMpeg, pOut, nFrames);
     const sf_count_t n = sf_readf_short(File(m_pFile), pOut, nFrames);
     return n > 0 ? n : 0;
 }
 
 int64_t CSoundFileDecoder::Read(int32_t* pOut, int64_t nFrames) {
     if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    if (m_pMpeg) return ReadMpegAs(*m_pMpeg, pOut, nFrames);
     const sf_count_t n = sf_readf_int(File(m_pFile), pOut, nFrames);
     return n > 0 ? n : 0;
 }
 
 int64_t CSoundFileDecoder::Read(float* pOut, int64_t nFrames) {
     if (m_pFile == nullptr || pOut == nullptr || nFrames <= 0) return 0;
+    if (m_pMpeg) return m_pMpeg->Read(pOut, nFrames);
     const sf_count_t n = sf_readf_float(File(m_pFile), pOut, nFrames);
     return n > 0 ? n : 0;
 }

@@ -1,11 +1,16 @@
 // Decodes one audio file in any format libsndfile reads (AIFF, FLAC, Ogg,
 // MP3, WAV in any encoding, ...) into interleaved samples, and reports the
 // loop information some formats carry. One decoder per file, one thread.
+// MPEG audio is decoded by libmpg123 instead, which counts a stream's frames
+// to its end where libsndfile stops at a length estimated from the first.
 #pragma once
 #include "platform/com/Types.h"
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class CMpegDecoder;
 
 // The narrowest of three sample types that holds the file's samples exactly.
 enum class SoundSampleType { Int16, Int32, Float };
@@ -19,7 +24,7 @@ struct SoundLoopInfo {
 
 class CSoundFileDecoder {
 public:
-    CSoundFileDecoder() = default;
+    CSoundFileDecoder();
     ~CSoundFileDecoder();
     CSoundFileDecoder(const CSoundFileDecoder&) = delete;
     CSoundFileDecoder& operator=(const CSoundFileDecoder&) = delete;
@@ -31,7 +36,8 @@ public:
 
     int Channels() const { return m_nChannels; }
     int SampleRate() const { return m_nRate; }
-    // The frame count the file declares; for some compressed formats an estimate.
+    // The frame count the file declares; for some compressed formats an
+    // estimate. Exact for MPEG audio, whose stream is scanned when opened.
     int64_t DeclaredFrames() const { return m_nFrames; }
     SoundSampleType NativeType() const { return m_type; }
     // The container and encoding as libsndfile names them, such as "FLAC
@@ -48,7 +54,8 @@ public:
     int64_t Read(float* pOut, int64_t nFrames);
 
 private:
-    void* m_pFile = nullptr; // SNDFILE*
+    void* m_pFile = nullptr;               // SNDFILE*
+    std::unique_ptr<CMpegDecoder> m_pMpeg; // the samples of MPEG audio
     int m_nChannels = 0;
     int m_nRate = 0;
     int64_t m_nFrames = 0;

@@ -1,11 +1,13 @@
 // Files the wave reader does not take, loaded into the Loop Bin through the
 // sound file decoder: formats written by sox and checked against sox's own
 // decoding, loop information in AIFF and wave files, channel folding, u-law,
-// and the loader's length limits.
+// the loader's length limits, and MP3 with and without its encoder header.
 #include "../engine/FakeSynthContext.h"
+#include "Mp3Frames.h"
 #include "RiffBuilder.h"
 #include "files/AcidWaveSource.h"
 #include "files/BinLoader.h"
+#include "platform/sound/SoundFileDecoder.h"
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -105,6 +107,26 @@ int UlawValue(uint8_t byte) {
     const int u = ~byte & 0xFF;
     const int magnitude = ((((u & 0x0F) << 3) + 0x84) << ((u >> 4) & 7)) - 0x84;
     return (u & 0x80) ? -magnitude : magnitude;
+}
+// 2 s of mono 16-bit silence at 44.1 kHz with a sharp click at each of kClicks.
+const uint32_t kClicks[] = {0, 22050, 44100, 66150};
+Bytes ClicksWav() {
+    Bytes data;
+    for (uint32_t f = 0; f < 88200; ++f) {
+        int16_t v = 0;
+        for (uint32_t c : kClicks)
+            if (f >= c && f < c + 40) v = f < c + 20 ? 20000 : -20000;
+        Put16(data, static_cast<uint16_t>(v));
+    }
+    Fmt mono;
+    mono.channels = 1;
+    return RiffBuilder().Chunk("fmt ", FmtBody(mono)).Chunk("data", data).Form();
+}
+
+// The first frame at or after from whose sample reaches 0.3.
+LONGLONG FirstLoud(const CWaveMem* w, LONGLONG from) {
+    while (from < w->m_nFrames && w->m_pData[from] < 0.3f) ++from;
+    return from;
 }
 } // namespace
 
@@ -305,18 +327,7 @@ TEST_F(SoundFileLoad, DamagedWavesAndOtherFilesStayRefused) {
 // its frame: the decoder's lead-in is trimmed.
 TEST_F(SoundFileLoad, Mp3WithItsEncoderHeaderLoadsAtItsOwnLength) {
     if (!HaveSox()) GTEST_SKIP() << "sox is not installed (scripts/setup installs it)";
-    Bytes data;
-    const uint32_t clicks[] = {0, 22050, 44100, 66150};
-    for (uint32_t f = 0; f < 88200; ++f) {
-        int16_t v = 0;
-        for (uint32_t c : clicks)
-            if (f >= c && f < c + 40) v = f < c + 20 ? 20000 : -20000;
-        Put16(data, static_cast<uint16_t>(v));
-    }
-    Fmt mono;
-    mono.channels = 1;
-    TempFile src(RiffBuilder().Chunk("fmt ", FmtBody(mono)).Chunk("data", data).Form(),
-                 "clicks.wav");
+    TempFile src(ClicksWav(), "clicks.wav");
     TempFile mp3(Bytes{}, "clicks.mp3");
     ASSERT_TRUE(Shell("sox " + src.path() + " -C -4.2 " + mp3.path()));
     CAcidWaveSource source;
@@ -325,9 +336,53 @@ TEST_F(SoundFileLoad, Mp3WithItsEncoderHeaderLoadsAtItsOwnLength) {
     ASSERT_EQ(s.nFrames, 88200u);
     ASSERT_EQ(s.wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
     const auto* p = reinterpret_cast<const float*>(s.pData);
-    for (uint32_t c : clicks) {
+    for (uint32_t c : kClicks) {
         uint32_t f = c > 100 ? c - 100 : 0;
         while (f < s.nFrames && p[f] < 0.3f) ++f;
         EXPECT_NEAR(f, c, 3.0) << c;
+    }
+}
+
+// Without that header (as some encoders write a variable bit rate) the stream
+// is read to its end, not to the length its first frame's bit rate suggests:
+// the decoder's lead-in stays, every click comes the same delay late and
+// nothing is missing at the end, through the loader and the wave reader's
+// fallback alike.
+TEST_F(SoundFileLoad, VbrMp3WithoutEncoderHeaderLoadsToItsEnd) {
+    if (!HaveSox()) GTEST_SKIP() << "sox is not installed (scripts/setup installs it)";
+    TempFile src(ClicksWav(), "clicks.wav");
+    TempFile vbr(Bytes{}, "clicks-vbr.mp3");
+    ASSERT_TRUE(Shell("sox " + src.path() + " -C -4.2 " + vbr.path()));
+    const Bytes headerless = mp3::WithoutEncoderHeader(mp3::ReadFile(vbr.path()));
+    ASSERT_FALSE(headerless.empty()) << "sox wrote no encoder header";
+    TempFile file(headerless, "headerless.mp3");
+
+    ASSERT_EQ(Load(file.path()), S_OK);
+    const CWaveMem* w = Entry()->m_pWave;
+    ASSERT_EQ(w->Channels(), 1);
+    // Encoder delay (576) and decoder delay (529), give or take.
+    const LONGLONG delay = FirstLoud(w, 0);
+    EXPECT_GE(delay, 500);
+    EXPECT_LE(delay, 1200);
+    for (uint32_t c : kClicks) EXPECT_NEAR(FirstLoud(w, c + delay - 100), c + delay, 3.0) << c;
+    // The source and the delay, and at most one MPEG frame of padding.
+    EXPECT_GE(w->m_nFrames, 88200 + delay);
+    EXPECT_LE(w->m_nFrames, 88200 + delay + 1152);
+
+    CAcidWaveSource source;
+    ASSERT_EQ(source.Load(file.c_str()), S_OK);
+    EXPECT_EQ(source.Source().nFrames, static_cast<DWORD>(w->m_nFrames));
+    EXPECT_EQ(source.Source().wfx.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+
+    // The decoder declares the scanned length up front and reads the same
+    // frames as 16-bit integers when asked.
+    CSoundFileDecoder decoder;
+    ASSERT_EQ(decoder.Open(file.c_str()), S_OK);
+    EXPECT_EQ(decoder.DeclaredFrames(), w->m_nFrames);
+    std::vector<int16_t> ints(static_cast<size_t>(w->m_nFrames) + 100);
+    ASSERT_EQ(decoder.Read(ints.data(), static_cast<int64_t>(ints.size())), w->m_nFrames);
+    for (uint32_t c : kClicks) {
+        const auto f = static_cast<size_t>(c + delay + 5);
+        EXPECT_NEAR(ints[f] / 32767.0, w->m_pData[f], 1.5 / 32767) << c;
     }
 }
