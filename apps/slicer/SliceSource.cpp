@@ -1,4 +1,5 @@
 #include "apps/slicer/SliceSource.h"
+#include "platform/com/HResult.h"
 #include "platform/sound/SoundFileDecoder.h"
 #include <array>
 #include <cmath>
@@ -57,6 +58,16 @@ std::vector<float> FoldToStereo(const std::vector<float>& in, int nIn, size_t nF
     }
     return out;
 }
+// Reads up to nFrames frames, as many calls as the decoder needs.
+sf_count_t ReadAll(CSoundFileDecoder& decoder, float* pOut, sf_count_t nFrames) {
+    sf_count_t nDone = 0;
+    while (nDone < nFrames) {
+        const int64_t n = decoder.Read(pOut + nDone * decoder.Channels(), nFrames - nDone);
+        if (n <= 0) break;
+        nDone += n;
+    }
+    return nDone;
+}
 } // namespace
 
 bool CSliceSource::Read(const std::string& strPath, std::string* pstrError) {
@@ -65,6 +76,16 @@ bool CSliceSource::Read(const std::string& strPath, std::string* pstrError) {
     if (!file) {
         *pstrError = std::string("cannot read the audio: ") + sf_strerror(nullptr);
         return false;
+    }
+    // MPEG audio comes through the platform's decoder, which reads the whole
+    // stream where libsndfile stops at its estimated length.
+    CSoundFileDecoder mpeg;
+    const bool bMpeg = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG &&
+                       SUCCEEDED(mpeg.Open(strPath.c_str()));
+    if (bMpeg) {
+        info.frames = mpeg.DeclaredFrames();
+        info.channels = mpeg.Channels();
+        info.samplerate = mpeg.SampleRate();
     }
     if (info.frames <= 0 || info.channels <= 0 || info.samplerate <= 0) {
         *pstrError = "holds no samples";
@@ -91,7 +112,8 @@ bool CSliceSource::Read(const std::string& strPath, std::string* pstrError) {
     m_floats.clear();
     if (m_format == LoopSampleFormat::Float32) {
         m_floats.resize(nSamples);
-        nRead = sf_readf_float(file.get(), m_floats.data(), info.frames);
+        nRead = bMpeg ? ReadAll(mpeg, m_floats.data(), info.frames)
+                      : sf_readf_float(file.get(), m_floats.data(), info.frames);
     } else {
         // Full-scale 32-bit integers, shifted down to the written width exactly.
         m_integers.resize(nSamples);

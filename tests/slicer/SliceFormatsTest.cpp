@@ -1,9 +1,13 @@
 // Files the wave reader does not take, through `pandrel slice` and `pandrel
 // info`: FLAC and OGG made by sox slice as the same audio in a WAV does, and
 // info shows what the loader decodes (format, fold, length, loop, segments,
-// the limit that refuses it) with the slicer's plan for a plain file.
+// the limit that refuses it) with the slicer's plan for a plain file; an MP3
+// is read to the same length as the loader reads it.
+#include "apps/slicer/SliceSource.h"
 #include "cli/CliFixture.h"
 #include "files/AcidWave.h"
+#include "files/AcidWaveSource.h"
+#include "files/Mp3Frames.h"
 #include "files/RiffBuilder.h"
 #include "platform/com/HResult.h"
 #include "slicer/DrumLoopSynth.h"
@@ -140,3 +144,33 @@ TEST_F(SliceFormatsTest, InfoShowsWhatTheLoaderDecodes) {
     ExpectOneLineError(Run("info junk.flac"), "junk.flac: not a RIFF WAVE file");
 }
 } // namespace
+
+// A variable bit rate MP3 with its encoder header and without it: the slicer
+// reads each as long as the loader does, the one with the header at the
+// WAV's exact length, the other to its end (the WAV, the decoder's lead-in,
+// at most one MPEG frame of padding).
+TEST_F(SliceFormatsTest, Mp3ReadsAsLongAsTheLoaderReadsIt) {
+    WriteLoopAs({});
+    ASSERT_EQ(std::system(("cd '" + m_dir + "' && sox in.wav -C -4.2 vbr.mp3").c_str()), 0);
+    const mp3::Bytes headerless = mp3::WithoutEncoderHeader(mp3::ReadFile(m_dir + "/vbr.mp3"));
+    ASSERT_FALSE(headerless.empty());
+    WriteFile("headerless.mp3", std::string(headerless.begin(), headerless.end()));
+    CAcidWave wav;
+    ASSERT_EQ(wav.Open((m_dir + "/in.wav").c_str()), S_OK);
+    for (const char* name : {"vbr.mp3", "headerless.mp3"}) {
+        const std::string path = m_dir + "/" + name;
+        CSliceSource sliced;
+        std::string strError;
+        ASSERT_TRUE(sliced.Read(path, &strError)) << name << ": " << strError;
+        CAcidWaveSource loaded;
+        ASSERT_EQ(loaded.Load(path.c_str()), S_OK) << name;
+        EXPECT_EQ(sliced.Frames(), loaded.Source().nFrames) << name;
+        EXPECT_EQ(sliced.Format(), LoopSampleFormat::Float32) << name;
+        if (std::string(name) == "vbr.mp3") {
+            EXPECT_EQ(sliced.Frames(), wav.GetFrames());
+        } else {
+            EXPECT_GE(sliced.Frames(), wav.GetFrames() + 500) << name;
+            EXPECT_LE(sliced.Frames(), wav.GetFrames() + 1200 + 1152) << name;
+        }
+    }
+}
