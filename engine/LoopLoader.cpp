@@ -165,12 +165,14 @@ HRESULT AddSlices(CGrooveTrack* pEntry, CWaveMem* pWave, const LoopSource& src, 
     }
     pEntry->m_bLooping = 1;
     pEntry->m_bSyncedPlayback = 1;
-    pEntry->SetKey((src.nKeyIndex + 3) % 12);
+    // The reader's key index is numbered from A, as the pad's Root; a root
+    // note the file does not declare valid leaves the Root at None.
+    pEntry->SetKey(src.bRootNote ? src.nKeyIndex : -1);
     pEntry->m_bFollowKey = src.bRootNote ? 1 : 0;
     return S_OK;
 }
 
-// A plain file as one grain over all its frames, played once and unsynced.
+// A plain file as one grain over all its frames, played once and unsynced, with no root.
 HRESULT AddWholeFile(CGrooveTrack* pEntry, CWaveMem* pWave, double dSeconds, LONG nEntryIndex) {
     if (pWave->m_nFrames < 1) return S_OK;
     CGrooveEvent* pGrain = MakeGrain(pWave, 0, pWave->m_nFrames, nEntryIndex, 0);
@@ -182,6 +184,7 @@ HRESULT AddWholeFile(CGrooveTrack* pEntry, CWaveMem* pWave, double dSeconds, LON
     pEntry->m_bLooping = 0;
     pEntry->m_bSyncedPlayback = 0;
     pEntry->m_bFollowKey = 0;
+    pEntry->SetKey(-1);
     return S_OK;
 }
 

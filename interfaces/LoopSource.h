@@ -22,7 +22,7 @@ struct LoopSource {
     BOOL bAcid = 0;     // the file has loop metadata
     BOOL bLooping = 0;  // not a one-shot
     BOOL bRootNote = 0; // the root note is valid
-    LONG nKeyIndex = 0; // (root note + 3) mod 12
+    LONG nKeyIndex = 0; // (root note + 3) mod 12: the key numbered from A (A = 0, C = 3)
     DWORD nBeats = 0;
     const LoopSegment* pSegments = nullptr;
     int nSegments = 0;

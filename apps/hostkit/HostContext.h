@@ -27,10 +27,17 @@ public:
     HRESULT PositionReserved3() override { return E_NOTIMPL; }
     HRESULT PositionReserved4() override { return E_NOTIMPL; }
     HRESULT PositionReserved5() override { return E_NOTIMPL; }
-    // The host key (0..11) when one is set, else kNoHostKey.
+    // The host key when one is set, else kNoHostKey.
     HRESULT QueryPosition(const MfxTime* pTime, DWORD* pdwAnswer) override;
 
+    // The key in the instrument's numbering, as a pad's Root: 0..11 from A
+    // (A = 0, A# = 1, B = 2, C = 3, ...), or kNoHostKey.
     void SetHostKey(DWORD dwKey) { m_dwHostKey = dwKey; }
+    // The instrument's key for a key numbered from C (C = 0 ... B = 11), as
+    // hosts and users name keys; kNoHostKey for any other value.
+    static DWORD KeyFromC(long nKey) {
+        return nKey >= 0 && nKey <= 11 ? static_cast<DWORD>((nKey + 3) % 12) : kNoHostKey;
+    }
     const CTempoMap& Tempo() const { return m_tempo; }
     // The host's tempo as it plays. Reserve on a setup thread; the others are
     // for the audio thread between buffers (the instrument reads the map while

@@ -125,9 +125,8 @@ void CLv2Plugin::Run(uint32_t nFrames) {
     if (!m_bActive) return Silence(nFrames);
     if (m_pHostKey != nullptr && *m_pHostKey != m_fHostKey) {
         m_fHostKey = *m_pHostKey;
-        const long nKey = std::lround(m_fHostKey);
-        m_graph.Context()->SetHostKey(nKey >= 0 && nKey <= 11 ? static_cast<DWORD>(nKey)
-                                                              : CHostContext::kNoHostKey);
+        // The port names keys from C (its scale points); the instrument from A.
+        m_graph.Context()->SetHostKey(CHostContext::KeyFromC(std::lround(m_fHostKey)));
         m_idle.Invalidate();
     }
     if (SkipIdle(nFrames)) return;

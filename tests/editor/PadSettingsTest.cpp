@@ -167,6 +167,17 @@ TEST_F(PadSettingsTest, CombosTakeOnlyEntriesOfTheirLists) {
     EXPECT_EQ(Pad(0).nChannel, -1);
 }
 
+TEST_F(PadSettingsTest, RootShowsThePadKeyNumberedFromA) {
+    control.settings[2].nRoot = 3; // a loop rooted at C, as the loader sets it
+    control.settings[3].nRoot = 0;
+    page->SelectPad(2);
+    EXPECT_EQ(Text(IDC_PAD_ROOT), L"C");
+    page->SelectPad(3);
+    EXPECT_EQ(Text(IDC_PAD_ROOT), L"A");
+    page->SelectPad(4); // no root
+    EXPECT_EQ(Text(IDC_PAD_ROOT), L"None");
+}
+
 TEST_F(PadSettingsTest, CheckBoxesWriteTheCurrentPadOrWithShiftEveryPad) {
     page->SelectPad(6);
     ClickControl(IDC_LATCH);

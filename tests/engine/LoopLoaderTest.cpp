@@ -113,15 +113,29 @@ TEST_F(LoopLoaderTest, SlicesBecomeSyncedGrainsOnTheBeatGrid) {
     EXPECT_TRUE(entry.m_bLooping);
     EXPECT_TRUE(entry.m_bSyncedPlayback);
     EXPECT_TRUE(entry.m_bFollowKey);
-    EXPECT_EQ(entry.m_nKey, 6); // key index 3 (root 60) -> pad key 6
+    EXPECT_EQ(entry.m_nKey, 3); // key index 3 (root 60, C) -> pad key 3, "C" under Root
     EXPECT_EQ(entry.m_nLenTicks, 2 * kTicksPerBeat);
     EXPECT_EQ(entry.m_nLenSamples, n);
     EXPECT_NEAR(entry.m_dTempo, 120.0, 1e-9);
 }
 
-TEST_F(LoopLoaderTest, RootNote57GivesPadKey3) {
+// The pad key is numbered from A, as the reader's key index and the Root list
+// ("None", "A", "A#", "B", "C", ...: pad key + 1) number it.
+TEST_F(LoopLoaderTest, PadKeyIsTheKeyIndexWhenTheRootNoteIsValidElseNone) {
+    // Root 57 (A) without the valid flag: the file claims no key.
     ASSERT_EQ(Load(b.Silence(1, 44100, 4410).Loop(1, {{0, 4410}}, 0, 0).Get()), S_OK);
-    EXPECT_EQ(entry.m_nKey, 3);
+    EXPECT_EQ(entry.m_nKey, -1);
+    EXPECT_FALSE(entry.m_bFollowKey);
+    // A file claims its root: A (57) -> 0, C (60) -> 3, G# (68) -> 11.
+    for (const LONG nIndex : {0, 3, 11}) {
+        ASSERT_EQ(Load(b.Silence(1, 44100, 4410).Loop(1, {{0, 4410}}, nIndex, 1).Get()), S_OK);
+        EXPECT_EQ(entry.m_nKey, nIndex);
+        EXPECT_TRUE(entry.m_bFollowKey);
+    }
+    // A plain file loaded over the G# loop has no root.
+    LoopSourceBuilder plain;
+    ASSERT_EQ(Load(plain.Silence(1, 44100, 4410).Get()), S_OK);
+    EXPECT_EQ(entry.m_nKey, -1);
     EXPECT_FALSE(entry.m_bFollowKey);
 }
 

@@ -69,7 +69,7 @@ TEST_F(BinLoaderTest, AcidLoopWithoutMarkersIsCutIntoSixteenSyncedSlices) {
             << i;
     }
     EXPECT_TRUE(e->m_bSyncedPlayback);
-    EXPECT_EQ(e->m_nKey, 6);
+    EXPECT_EQ(e->m_nKey, 3); // root 60 (valid): C, numbered from A as the Root list
     EXPECT_TRUE(e->m_bFollowKey);
     EXPECT_NEAR(e->m_dTempo, 120.0, 1e-9);
 }

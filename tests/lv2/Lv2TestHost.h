@@ -90,6 +90,9 @@ public:
     const std::vector<float>& Output(uint32_t n) const { return m_outputs[n]; }
     // Output port n's buffer of the last RunFrames block (kMaxBlock frames).
     const std::vector<float>& WideOutput(uint32_t n) const { return m_wide[n]; }
+    // The value on the host_key port (its scale points: -1 None, 0 C ... 11 B)
+    // for the next blocks.
+    void SetHostKey(float fKey) { m_fHostKey = fKey; }
     const LilvPlugin* Plugin() const { return m_pPlugin; }
     LilvInstance* Instance() const { return m_pInstance; }
 

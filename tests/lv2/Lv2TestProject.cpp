@@ -94,6 +94,35 @@ bool CLv2TestProject::BinState(const std::string& strLibrary, int nEntries, doub
     return true;
 }
 
+bool CLv2TestProject::ToneState(const std::string& strLibrary, std::vector<uint8_t>* pBytes,
+                                std::string* pstrError) {
+    CInstrumentModule module;
+    if (!module.Load(strLibrary, pstrError)) return false;
+    CInstrumentHost host;
+    if (!host.Open(module, CInstrumentHost::Options{}, CTempoMap(), pstrError)) return false;
+    const std::string strWave = (std::filesystem::temp_directory_path() /
+                                 ("pandrel-lv2-tone-" + std::to_string(getpid()) + ".wav"))
+                                    .string();
+    std::vector<float> samples(size_t{CDemoLoop::kFrames} * 2);
+    const double dStep = 2.0 * 3.14159265358979 * kToneHz / CDemoLoop::kRate;
+    for (size_t f = 0; f < CDemoLoop::kFrames; ++f)
+        samples[2 * f] = samples[2 * f + 1] =
+            static_cast<float>(0.5 * std::sin(dStep * static_cast<double>(f)));
+    CWavWriter writer(WavSampleFormat::Pcm16, 2, CDemoLoop::kRate);
+    writer.AddChunk("acid", CDemoLoop().AcidChunk()); // root note 60, valid
+    if (!writer.Write(strWave, samples.data(), CDemoLoop::kFrames, pstrError)) return false;
+    IVudivuVizezud* pControl = host.Control();
+    LONG nEntry = -1, nStatus = 0;
+    HRESULT hr = pControl->LoadFileToBin("tone", strWave.c_str(), &nEntry, &nStatus);
+    std::filesystem::remove(strWave);
+    if (SUCCEEDED(hr)) hr = pControl->AssignFileToPad(0, nEntry);
+    const PadKeyRange range{0, kToneKey - 6, kToneKey + 5, kToneKey, 0, 127};
+    if (SUCCEEDED(hr)) hr = pControl->SetPadKeyRange(&range);
+    if (FAILED(hr)) return *pstrError = "cannot build the tone pad", false;
+    if (!SaveBytes(pControl, pBytes)) return *pstrError = "cannot save the project", false;
+    return true;
+}
+
 bool CLv2TestProject::State(const std::string& strLibrary, bool bClicks,
                             std::vector<uint8_t>* pBytes, std::string* pstrError) {
     CInstrumentModule module;

@@ -24,4 +24,11 @@ public:
     static constexpr uint8_t kBinKey = 48;
     static bool BinState(const std::string& strLibrary, int nEntries, double dSeconds,
                          float fPadVolume, std::vector<uint8_t>* pBytes, std::string* pstrError);
+    // A project of one loop whose file names its root note C (60, valid): a
+    // kToneHz sine of the demo loop's length and tempo, on pad 0, played by
+    // keys kToneKey - 6 to kToneKey + 5 with kToneKey at its own pitch.
+    static constexpr uint8_t kToneKey = 60;
+    static constexpr double kToneHz = 441.0;
+    static bool ToneState(const std::string& strLibrary, std::vector<uint8_t>* pBytes,
+                          std::string* pstrError);
 };
