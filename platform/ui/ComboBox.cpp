@@ -55,7 +55,7 @@ private:
     bool m_bArmed = false;
 };
 
-CComboBox::CComboBox() = default;
+CComboBox::CComboBox() { SetTabStop(true); }
 CComboBox::~CComboBox() { OnDestroy(); }
 
 void CComboBox::Notify(int nCode) {
@@ -169,6 +169,10 @@ void CComboBox::OnLButtonDown(UINT nFlags, POINT pt) {
 }
 
 void CComboBox::OnKeyDown(UINT nChar, UINT, UINT) {
+    if (nChar == VK_TAB) { // the focus moves on; losing it closes the list
+        if (CWnd* p = GetParent()) p->SendMessage(WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0);
+        return;
+    }
     if (nChar == VK_F4) return ShowDropDown(!GetDroppedState());
     if ((nChar == VK_RETURN || nChar == VK_ESCAPE) && GetDroppedState()) return ShowDropDown(false);
     if ((nChar == VK_UP || nChar == VK_DOWN) && GetCount() > 0) {

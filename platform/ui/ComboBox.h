@@ -1,6 +1,7 @@
 // A drop-down combo box: an editable text with a list that drops below it.
 // Tells its parent of a new selection, of the list closing and of losing the
-// focus. UI thread.
+// focus. A tab stop: Tab and Shift+Tab ask the parent to move the focus on.
+// UI thread.
 #pragma once
 #include "platform/ui/TextField.h"
 #include "platform/ui/Wnd.h"

@@ -57,6 +57,10 @@ void CEdit::OnLButtonUp(UINT, POINT) {
 }
 
 void CEdit::OnKeyDown(UINT nChar, UINT, UINT) {
+    if (nChar == VK_TAB) {
+        if (CWnd* p = GetParent()) p->SendMessage(WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0);
+        return;
+    }
     bool changed = m_field.KeyDown(nChar, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
     Invalidate();
     if (changed) Notify(EN_CHANGE);

@@ -1,11 +1,13 @@
 // A single-line edit box: caret, typing, selection; tells its parent of
-// changes and of losing the focus. UI thread.
+// changes and of losing the focus. A tab stop: Tab and Shift+Tab ask the
+// parent to move the focus on. UI thread.
 #pragma once
 #include "platform/ui/TextField.h"
 #include "platform/ui/Wnd.h"
 
 class CEdit : public CWnd {
 public:
+    CEdit() { SetTabStop(true); }
     void SetWindowText(const std::wstring& text) override;
     std::wstring GetWindowText() const override { return m_field.Text(); }
     void SetSel(int start, int end);

@@ -8,6 +8,8 @@ constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_PAINT = 0x000F; // wParam: the CDC* to draw with
 constexpr UINT WM_CLOSE = 0x0010;
+// wParam: 0 for the next tab stop of the receiving parent, 1 for the one before.
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;

@@ -105,6 +105,13 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnVScroll(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<CWnd*>(lParam));
         return 0;
     case WM_CLOSE: OnClose(); return 0;
+    case WM_NEXTDLGCTL: {
+        // The focus moves on from the child holding it (or holding its holder).
+        CWnd* pCur = GetFocus();
+        while (pCur && pCur->m_pParent != this) pCur = pCur->m_pParent;
+        if (CWnd* pNext = GetNextDlgTabItem(pCur, wParam != 0)) pNext->SetFocus();
+        return 0;
+    }
     default: return 0;
     }
 }
@@ -128,6 +135,19 @@ CWnd* CWnd::GetTopLevel() {
 CWnd* CWnd::GetDlgItem(UINT nID) const {
     for (CWnd* c : m_children)
         if (c->m_nID == nID) return c;
+    return nullptr;
+}
+
+CWnd* CWnd::GetNextDlgTabItem(const CWnd* pCtl, bool bPrevious) const {
+    const size_t n = m_children.size();
+    auto it = std::find(m_children.begin(), m_children.end(), pCtl);
+    // Not a child: start just before the first (after the last).
+    size_t i = it != m_children.end() ? static_cast<size_t>(it - m_children.begin())
+                                      : (bPrevious ? 0 : n - 1);
+    for (size_t k = 1; k <= n; ++k) {
+        CWnd* c = m_children[bPrevious ? (i + n - k) % n : (i + k) % n];
+        if (c->m_bTabStop && c->m_bEnabled && c->IsWindowVisible()) return c;
+    }
     return nullptr;
 }
 

@@ -41,6 +41,14 @@ public:
     // The deepest visible, enabled child under pt (client pixels), or this.
     CWnd* ChildFromPoint(POINT pt);
     bool IsChildOf(const CWnd* pAncestor) const;
+    // Tab stops: the children that Tab and Shift+Tab move the focus between,
+    // in creation order (edits and combo boxes are tab stops from the start).
+    void SetTabStop(bool bTabStop) { m_bTabStop = bTabStop; }
+    bool IsTabStop() const { return m_bTabStop; }
+    // The visible, enabled tab stop among the children after pCtl (before it
+    // with bPrevious), going round at the end; from the first (the last) when
+    // pCtl is no child. Null when there is none.
+    CWnd* GetNextDlgTabItem(const CWnd* pCtl, bool bPrevious = false) const;
 
     RECT GetClientRect() const { return {0, 0, m_rect.Width(), m_rect.Height()}; }
     RECT GetRectInParent() const { return m_rect; }
@@ -115,6 +123,7 @@ private:
     bool m_bCreated = false;
     bool m_bVisible = true;
     bool m_bEnabled = true;
+    bool m_bTabStop = false;
     CFont* m_pFont = nullptr;
     IDropTarget* m_pDropTarget = nullptr;
     std::vector<RECT> m_update;

@@ -1,8 +1,11 @@
 // The page's keyboard: grain navigation, Delete, undo and redo, the keypad's
-// pitch steps, and keys that reach the page through a control's callback.
+// pitch steps, keys that reach the page through a control's callback, and
+// Tab between the edits and combo boxes.
 #include "PropPageFixture.h"
 #include "editor/PadEditor.h"
 #include "editor/PageLayout.h"
+#include "platform/ui/ComboBox.h"
+#include "resources/ComboLists.h"
 
 namespace {
 constexpr UINT kZ = 'Z';
@@ -127,4 +130,55 @@ TEST_F(PropPageKeys, EditsKeepTheirOwnTyping) {
     ClickControl(IDC_PITCH_EDIT);
     Screen().Press(VK_DOWN);
     EXPECT_EQ(control.Count("StartAudition"), 0);
+}
+
+// Tab and Shift+Tab walk the edits and combo boxes in the order the page
+// makes them (Pad Settings top to bottom, then the Slice Settings), round at
+// the ends; the box left behind commits what was typed into it.
+TEST_F(PropPageKeys, TabCommitsTheBoxAndMovesToTheNextShiftTabToTheOneBefore) {
+    constexpr UINT kKeyHigh = 1138, kKeyLow = 1139, kKeyUnity = 1140;
+    auto focused = [&] { return CWnd::GetFocus(); };
+    control.keyRanges[0] = {0, 60, 62, 60, 0, 127}; // C5 to D5
+    page->RefreshAll();
+    page->Control(kKeyLow)->SetFocus();
+    Screen().Type(L"E5");
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(control.keyRanges[0].nLowKey, 64);
+    EXPECT_EQ(control.Count("Checkpoint"), 1);
+    ASSERT_EQ(focused(), page->Control(kKeyHigh));
+    Screen().Type(L"G5"); // the box took the focus with its text selected
+    Screen().Press(VK_TAB, 0, MK_SHIFT);
+    EXPECT_EQ(control.keyRanges[0].nHighKey, 67);
+    EXPECT_EQ(page->Control(kKeyHigh)->GetWindowText(), L"G5");
+    EXPECT_EQ(focused(), page->Control(kKeyLow));
+    Screen().Press(VK_TAB, 0, MK_SHIFT); // passing a box unchanged commits nothing
+    EXPECT_EQ(focused(), page->Control(kKeyUnity));
+    EXPECT_EQ(control.Count("Checkpoint"), 2);
+
+    // Past the toggles, statics and knobs between them; round at the ends.
+    page->Control(kKeyHigh)->SetFocus();
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(focused(), page->Control(IDC_PITCH_EDIT));
+    page->Control(IDC_PAN_EDIT)->SetFocus();
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(focused(), page->Control(IDC_SNAP));
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(focused(), page->Control(IDC_PAD_OUTPUT));
+    Screen().Press(VK_TAB, 0, MK_SHIFT);
+    EXPECT_EQ(focused(), page->Control(IDC_SNAP));
+}
+
+TEST_F(PropPageKeys, TabFromAComboClosesItsListAndCommitsItsEntry) {
+    auto* output = static_cast<CComboBox*>(page->Control(IDC_PAD_OUTPUT));
+    output->SetFocus(); // its text selected whole
+    output->ShowDropDown(true);
+    Screen().Type(L"Chan 3");
+    Screen().Press(VK_TAB);
+    EXPECT_FALSE(output->GetDroppedState());
+    EXPECT_EQ(control.settings[0].nOutput, 3);
+    EXPECT_EQ(CWnd::GetFocus(), page->Control(IDC_PAD_MIDI_IN));
+    // With the page itself holding the focus, Tab leaves it there.
+    page->SetFocus();
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(CWnd::GetFocus(), page);
 }

@@ -87,6 +87,50 @@ TEST_F(StandardControls, ComboSelectsFromItsListAndFindsExactEntries) {
     EXPECT_EQ(combo.GetWindowText(), L"A#");
 }
 
+TEST_F(StandardControls, TabMovesTheFocusBetweenTheParentsTabStopsInCreationOrder) {
+    CRecorder page;
+    page.CreateTopLevel(L"page", {200, 200});
+    CEdit first, hidden, disabled, last;
+    CComboBox combo;
+    CRecorder plain; // no tab stop
+    first.Create(&page, RectXYWH(10, 10, 80, 14), 1);
+    plain.Create(&page, RectXYWH(10, 30, 80, 14), 2);
+    hidden.Create(&page, RectXYWH(10, 50, 80, 14), 3, false);
+    combo.Create(&page, RectXYWH(10, 70, 80, 14), 4);
+    disabled.Create(&page, RectXYWH(10, 90, 80, 14), 5);
+    disabled.EnableWindow(false);
+    last.Create(&page, RectXYWH(10, 110, 80, 14), 6);
+    EXPECT_TRUE(first.IsTabStop() && combo.IsTabStop());
+    EXPECT_FALSE(plain.IsTabStop() || page.IsTabStop());
+    EXPECT_EQ(page.GetNextDlgTabItem(nullptr), &first);
+    EXPECT_EQ(page.GetNextDlgTabItem(nullptr, true), &last);
+    EXPECT_EQ(page.GetNextDlgTabItem(&plain), &combo);
+
+    first.SetFocus();
+    first.SetWindowText(L"12");
+    Screen().Press(VK_TAB); // past the plain, hidden and disabled children
+    EXPECT_EQ(CWnd::GetFocus(), &combo);
+    EXPECT_EQ(Notifications(page, 1, EN_KILLFOCUS), 1);
+    EXPECT_EQ(first.GetWindowText(), L"12"); // Tab types nothing
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(CWnd::GetFocus(), &last);
+    EXPECT_EQ(Notifications(page, 4, CBN_KILLFOCUS), 1);
+    Screen().Press(VK_TAB); // round to the first
+    EXPECT_EQ(CWnd::GetFocus(), &first);
+    Screen().Press(VK_TAB, 0, MK_SHIFT);
+    EXPECT_EQ(CWnd::GetFocus(), &last);
+    Screen().Press(VK_TAB, 0, MK_SHIFT);
+    EXPECT_EQ(CWnd::GetFocus(), &combo);
+    // A tab stop taken back is passed over; the only one left keeps the focus.
+    last.SetTabStop(false);
+    combo.SetTabStop(false);
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(CWnd::GetFocus(), &first);
+    Screen().Press(VK_TAB);
+    EXPECT_EQ(CWnd::GetFocus(), &first);
+    EXPECT_EQ(Notifications(page, 1, EN_KILLFOCUS), 2);
+}
+
 TEST_F(StandardControls, ModalServicesTakeScriptedAnswersAndRecordWhatWasAsked) {
     CRecorder page;
     page.CreateTopLevel(L"page", {300, 200});
