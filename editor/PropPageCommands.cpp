@@ -113,6 +113,9 @@ void CVudivuVizezudPropPage::OnClearProject() {
         c->ClearProject();
         c->RequestRefresh(1);
         m_state.m_bDirty = false;
+        // A new project: the Save dialog keeps the folder but proposes no name.
+        const size_t slash = m_strProjectPath.rfind(L'/');
+        m_strProjectPath.resize(slash == std::wstring::npos ? 0 : slash + 1);
     }
     if (IsWindow()) SetTimer(kRefreshTimer, kRefreshMs);
 }

@@ -12,12 +12,31 @@
 #include "platform/ui/Messages.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
+#include <cwctype>
+#include <filesystem>
 
 namespace {
 int Ask(CWnd* pOwner, UINT nText, UINT nType) {
     return MessageBox(pOwner, CStringTable::Load(nText), CStringTable::Load(IDS_CAPTION), nType);
 }
+
+// The file a project save writes: ".pnd" is added unless the name ends in it
+// (in any case), as SaveProject does.
+std::wstring SavedProjectPath(std::wstring path) {
+    std::wstring end = path.size() >= 4 ? path.substr(path.size() - 4) : L"";
+    for (wchar_t& ch : end) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    return end == L".pnd" ? path : path + L".pnd";
+}
 } // namespace
+
+HRESULT CVudivuVizezudPropPage::SetProjectPath(const char* pszPath) {
+    const std::filesystem::path path = WideFromUtf8(pszPath != nullptr ? pszPath : "");
+    std::error_code ec;
+    const std::filesystem::path absolute =
+        path.empty() ? path : std::filesystem::absolute(path, ec);
+    m_strProjectPath = ec ? path.wstring() : absolute.wstring();
+    return S_OK;
+}
 
 bool CVudivuVizezudPropPage::OnProjectFile(bool bSave) {
     return OnFileDialog(bSave ? FileMode::SaveProject : FileMode::OpenProject);
@@ -40,7 +59,10 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
     // cannot flip the toggle back after it popped out.
     if (GetCapture() != nullptr) ReleaseCapture();
     if (c != nullptr) {
-        CFileDialog dlg(mode == FileMode::SaveProject ? FALSE : TRUE, nullptr, nullptr,
+        // Saving proposes the project's own file (asking before replacing it).
+        const bool bProposeFile = mode == FileMode::SaveProject && !m_strProjectPath.empty();
+        CFileDialog dlg(mode == FileMode::SaveProject ? FALSE : TRUE, nullptr,
+                        bProposeFile ? m_strProjectPath.c_str() : nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         bProject ? L"Pnd Files (*.pnd)|*.pnd||" : L"Wave Files (*.wav)|*.wav||",
                         this);
@@ -62,11 +84,14 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
                 WideToMultiByte(dlg.GetPathName().c_str(), path);
                 const bool bSave = mode == FileMode::SaveProject;
                 const HRESULT hr = bSave ? c->SaveProject(name, path) : c->LoadProject(name, path);
-                if (FAILED(hr))
+                if (FAILED(hr)) {
                     Ask(this, bSave ? IDS_SAVE_ERROR : IDS_PROJECT_LOAD_ERROR,
                         MB_OK | MB_ICONEXCLAMATION);
-                else
+                } else {
                     m_state.m_bDirty = false, bDone = true;
+                    m_strProjectPath =
+                        bSave ? SavedProjectPath(dlg.GetPathName()) : dlg.GetPathName();
+                }
             }
         }
         if (CWnd* play = m_controls.Get(IDC_PLAY)) play->SetFocus();

@@ -70,6 +70,7 @@ public:
     HRESULT SavePicture(const char* pszPath) override;
     HRESULT SetScale(double dScale) override;
     HRESULT GetScale(double* pdScale) override;
+    HRESULT SetProjectPath(const char* pszPath) override;
 
     // The child controls' messages (toggles, knobs and bitmap buttons).
     BOOL FilterMessage(CWnd* pCtrl, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -163,6 +164,9 @@ private:
     int m_nPaintSuspended = 0;           // raised while a drop is handled
     std::vector<UINT> m_dropMessages;    // what the last drop has to tell
     double m_dHostScale = 0.0;           // the host's factor, 0 for none
+    // The project file last opened or saved here (or named by the host), which
+    // the Save dialog proposes; after a clear only its folder, ending in '/'.
+    std::wstring m_strProjectPath;
     bool m_bOffscreen = false;
     bool m_bOwnBackend = false;
     bool m_bCloseAsked = false;

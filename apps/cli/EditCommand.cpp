@@ -87,6 +87,7 @@ int RunEdit(const CCommandArgs& args) {
         return 0;
     }
     CEditPage page(session.Module(), pControl, false, dScale);
+    page.Display().SetProjectPath(strProject.c_str()); // the page's Save dialog proposes it
     pAudio->Start();
     // The page waits for input itself; it answers S_FALSE once its window is closed.
     while (page.Display().Idle(-1) == S_OK) {

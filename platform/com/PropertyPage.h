@@ -113,6 +113,10 @@ public:
     // The factor the window is drawn at (E_POINTER: null; E_UNEXPECTED: not
     // active, since the display's factor is known only then).
     virtual HRESULT GetScale(double* pdScale) = 0; // 7
+    // The project file (UTF-8) the host loaded before showing the page: its
+    // Save dialog proposes that folder and name until the page opens, saves
+    // or clears a project itself. Null or "" forgets it. Always S_OK.
+    virtual HRESULT SetProjectPath(const char* pszPath) = 0; // 8
 
 protected:
     ~IPropertyPageDisplay() = default;

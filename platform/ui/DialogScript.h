@@ -26,12 +26,17 @@ public:
     void Clear() {
         m_answers.clear();
         m_asked.clear();
+        m_proposed.clear();
     }
     // Every prompt shown: message-box texts, dialog filters, menu item lists.
     void Record(std::wstring what) { m_asked.push_back(std::move(what)); }
     const std::vector<std::wstring>& Asked() const { return m_asked; }
+    // The file each file dialog started from ("" for none; a folder ends in '/').
+    void Propose(std::wstring path) { m_proposed.push_back(std::move(path)); }
+    const std::vector<std::wstring>& Proposed() const { return m_proposed; }
 
 private:
     std::deque<Answer> m_answers;
     std::vector<std::wstring> m_asked;
+    std::vector<std::wstring> m_proposed;
 };

@@ -59,6 +59,7 @@ std::wstring CFileDialog::GetFileName() const { return fs::path(m_strPath).filen
 int CFileDialog::DoModal() {
     CWindowManager& wm = CWindowManager::Instance();
     wm.Script().Record(m_strFilter);
+    wm.Script().Propose(m_strPath);
     if (auto a = wm.Script().Take()) {
         if (a->nResult == IDOK) m_strPath = a->strPath;
         return a->nResult == IDOK ? IDOK : IDCANCEL;
@@ -73,8 +74,9 @@ int CFileDialog::DoModal() {
     std::error_code ec;
     fs::path start = m_strPath.empty() ? LastFolder() : fs::path(m_strPath).parent_path();
     if (start.empty() || !fs::is_directory(start, ec)) start = fs::current_path(ec);
+    std::wstring field = fs::path(m_strPath).filename().wstring();
     for (;;) {
-        CFileDialogWindow dlg(start, name, patterns, m_bOpen ? L"Open" : L"Save");
+        CFileDialogWindow dlg(start, name, patterns, m_bOpen ? L"Open" : L"Save", field);
         RECT area = top->GetClientRect();
         int w = std::min<LONG>(420, area.Width()), h = std::min<LONG>(320, area.Height());
         dlg.Create(top, RectXYWH((area.Width() - w) / 2, (area.Height() - h) / 3, w, h), 0);
@@ -85,6 +87,7 @@ int CFileDialog::DoModal() {
         if (dlg.Patterns() != patterns) name = patterns = dlg.Patterns();
         dlg.DestroyWindow();
         if (r != IDOK) return IDCANCEL;
+        field = chosen.filename().wstring(); // shown again should the dialog come back
         bool exists = fs::exists(chosen, ec);
         if (m_bOpen && !exists) continue; // an open dialog takes only existing files
         if (!m_bOpen && exists && (m_dwFlags & OFN_OVERWRITEPROMPT) &&

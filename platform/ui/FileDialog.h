@@ -1,8 +1,9 @@
 // The open and save file dialog: a filter string of the form
 // "Wave Files (*.wav)|*.wav||", one file chosen. Drawn by the layer over the
-// owner's window, or answered by the dialog script in tests. Without a file
-// name to start from it opens in the folder a file was last chosen in.
-// UI thread.
+// owner's window, or answered by the dialog script in tests. A file name to
+// start from gives the folder it opens in and the name in its field (a path
+// ending in '/' only the folder); without one it opens in the folder a file
+// was last chosen in. UI thread.
 #pragma once
 #include "platform/ui/UiTypes.h"
 #include <filesystem>

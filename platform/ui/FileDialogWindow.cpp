@@ -44,9 +44,10 @@ void CFileDialogWindow::Pane::Select(int i) {
 }
 
 CFileDialogWindow::CFileDialogWindow(fs::path dir, std::wstring filterName, std::wstring patterns,
-                                     std::wstring okText)
+                                     std::wstring okText, std::wstring name)
     : m_dir(std::move(dir)), m_strFilterName(std::move(filterName)),
-      m_strPatterns(std::move(patterns)), m_strOk(std::move(okText)) {}
+      m_strPatterns(std::move(patterns)), m_strOk(std::move(okText)),
+      m_strStartName(std::move(name)) {}
 
 void CFileDialogWindow::Build() {
     const RECT rc = GetClientRect();
@@ -62,8 +63,9 @@ void CFileDialogWindow::Build() {
     m_cancel.SetWindowText(L"Cancel");
     m_ok.SetFont(&DialogFont());
     m_cancel.SetFont(&DialogFont());
+    m_name.SetWindowText(m_strStartName);
     Load();
-    FocusOn(Focus::Name);
+    FocusOn(Focus::Name); // the field selects its whole text
 }
 
 void CFileDialogWindow::Load() {

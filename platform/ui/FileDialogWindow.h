@@ -14,8 +14,9 @@
 
 class CFileDialogWindow : public CWnd {
 public:
+    // name: the text the field starts with, selected.
     CFileDialogWindow(std::filesystem::path dir, std::wstring filterName, std::wstring patterns,
-                      std::wstring okText);
+                      std::wstring okText, std::wstring name = {});
     void Build();
     std::filesystem::path Chosen() const { return m_chosen; }
     std::filesystem::path Directory() const { return m_dir; }
@@ -62,7 +63,7 @@ private:
     void PaintPane(CDC& dc, const Pane& pane, bool bFolders) const;
 
     std::filesystem::path m_dir, m_chosen;
-    std::wstring m_strFilterName, m_strPatterns, m_strOk;
+    std::wstring m_strFilterName, m_strPatterns, m_strOk, m_strStartName;
     Pane m_folders, m_files;
     Focus m_focus = Focus::Name;
     CNameEdit m_name;

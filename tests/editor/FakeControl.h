@@ -33,7 +33,8 @@ public:
     LONG nRefresh = 0;
     BOOL bClickAudition = TRUE;
     bool bCanUndo = false;
-    int nProjectChanges = 0; // ClearProject, Undo and Redo that changed something
+    int nProjectChanges = 0;        // ClearProject, Undo and Redo that changed something
+    HRESULT hrLoadProject = E_FAIL; // what LoadProject answers
 
     int Count(const std::string& prefix) const {
         int n = 0;
@@ -84,7 +85,7 @@ public:
         return Log("SaveProject(" + std::string(p) + ")"), S_OK;
     }
     HRESULT LoadProject(const char*, const char* p) override {
-        return Log("LoadProject(" + std::string(p) + ")"), E_FAIL;
+        return Log("LoadProject(" + std::string(p) + ")"), hrLoadProject;
     }
     HRESULT DeleteFile(LONG) override { return S_OK; }
     HRESULT CommitGrainEdits() override { return Log("CommitGrainEdits()"), S_OK; }

@@ -169,6 +169,54 @@ TEST_F(PropPageTest, ACancelledSaveDialogSavesNothing) {
     EXPECT_EQ(static_cast<CBitmapToggleCtrl*>(page->Control(IDC_SAVE_PROJECT))->m_nState, 0);
 }
 
+// The Save dialog starts from the project's own file: the one the host
+// loaded, then the last one opened or saved on the page (with the extension
+// the save adds); a failed load keeps it, a cleared project keeps its folder.
+TEST_F(PropPageTest, TheSaveDialogProposesTheProjectsOwnFile) {
+    auto proposed = [&] {
+        Screen().Advance(600); // no double-click on the toggle
+        Wm().Script().Push(IDCANCEL);
+        ClickControl(IDC_SAVE_PROJECT);
+        return Wm().Script().Proposed().back();
+    };
+    auto open = [&](const std::wstring& path) {
+        Screen().Advance(600);
+        Wm().Script().Push(IDOK, path);
+        Wm().Script().Push(IDOK); // the load error's message, should there be one
+        ClickControl(IDC_OPEN_PROJECT);
+        Wm().Script().Clear();
+    };
+    EXPECT_EQ(proposed(), L"");
+    EXPECT_EQ(page->SetProjectPath("/music/beats/groove.pnd"), S_OK);
+    EXPECT_EQ(proposed(), L"/music/beats/groove.pnd");
+    page->SetProjectPath("my.pnd"); // relative to where the host runs
+    EXPECT_EQ(proposed(), (std::filesystem::current_path() / "my.pnd").wstring());
+
+    control.hrLoadProject = S_OK;
+    open(L"/songs/set.pnd");
+    EXPECT_EQ(proposed(), L"/songs/set.pnd");
+    control.hrLoadProject = E_FAIL;
+    open(L"/songs/broken.pnd");
+    EXPECT_TRUE(control.Called("LoadProject(/songs/broken.pnd)"));
+    EXPECT_EQ(proposed(), L"/songs/set.pnd");
+    EXPECT_EQ(control.Count("SaveProject"), 0);
+
+    Wm().Script().Push(IDOK, L"/songs/take2");
+    ClickControl(IDC_SAVE_PROJECT);
+    EXPECT_TRUE(control.Called("SaveProject(/songs/take2)"));
+    EXPECT_EQ(proposed(), L"/songs/take2.pnd");
+    Screen().Advance(600);
+    Wm().Script().Push(IDOK, L"/songs/TAKE3.PND");
+    ClickControl(IDC_SAVE_PROJECT);
+    EXPECT_EQ(proposed(), L"/songs/TAKE3.PND");
+
+    Wm().Script().Push(IDYES);
+    ClickControl(IDC_CLEAR_PROJECT);
+    EXPECT_EQ(proposed(), L"/songs/");
+    page->SetProjectPath(nullptr);
+    EXPECT_EQ(proposed(), L"");
+}
+
 TEST_F(PropPageTest, SnapshotShowsTheSkinWhereNothingCovers) {
     const std::string path = ::testing::TempDir() + "page-snapshot.png";
     ASSERT_EQ(page->SavePicture(path.c_str()), S_OK);

@@ -1,6 +1,7 @@
 // The layer's file dialog worked from the keyboard alone by a "person" acting
 // between the display's waits: the two lists, Tab, the arrows, Return,
-// Backspace, Escape, typed paths and patterns, and the folder it remembers.
+// Backspace, Escape, typed paths and patterns, the folder it remembers, and
+// the file a save dialog proposes.
 #include "platform/ui/FileDialog.h"
 #include "UiFixture.h"
 #include "platform/ui/FileDialogWindow.h"
@@ -44,6 +45,10 @@ protected:
         page.DestroyWindow();
         CWindowManager::Instance().SetBackend(nullptr);
         fs::remove_all(dir);
+    }
+    std::wstring NameField() {
+        CWnd* name = Dialog() != nullptr ? Dialog()->GetDlgItem(1001) : nullptr;
+        return name != nullptr ? name->GetWindowText() : L"(no field)";
     }
     CFileDialogWindow* Dialog() {
         for (CWnd* c : page.Children())
@@ -142,4 +147,41 @@ TEST_F(FileDialogKeys, EscapeCancelsAndTheNextDialogStartsWhereAFileWasChosen) {
         Keys({VK_ESCAPE});
     });
     EXPECT_EQ(Open({}, chosen), IDCANCEL);
+}
+
+TEST_F(FileDialogKeys, ASaveDialogProposesTheGivenFileAndAsksBeforeReplacingIt) {
+    CDialogScript& script = CWindowManager::Instance().Script();
+    const std::wstring existing = (dir / "drums" / "Kick Loop.wav").wstring();
+    screen->actions.push_back([&] {
+        ASSERT_NE(Dialog(), nullptr);
+        EXPECT_EQ(Dialog()->Directory(), dir / "drums");
+        EXPECT_EQ(NameField(), L"Kick Loop.wav");
+        script.Push(IDNO); // do not replace it
+        Keys({VK_RETURN});
+    });
+    screen->actions.push_back([&] {
+        // Back in the dialog with the name kept; typing replaces it whole.
+        EXPECT_EQ(NameField(), L"Kick Loop.wav");
+        screen->Type(L"new.wav");
+        Keys({VK_RETURN});
+    });
+    CFileDialog dlg(FALSE, nullptr, existing.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    L"Wave Files (*.wav)|*.wav||", &page);
+    ASSERT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.GetPathName(), (dir / "drums" / "new.wav").wstring());
+    ASSERT_EQ(script.Asked().size(), 2u);
+    EXPECT_EQ(script.Asked()[1], L"Kick Loop.wav already exists.\nDo you want to replace it?");
+    EXPECT_EQ(script.Proposed(), std::vector<std::wstring>{existing});
+    script.Clear();
+    // A path ending in '/' gives the folder with an empty field.
+    screen->actions.push_back([&] {
+        EXPECT_EQ(Dialog()->Directory(), dir / "bass");
+        EXPECT_EQ(NameField(), L"");
+        Keys({VK_ESCAPE});
+    });
+    const std::wstring folder = (dir / "bass").wstring() + L"/";
+    CFileDialog again(FALSE, nullptr, folder.c_str(), OFN_OVERWRITEPROMPT,
+                      L"Wave Files (*.wav)|*.wav||", &page);
+    EXPECT_EQ(again.DoModal(), IDCANCEL);
+    script.Clear();
 }
