@@ -27,6 +27,18 @@ std::wstring SavedProjectPath(std::wstring path) {
     for (wchar_t& ch : end) ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
     return end == L".pnd" ? path : path + L".pnd";
 }
+
+// The dialog asks before replacing the file it names; the save adds ".pnd"
+// to a name without it, so it would write over another file unasked. True
+// when that file exists and the user chose not to replace it.
+bool ReplacesUnasked(CWnd* pOwner, const std::wstring& chosen) {
+    const std::wstring saved = SavedProjectPath(chosen);
+    std::error_code ec;
+    if (saved == chosen || !std::filesystem::exists(saved, ec)) return false;
+    const std::wstring name = std::filesystem::path(saved).filename().wstring();
+    return MessageBox(pOwner, name + L" already exists.\nDo you want to replace it?", L"Save",
+                      MB_YESNO | MB_ICONEXCLAMATION) != IDYES;
+}
 } // namespace
 
 HRESULT CVudivuVizezudPropPage::SetProjectPath(const char* pszPath) {
@@ -60,13 +72,21 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
     if (GetCapture() != nullptr) ReleaseCapture();
     if (c != nullptr) {
         // Saving proposes the project's own file (asking before replacing it).
-        const bool bProposeFile = mode == FileMode::SaveProject && !m_strProjectPath.empty();
-        CFileDialog dlg(mode == FileMode::SaveProject ? FALSE : TRUE, nullptr,
-                        bProposeFile ? m_strProjectPath.c_str() : nullptr,
-                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                        bProject ? L"Pnd Files (*.pnd)|*.pnd||" : L"Wave Files (*.wav)|*.wav||",
-                        this);
-        if (dlg.DoModal() == IDOK) {
+        std::wstring proposal = mode == FileMode::SaveProject ? m_strProjectPath : std::wstring();
+        std::wstring chosenPath, chosenName;
+        for (;;) {
+            CFileDialog dlg(mode == FileMode::SaveProject ? FALSE : TRUE, nullptr,
+                            proposal.empty() ? nullptr : proposal.c_str(),
+                            OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                            bProject ? L"Pnd Files (*.pnd)|*.pnd||" : L"Wave Files (*.wav)|*.wav||",
+                            this);
+            if (dlg.DoModal() != IDOK) break;
+            chosenPath = dlg.GetPathName(), chosenName = dlg.GetFileName();
+            if (mode != FileMode::SaveProject || !ReplacesUnasked(this, chosenPath)) break;
+            chosenPath.clear();
+            proposal = dlg.GetPathName(); // the dialog comes back with the name typed
+        }
+        if (!chosenPath.empty()) {
             // A save changes nothing the page shows: what is selected stays.
             if (mode != FileMode::SaveProject) {
                 m_state.ClearSelections();
@@ -74,14 +94,14 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
             }
             CBinLoader loader(m_state, this);
             if (mode == FileMode::BinWave) {
-                bDone = loader.ToBin(dlg.GetPathName());
+                bDone = loader.ToBin(chosenPath);
             } else if (mode == FileMode::PadWave) {
-                bDone = loader.ToPad(pad, dlg.GetPathName());
+                bDone = loader.ToPad(pad, chosenPath);
                 ReadPadSettings(); // the load sets the pad's looping and sync
             } else {
                 char name[kTextBufferLength], path[kTextBufferLength];
-                WideToMultiByte(dlg.GetFileName().c_str(), name);
-                WideToMultiByte(dlg.GetPathName().c_str(), path);
+                WideToMultiByte(chosenName.c_str(), name);
+                WideToMultiByte(chosenPath.c_str(), path);
                 const bool bSave = mode == FileMode::SaveProject;
                 const HRESULT hr = bSave ? c->SaveProject(name, path) : c->LoadProject(name, path);
                 if (FAILED(hr)) {
@@ -89,8 +109,7 @@ bool CVudivuVizezudPropPage::OnFileDialog(FileMode mode) {
                         MB_OK | MB_ICONEXCLAMATION);
                 } else {
                     m_state.m_bDirty = false, bDone = true;
-                    m_strProjectPath =
-                        bSave ? SavedProjectPath(dlg.GetPathName()) : dlg.GetPathName();
+                    m_strProjectPath = bSave ? SavedProjectPath(chosenPath) : chosenPath;
                 }
             }
         }

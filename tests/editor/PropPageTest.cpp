@@ -8,6 +8,8 @@
 #include "resources/StringTable.h"
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 // An object that answers nothing but IUnknown.
@@ -247,4 +249,33 @@ TEST_F(PropPageTest, ADropThatNothingTakesIsNotReportedAsCopied) {
     // The pad grid and the Pad Editor tried the first file only, and undid it.
     EXPECT_EQ(control.Count("Checkpoint()"), 2);
     EXPECT_EQ(control.Count("Undo()"), 2);
+}
+
+// The save adds ".pnd" to a name without it: a file of that name is not
+// replaced without the question the dialog asks for the name it was given.
+TEST_F(PropPageTest, SavingANameWithoutItsExtensionAsksBeforeReplacingTheProject) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("pandrel-save-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "beat.pnd") << "kept";
+    const std::wstring typed = (dir / "beat").wstring();
+    Wm().Script().Push(IDOK, typed);
+    Wm().Script().Push(IDNO);     // keep beat.pnd
+    Wm().Script().Push(IDCANCEL); // the dialog came back
+    ClickControl(IDC_SAVE_PROJECT);
+    EXPECT_TRUE(Asked(L"beat.pnd already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(control.Count("SaveProject"), 0);
+    EXPECT_EQ(Wm().Script().Proposed().back(), typed);
+
+    Screen().Advance(600);
+    Wm().Script().Push(IDOK, typed);
+    Wm().Script().Push(IDYES);
+    ClickControl(IDC_SAVE_PROJECT);
+    EXPECT_EQ(control.Count("SaveProject"), 1);
+    // A new name is not asked about.
+    Screen().Advance(600);
+    Wm().Script().Push(IDOK, (dir / "other").wstring());
+    ClickControl(IDC_SAVE_PROJECT);
+    EXPECT_EQ(control.Count("SaveProject"), 2);
+    std::filesystem::remove_all(dir);
 }
