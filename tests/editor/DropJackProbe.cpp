@@ -4,8 +4,6 @@
 //   drop_jack_probe CLIENT KEY
 // A failure to reach the client is one line and exit status 2.
 #include "lv2/JackProbe.h"
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,11 +28,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "drop_jack_probe: %s\n", strError.c_str());
         return 2;
     }
-    float fPeak = 0.0f;
-    const auto& l = probe.Left();
-    const auto& r = probe.Right();
-    for (size_t i = nAt; i < std::min(l.size(), r.size()); ++i)
-        fPeak = std::max({fPeak, std::fabs(l[i]), std::fabs(r[i])});
+    const float fPeak = probe.Peak(nAt, probe.Left().size());
     std::printf("%s: key %u peaks at %.4f\n", fPeak > 0.01f ? "sounds" : "silent", nKey, fPeak);
     return 0;
 }

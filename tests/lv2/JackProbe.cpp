@@ -1,6 +1,10 @@
 #include "lv2/JackProbe.h"
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <jack/midiport.h>
 #include <thread>
 #include <utility>
@@ -107,4 +111,38 @@ int CJackProbe::Process(jack_nframes_t nFrames) {
     m_nFrame += nFrames;
     if (m_nFrame >= nTotal) m_bDone.store(true, std::memory_order_release);
     return 0;
+}
+
+float CJackProbe::Peak(size_t nFrom, size_t nTo) const {
+    float fPeak = 0.0f;
+    for (size_t i = nFrom; i < std::min({nTo, m_left.size(), m_right.size()}); ++i)
+        fPeak = std::max({fPeak, std::fabs(m_left[i]), std::fabs(m_right[i])});
+    return fPeak;
+}
+
+void CJackProbe::PrintWindowPeaks() const {
+    const size_t nWindow = std::max<size_t>(Rate() / 20, 1);
+    for (size_t w = 0; w < m_left.size(); w += nWindow)
+        std::printf("%s%.4f", w == 0 ? "" : " ", static_cast<double>(Peak(w, w + nWindow)));
+    std::printf("\n");
+}
+
+bool CJackProbe::ParseNotes(char** ppszArgs, int nArgs, uint32_t nRate, std::vector<Note>* pNotes,
+                            std::string* pstrError) {
+    pNotes->clear();
+    for (int i = 0; i < nArgs; ++i) {
+        const std::string arg = ppszArgs[i];
+        const size_t at = arg.find('@');
+        if (at == std::string::npos) {
+            *pstrError = "a note is KEY@SECONDS: " + arg;
+            return false;
+        }
+        const auto nKey = static_cast<uint8_t>(std::atoi(arg.substr(0, at).c_str()) & 0x7f);
+        const auto nFrame = static_cast<uint32_t>(std::atof(arg.substr(at + 1).c_str()) * nRate);
+        pNotes->push_back({nFrame, 0x90, nKey, 110});
+        pNotes->push_back({nFrame + nRate / 10, 0x80, nKey, 0});
+    }
+    std::stable_sort(pNotes->begin(), pNotes->end(),
+                     [](const Note& a, const Note& b) { return a.nFrame < b.nFrame; });
+    return true;
 }

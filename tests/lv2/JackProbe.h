@@ -34,6 +34,15 @@ public:
     uint32_t Rate() const;
     const std::vector<float>& Left() const { return m_left; }
     const std::vector<float>& Right() const { return m_right; }
+    // The recorded mix's largest magnitude over frames nFrom to nTo.
+    float Peak(size_t nFrom, size_t nTo) const;
+    // Prints the peak of each 50 ms window of the recording as one line.
+    void PrintWindowPeaks() const;
+
+    // Notes written KEY@SECONDS, each held 100 ms, in frame order at nRate.
+    // False with the cause for a badly written one.
+    static bool ParseNotes(char** ppszArgs, int nArgs, uint32_t nRate, std::vector<Note>* pNotes,
+                           std::string* pstrError);
 
 private:
     static int ProcessThunk(jack_nframes_t nFrames, void* pThis);

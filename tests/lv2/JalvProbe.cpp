@@ -41,13 +41,6 @@ int SaveState(const char* pszDir) {
     return 0;
 }
 
-float Peak(const std::vector<float>& l, const std::vector<float>& r, size_t nFrom, size_t nTo) {
-    float f = 0.0f;
-    for (size_t i = nFrom; i < std::min(nTo, l.size()); ++i)
-        f = std::max({f, std::fabs(l[i]), std::fabs(r[i])});
-    return f;
-}
-
 int Play(const std::string& strClient) {
     CJackProbe probe;
     std::string strError;
@@ -69,15 +62,15 @@ int Play(const std::string& strClient) {
     // Sound within 50 ms of each note (the graph may add a period or two),
     // silence before the first and from 0.3 s after each until the next.
     bool bOk = true;
-    const float fBefore = Peak(l, r, 0, nSpacing);
+    const float fBefore = probe.Peak(0, nSpacing);
     std::printf("before the first note: peak %.6f\n", fBefore);
     bOk = bOk && fBefore == 0.0f;
     for (uint32_t k = 1; k <= 3; ++k) {
         const size_t nAt = k * nSpacing;
         size_t nOnset = nAt;
         while (nOnset < l.size() && l[nOnset] == 0.0f && r[nOnset] == 0.0f) ++nOnset;
-        const float fNote = Peak(l, r, nAt, nAt + nRate / 20);
-        const float fAfter = Peak(l, r, nAt + nRate * 3 / 10, nAt + nSpacing);
+        const float fNote = probe.Peak(nAt, nAt + nRate / 20);
+        const float fAfter = probe.Peak(nAt + nRate * 3 / 10, nAt + nSpacing);
         std::printf("note %u at frame %zu: sound from frame %zu, peak %.4f; 0.3 s on: peak %.6f\n",
                     k, nAt, nOnset, fNote, fAfter);
         bOk = bOk && fNote > 0.05f && fAfter == 0.0f;
@@ -104,7 +97,7 @@ int Listen(const std::string& strClient, double dSeconds) {
     const auto& r = probe.Right();
     size_t nOnset = 0;
     while (nOnset < l.size() && l[nOnset] == 0.0f && r[nOnset] == 0.0f) ++nOnset;
-    const float fPeak = Peak(l, r, 0, l.size());
+    const float fPeak = probe.Peak(0, l.size());
     std::printf("listened %zu frames at %u Hz to %s: first sound at frame %zu, peak %.4f\n",
                 l.size(), probe.Rate(), strClient.c_str(), nOnset, fPeak);
     return fPeak > 0.05f ? 0 : Fail("the mix stays silent");
@@ -117,30 +110,14 @@ int Peaks(const std::string& strClient, double dSeconds, char** ppszNotes, int n
         !probe.Connect(strClient + ":events", strClient + ":mix_l", strClient + ":mix_r", 10.0,
                        &strError))
         return Fail(strError);
-    const uint32_t nRate = probe.Rate();
     std::vector<CJackProbe::Note> notes;
-    for (int i = 0; i < nNotes; ++i) {
-        const std::string arg = ppszNotes[i];
-        const size_t at = arg.find('@');
-        if (at == std::string::npos) return Fail("a note is KEY@SECONDS: " + arg);
-        const auto nKey = static_cast<uint8_t>(std::atoi(arg.substr(0, at).c_str()) & 0x7f);
-        const auto nFrame = static_cast<uint32_t>(std::atof(arg.substr(at + 1).c_str()) * nRate);
-        notes.push_back({nFrame, 0x90, nKey, 110});
-        notes.push_back({nFrame + nRate / 10, 0x80, nKey, 0});
-    }
-    std::sort(notes.begin(), notes.end(), [](const CJackProbe::Note& a, const CJackProbe::Note& b) {
-        return a.nFrame < b.nFrame;
-    });
+    if (!CJackProbe::ParseNotes(ppszNotes, nNotes, probe.Rate(), &notes, &strError))
+        return Fail(strError);
     std::printf("armed\n");
     std::fflush(stdout);
-    const auto nFrames = static_cast<uint32_t>(dSeconds * nRate);
+    const auto nFrames = static_cast<uint32_t>(dSeconds * probe.Rate());
     if (!probe.Play(notes, nFrames, dSeconds + 10.0, &strError)) return Fail(strError);
-    const auto& l = probe.Left();
-    const auto& r = probe.Right();
-    const size_t nWindow = nRate / 20;
-    for (size_t w = 0; w < l.size(); w += nWindow)
-        std::printf("%s%.4f", w == 0 ? "" : " ", static_cast<double>(Peak(l, r, w, w + nWindow)));
-    std::printf("\n");
+    probe.PrintWindowPeaks();
     return 0;
 }
 
