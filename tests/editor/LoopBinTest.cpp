@@ -88,20 +88,10 @@ class LoopBinTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        HRESULT hr = S_OK;
-        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
-        ASSERT_NE(p, nullptr);
-        p->NonDelegatingAddRef();
-        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
-        IUnknown* objects[] = {&bin};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-        const RECTL rc{0, 0, 600, 553};
-        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
-        Wm().Pump();
+        OpenPage(&bin, &page);
     }
     void TearDown() override {
-        page->Deactivate();
-        page->Release();
+        ClosePage(page);
         Wm().Script().Clear();
         UiTest::TearDown();
     }

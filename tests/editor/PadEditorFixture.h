@@ -5,6 +5,7 @@
 #pragma once
 #include "../ui/UiFixture.h"
 #include "FakeControl.h"
+#include "OpenPage.h"
 #include "editor/PadEditor.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "platform/ui/WindowManager.h"
@@ -102,25 +103,10 @@ protected:
     }
     // Opens the page at the host's factor (0: none).
     void Open(double dScale = 1.0) {
-        HRESULT hr = S_OK;
-        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
-        ASSERT_NE(p, nullptr);
-        p->NonDelegatingAddRef();
-        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
-        ASSERT_EQ(page->SetScale(dScale), S_OK);
-        IUnknown* objects[] = {&control};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-        const RECTL rc{0, 0, 600, 553};
-        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
-        Wm().Pump();
+        OpenPage(&control, &page, dScale);
         m_dScale = dScale;
     }
-    void Close() {
-        if (page == nullptr) return;
-        page->Deactivate();
-        page->Release();
-        page = nullptr;
-    }
+    void Close() { ClosePage(page); }
     static CWindowManager& Wm() { return CWindowManager::Instance(); }
     CPadEditor& Editor() { return page->PadEditor(); }
     CEditorState& State() { return page->State(); }

@@ -4,6 +4,7 @@
 #pragma once
 #include "../ui/UiFixture.h"
 #include "FakeControl.h"
+#include "OpenPage.h"
 #include "editor/VudivuVizezudPropPage.h"
 #include "platform/ui/WindowManager.h"
 
@@ -11,22 +12,10 @@ class PropPageTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        HRESULT hr = S_OK;
-        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
-        ASSERT_NE(p, nullptr);
-        p->NonDelegatingAddRef();
-        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
-        IUnknown* objects[] = {&control};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-        const RECTL rc{0, 0, 600, 553};
-        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
-        Wm().Pump();
+        OpenPage(&control, &page);
     }
     void TearDown() override {
-        if (page != nullptr) {
-            page->Deactivate();
-            page->Release();
-        }
+        ClosePage(page);
         Wm().Script().Clear();
         UiTest::TearDown();
     }

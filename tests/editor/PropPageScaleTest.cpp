@@ -4,6 +4,7 @@
 // from the host, else PANDREL_UI_SCALE, else the display's Xft.dpi / 96, else 1.
 #include "../ui/UiFixture.h"
 #include "FakeControl.h"
+#include "OpenPage.h"
 #include "editor/BitmapKnobCtrl.h"
 #include "editor/BitmapToggleCtrl.h"
 #include "editor/PadGrid.h"
@@ -53,25 +54,8 @@ protected:
         UiTest::TearDown();
     }
     // Opens the page with the host's factor (0: none).
-    void Open(double dHostScale) {
-        HRESULT hr = S_OK;
-        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
-        ASSERT_NE(p, nullptr);
-        p->NonDelegatingAddRef();
-        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
-        ASSERT_EQ(page->SetScale(dHostScale), S_OK);
-        IUnknown* objects[] = {&control};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-        const RECTL rc{0, 0, 600, 553};
-        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
-        CWindowManager::Instance().Pump();
-    }
-    void Close() {
-        if (page == nullptr) return;
-        page->Deactivate();
-        page->Release();
-        page = nullptr;
-    }
+    void Open(double dHostScale) { OpenPage(&control, &page, dHostScale); }
+    void Close() { ClosePage(page); }
     double Scale() {
         double s = 0;
         EXPECT_EQ(page->GetScale(&s), S_OK);

@@ -27,16 +27,7 @@ protected:
     void SetUp() override {
         PadEditorTest::SetUp();
         slices.files = {"Beat.wav", "Funk.wav"};
-        HRESULT hr = S_OK;
-        INonDelegatingUnknown* p = CVudivuVizezudPropPage::CreateInstance(nullptr, &hr);
-        ASSERT_NE(p, nullptr);
-        p->NonDelegatingAddRef();
-        page = dynamic_cast<CVudivuVizezudPropPage*>(p);
-        IUnknown* objects[] = {&slices};
-        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
-        const RECTL rc{0, 0, 600, 553};
-        ASSERT_EQ(page->Activate(0, &rc, FALSE), S_OK);
-        Wm().Pump();
+        OpenPage(&slices, &page);
     }
     // A click, then a press 100 ms later at the same place dragged to `to`:
     // the window manager reports the second press as a double-click.
